@@ -1,0 +1,329 @@
+#include "effect/AGain.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr float kMilliSecond = 0.001f;
+constexpr double kControllerStep = 0.0078125; // 1/128
+constexpr float kReleaseMs = 75.0f;
+
+const char* const kParameterNames[kNumParams] = {
+    "Flt.type", "Frequency", "Reso/BW", "Smoothness", "Gain", "CC Cutoff", "CC Rezo", "CC Smooth",
+};
+
+float* programField(Program& program, int32_t index) {
+    switch (index) {
+    case kFilterType:
+        return &program.filterType;
+    case kFrequency:
+        return &program.frequency;
+    case kResonance:
+        return &program.resonance;
+    case kSmoothness:
+        return &program.smoothness;
+    case kGain:
+        return &program.gain;
+    case kCcCutoff:
+        return &program.ccCutoff;
+    case kCcRezo:
+        return &program.ccRezo;
+    case kCcSmooth:
+        return &program.ccSmooth;
+    default:
+        return nullptr;
+    }
+}
+
+// Not-a-number compares false with 0.0 and becomes 0.0.
+float clampUnit(float value) {
+    if (!(value >= 0.0f)) {
+        return 0.0f;
+    }
+    return value > 1.0f ? 1.0f : value;
+}
+
+bool isController(int32_t index) {
+    return index >= kCcCutoff && index <= kCcSmooth;
+}
+
+int32_t controllerNumber(float value) {
+    return static_cast<int32_t>(value * 128.0);
+}
+
+int32_t cutoffRowFor(float frequency) {
+    return static_cast<int32_t>(frequency * 4095.0);
+}
+
+int32_t resonanceStepFor(float resonance) {
+    return static_cast<int32_t>(resonance * 127.0 + 1.0);
+}
+
+// Samples between coefficient steps; saturates so that no sample rate a host may store
+// makes the conversion undefined.
+int32_t intervalFromSamples(double samples) {
+    if (!(samples >= 1.0)) {
+        return 1;
+    }
+    if (samples >= static_cast<double>(std::numeric_limits<int32_t>::max())) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    return static_cast<int32_t>(samples);
+}
+
+double samplesPerMilliSecond(float sampleRate) {
+    return static_cast<double>(sampleRate) * static_cast<double>(kMilliSecond);
+}
+
+// A parameter change glides with the squared law; a program load uses the linear one.
+int32_t squaredLawInterval(float sampleRate, float smoothness) {
+    return intervalFromSamples(samplesPerMilliSecond(sampleRate) * smoothness * smoothness * 4.0 +
+                               1.0);
+}
+
+int32_t linearLawInterval(float sampleRate, float smoothness) {
+    return intervalFromSamples(samplesPerMilliSecond(sampleRate) * smoothness + 1.0);
+}
+
+float gainFactorFor(float gain) {
+    return static_cast<float>(std::pow(10.0, (gain - 1.0) * 24.0 * static_cast<double>(0.05f)));
+}
+
+void copyText(char* text, const char* source) {
+    if (text != nullptr) {
+        std::strcpy(text, source);
+    }
+}
+
+void writeController(char* text, int32_t number) {
+    if (number == kControllerOff) {
+        std::strcpy(text, "OFF");
+    } else {
+        std::sprintf(text, "%d", number);
+    }
+}
+
+Program defaultProgram() {
+    Program program{};
+    program.filterType = 0.0f;
+    program.resonance = 0.1f;
+    program.frequency = 0.5f;
+    program.smoothness = 0.1f;
+    program.gain = 0.5f;
+    program.ccRezo = 1.0f;
+    program.ccCutoff = 0.5546875f;
+    program.ccSmooth = 0.0390625f;
+    std::strcpy(program.name, "Default");
+    return program;
+}
+
+} // namespace
+
+FilterEffect::FilterEffect(audioMasterCallback host)
+    : AudioEffectX(host, kNumPrograms, kNumParams), a1(0.0f), x1{}, x2{}, a2(0.0f), y1{}, y2{},
+      b0(1.0f), b1(0.0f), b2(0.0f), gainFactor(1.0f), stepCountdown(1), cutoffRow(0),
+      resonanceStep(1), cutoffTarget(0), resonanceTarget(1), stepInterval(1),
+      activeTable(lowpassTable), eventCount(0), ccRezo(kControllerOff), ccSmooth(kControllerOff),
+      ccCutoff(kControllerOff), learnedController(kControllerOff) {
+    for (Program& program : programs) {
+        program = defaultProgram();
+    }
+    setNumInputs(2);
+    setNumOutputs(2);
+    setUniqueID(fourCharCode("ZLQF"));
+    canMono(true);
+    canProcessReplacing(false);
+    buildFilterTables();
+    // What setSampleRate at the default rate and resume would give, so that a host that
+    // processes at once already hears a working filter.
+    outputLimiter.setRelease(kReleaseMs, sampleRate);
+    outputLimiter.reset();
+    emptyEventQueue();
+    FilterEffect::setProgram(0);
+}
+
+FilterEffect::~FilterEffect() = default;
+
+void FilterEffect::setParameter(int32_t index, float value) {
+    value = clampUnit(value);
+    if (float* field = programField(currentProgram(), index)) {
+        if (isController(index)) {
+            const int32_t number = controllerNumber(value);
+            *field = static_cast<float>(number * kControllerStep);
+            controllerAssignment(index).store(number, std::memory_order_relaxed);
+        } else {
+            *field = value;
+            deriveParameter(index, value);
+        }
+    }
+    notifyEditor(index, value);
+}
+
+void FilterEffect::deriveParameter(int32_t index, float value) {
+    constexpr auto relaxed = std::memory_order_relaxed;
+    switch (index) {
+    case kFilterType:
+        activeTable.store(value >= 0.5f ? highpassTable : lowpassTable, relaxed);
+        break;
+    case kFrequency:
+        cutoffTarget.store(cutoffRowFor(value), relaxed);
+        break;
+    case kResonance:
+        resonanceTarget.store(resonanceStepFor(value), relaxed);
+        break;
+    case kSmoothness:
+        stepInterval.store(squaredLawInterval(sampleRate, value), relaxed);
+        break;
+    case kGain:
+        gainFactor.store(gainFactorFor(value), relaxed);
+        break;
+    default:
+        break;
+    }
+}
+
+std::atomic<int32_t>& FilterEffect::controllerAssignment(int32_t index) {
+    switch (index) {
+    case kCcCutoff:
+        return ccCutoff;
+    case kCcRezo:
+        return ccRezo;
+    default:
+        return ccSmooth;
+    }
+}
+
+void FilterEffect::notifyEditor(int32_t index, float value) {
+    if (editor != nullptr) {
+        editor->setParameter(index, value);
+    }
+}
+
+float FilterEffect::getParameter(int32_t index) {
+    const float* field = programField(currentProgram(), index);
+    return field != nullptr ? *field : 0.0f;
+}
+
+void FilterEffect::setProgram(int32_t program) {
+    if (program < 0 || program >= kNumPrograms) {
+        return;
+    }
+    curProgram = program;
+    loadProgramState(programs[program]);
+    static constexpr int32_t kDerivedOnLoad[] = {kGain, kCcRezo, kCcCutoff, kCcSmooth};
+    for (int32_t index : kDerivedOnLoad) {
+        setParameter(index, getParameter(index));
+    }
+    clearHistory();
+    static constexpr int32_t kEditorOrder[] = {kGain,      kCcRezo,    kCcCutoff,   kCcSmooth,
+                                               kResonance, kFrequency, kSmoothness, kFilterType};
+    for (int32_t index : kEditorOrder) {
+        notifyEditor(index, getParameter(index));
+    }
+    notifyEditor(kLearnedController, 0.0f);
+}
+
+// Current and target together: a program jumps to its cutoff and resonance at the next
+// coefficient step instead of gliding there.
+void FilterEffect::loadProgramState(const Program& program) {
+    constexpr auto relaxed = std::memory_order_relaxed;
+    cutoffRow = cutoffRowFor(program.frequency);
+    cutoffTarget.store(cutoffRow, relaxed);
+    resonanceStep = resonanceStepFor(program.resonance);
+    resonanceTarget.store(resonanceStep, relaxed);
+    stepCountdown = linearLawInterval(sampleRate, program.smoothness);
+    stepInterval.store(stepCountdown, relaxed);
+    activeTable.store(program.filterType >= 0.5f ? highpassTable : lowpassTable, relaxed);
+}
+
+void FilterEffect::setProgramName(char* name) {
+    if (name == nullptr) {
+        return;
+    }
+    char* target = currentProgram().name;
+    std::strncpy(target, name, kProgramNameCapacity - 1);
+    target[kProgramNameCapacity - 1] = '\0';
+}
+
+void FilterEffect::getProgramName(char* name) {
+    copyText(name, currentProgram().name);
+}
+
+void FilterEffect::getParameterLabel(int32_t, char* label) {
+    copyText(label, "   NA   ");
+}
+
+void FilterEffect::getParameterName(int32_t index, char* text) {
+    copyText(text, index >= 0 && index < kNumParams ? kParameterNames[index] : "Error");
+}
+
+void FilterEffect::getParameterDisplay(int32_t index, char* text) {
+    if (text == nullptr) {
+        return;
+    }
+    const Program& program = currentProgram();
+    switch (index) {
+    case kFilterType:
+        std::strcpy(text, program.filterType >= 0.5f ? "HPF" : "LPF");
+        break;
+    case kFrequency:
+        std::sprintf(text, "%3.2f", program.frequency * 100.0);
+        break;
+    case kResonance:
+        std::sprintf(text, "%3.2f", program.resonance * 100.0);
+        break;
+    case kSmoothness:
+        std::sprintf(text, "%d", static_cast<int32_t>(program.smoothness * 100.0));
+        break;
+    case kGain:
+        std::sprintf(text, "%3.2f", (program.gain - 1.0) * 24.0);
+        break;
+    case kCcCutoff:
+    case kCcRezo:
+    case kCcSmooth:
+        writeController(text, controllerAssignment(index).load(std::memory_order_relaxed));
+        break;
+    default:
+        std::strcpy(text, "ERROR");
+        break;
+    }
+}
+
+// A rate that is zero, negative or not finite would turn every coefficient into NaN and
+// silence the effect for good; such a request keeps the rate in force.
+void FilterEffect::setSampleRate(float rate) {
+    if (!(rate > 0.0f) || !std::isfinite(rate)) {
+        return;
+    }
+    sampleRate = rate;
+    buildFilterTables();
+    outputLimiter.setRelease(kReleaseMs, rate);
+    outputLimiter.reset();
+    clearHistory();
+    setProgram(curProgram);
+}
+
+void FilterEffect::resume() {
+    emptyEventQueue();
+    wantEvents(1);
+    clearHistory();
+    outputLimiter.reset();
+}
+
+void FilterEffect::buildFilterTables() {
+    fillFilterTables(lowpassTable, highpassTable, sampleRate);
+}
+
+void FilterEffect::clearHistory() {
+    for (int channel = 0; channel < 2; ++channel) {
+        x1[channel] = x2[channel] = y1[channel] = y2[channel] = 0.0f;
+    }
+}
+
+void FilterEffect::emptyEventQueue() {
+    eventCount = 0;
+    eventQueue[0].sampleOffset = -1;
+}

@@ -1,0 +1,121 @@
+// The filter effect: parameters, programs, working state, tables, processing and MIDI input.
+#pragma once
+
+#include "effect/filtertables.h"
+#include "effect/limiter.h"
+#include "frame/audioeffectx.h"
+
+#include <atomic>
+#include <cstdint>
+
+enum ParameterIndex : int32_t {
+    kFilterType = 0,
+    kFrequency,
+    kResonance,
+    kSmoothness,
+    kGain,
+    kCcCutoff,
+    kCcRezo,
+    kCcSmooth,
+    kNumParams,
+    // Passed to the editor only: a controller number learned from MIDI, as n/128.
+    kLearnedController = 9,
+};
+
+constexpr int32_t kNumPrograms = 16;
+constexpr int32_t kControllerOff = 128;
+constexpr int32_t kProgramNameCapacity = 32;
+
+struct Program {
+    float filterType;
+    float resonance;
+    float frequency;
+    float smoothness;
+    float gain;
+    float ccRezo;
+    float ccCutoff;
+    float ccSmooth;
+    char name[kProgramNameCapacity];
+};
+
+// One timed change queued by the MIDI input; sampleOffset -1 ends the queue.
+struct ControlEvent {
+    int32_t sampleOffset;
+    int32_t resonance;
+    int32_t cutoffRow;
+    int32_t stepInterval;
+};
+
+constexpr int32_t kEventQueueCapacity = 1024;
+
+class FilterEffect : public AudioEffectX {
+public:
+    explicit FilterEffect(audioMasterCallback host);
+    ~FilterEffect() override;
+
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    void process(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void setProgram(int32_t program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterLabel(int32_t index, char* label) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+    void setSampleRate(float rate) override;
+    void resume() override;
+    int32_t processEvents(VstEvents* events) override;
+
+    // Written by the editor to arm learning (-1); read and written by the MIDI input.
+    void armControllerLearning() { learnedController.store(-1, std::memory_order_relaxed); }
+    int32_t getLearnedController() const {
+        return learnedController.load(std::memory_order_relaxed);
+    }
+
+private:
+    Program& currentProgram() { return programs[curProgram]; }
+    void loadProgramState(const Program& program);
+    void deriveParameter(int32_t index, float value);
+    std::atomic<int32_t>& controllerAssignment(int32_t index);
+    void notifyEditor(int32_t index, float value);
+    template <bool accumulate>
+    void runBlock(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
+    void updateCoefficients(double resonanceFactor);
+    const ControlEvent* applyQueuedChanges(const ControlEvent* next, int32_t sample);
+    void flushDenormalHistory();
+    void readMidiEvent(const VstMidiEvent& event, ControlEvent& running);
+    void readControlChange(int32_t controller, int32_t value, ControlEvent& running);
+    void queueChange(const ControlEvent& change);
+    void buildFilterTables();
+    void clearHistory();
+    void emptyEventQueue();
+
+    // Working state read by the audio loop. The fields that other threads write while it runs
+    // are relaxed atomics: whole 32-bit stores and loads, no lock, no fence.
+    float a1;
+    float x1[2];
+    float x2[2];
+    float a2;
+    float y1[2];
+    float y2[2];
+    float b0, b1, b2;
+    std::atomic<float> gainFactor;
+    Limiter outputLimiter;
+    int32_t stepCountdown;
+    int32_t cutoffRow;
+    int32_t resonanceStep;
+    std::atomic<int32_t> cutoffTarget;
+    std::atomic<int32_t> resonanceTarget;
+    std::atomic<int32_t> stepInterval;
+    std::atomic<const CoefficientRow*> activeTable;
+    CoefficientRow lowpassTable[kFilterRows];
+    CoefficientRow highpassTable[kFilterRows];
+    Program programs[kNumPrograms];
+    int32_t eventCount;
+    ControlEvent eventQueue[kEventQueueCapacity];
+    std::atomic<int32_t> ccRezo;
+    std::atomic<int32_t> ccSmooth;
+    std::atomic<int32_t> ccCutoff;
+    std::atomic<int32_t> learnedController;
+};

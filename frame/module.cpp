@@ -1,0 +1,3 @@
+#include "frame/module.h"
+
+void* moduleHandle = nullptr;

@@ -1,0 +1,13 @@
+// The plughost sub-commands; each returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace plughost {
+
+using Arguments = std::vector<std::string>;
+
+int runInfo(const Arguments& arguments);
+
+} // namespace plughost

@@ -1,0 +1,46 @@
+// plughost: loads a VST 2 plug-in and makes it usable without a DAW.
+#include "tools/plughost/commands.h"
+#include "tools/plughost/pluginhost.h"
+
+#include <cstdio>
+#include <exception>
+#include <map>
+
+namespace {
+
+using Command = int (*)(const plughost::Arguments&);
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"info", plughost::runInfo},
+    };
+    return table;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: plughost COMMAND PLUGIN.so [ARGUMENTS]\ncommands:");
+    for (const auto& [name, command] : commands()) {
+        std::fprintf(stderr, " %s", name.c_str());
+    }
+    std::fprintf(stderr, "\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        return usage();
+    }
+    const auto command = commands().find(argv[1]);
+    if (command == commands().end()) {
+        std::fprintf(stderr, "plughost: unknown command '%s'\n", argv[1]);
+        return usage();
+    }
+    try {
+        return command->second(plughost::Arguments(argv + 2, argv + argc));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "plughost: %s\n", error.what());
+        return 1;
+    }
+}

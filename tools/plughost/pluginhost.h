@@ -1,0 +1,107 @@
+// The host side of the plug-in interface: loads a plug-in library, creates instances with a
+// callback that records every request, and wraps the record's entries.
+#pragma once
+
+#include "frame/aeffect.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace plughost {
+
+struct HostRequest {
+    int32_t opcode;
+    int32_t index;
+    intptr_t value;
+    void* ptr;
+    float opt;
+    bool fromInstance; // false for the version query made before the instance exists
+};
+
+class HostError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Answers and records the plug-in's requests. By default it answers the version query with
+// 2400 and every other request with 0.
+class RecordingHost {
+public:
+    using Responder = std::function<intptr_t(const HostRequest&)>;
+
+    RecordingHost();
+    void setResponder(Responder newResponder) { responder = std::move(newResponder); }
+    void setObserver(std::function<void(const HostRequest&)> newObserver) {
+        observer = std::move(newObserver);
+    }
+    std::vector<HostRequest> requests() const;
+    std::vector<HostRequest> requestsWithOpcode(int32_t opcode) const;
+    void clear();
+
+    intptr_t answer(const HostRequest& request);
+
+private:
+    mutable std::mutex mutex;
+    std::vector<HostRequest> recorded;
+    Responder responder;
+    std::function<void(const HostRequest&)> observer;
+};
+
+class PluginLibrary {
+public:
+    explicit PluginLibrary(const std::string& path);
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    using Entry = AEffect* (*)(audioMasterCallback);
+    Entry entry(const char* name = "VSTPluginMain") const;
+    const std::string& path() const { return libraryPath; }
+
+private:
+    std::string libraryPath;
+    void* handle;
+};
+
+// The callback every instance made through this library is given.
+intptr_t recordingCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+                           void* ptr, float opt);
+
+// Calls the entry with the recording callback; null when the plug-in refuses to start.
+AEffect* createInstance(PluginLibrary::Entry entry, RecordingHost& host);
+
+class PluginInstance {
+public:
+    PluginInstance(const PluginLibrary& library, RecordingHost& host);
+    ~PluginInstance();
+    PluginInstance(const PluginInstance&) = delete;
+    PluginInstance& operator=(const PluginInstance&) = delete;
+
+    AEffect* record() const { return effect; }
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f) const;
+    void setParameter(int32_t index, float value) const;
+    float getParameter(int32_t index) const;
+    void process(float** inputs, float** outputs, int32_t frames) const;
+    void processReplacing(float** inputs, float** outputs, int32_t frames) const;
+
+    std::string parameterName(int32_t index) const;
+    std::string parameterLabel(int32_t index) const;
+    std::string parameterDisplay(int32_t index) const;
+    std::string programName() const;
+    // Closes the instance now (effClose); the destructor then does nothing.
+    void close();
+
+private:
+    std::string text(int32_t opcode, int32_t index) const;
+    AEffect* effect;
+};
+
+// Human-readable form of a four-character code.
+std::string fourCharText(int32_t code);
+
+} // namespace plughost
