@@ -1,5 +1,7 @@
 #include "frame/audioeffectx.h"
 
+#include <cmath>
+
 namespace {
 
 intptr_t answer(bool value) {
@@ -328,9 +330,13 @@ bool AudioEffectX::setSpeakerArrangement(void*, void*) {
     return false;
 }
 
+// A rate that is not a positive finite number would poison every later derivation; such a
+// request keeps the rate in force.
 void AudioEffectX::setBlockSizeAndSampleRate(int32_t newBlockSize, float newSampleRate) {
     blockSize = newBlockSize;
-    sampleRate = newSampleRate;
+    if (newSampleRate > 0.0f && std::isfinite(newSampleRate)) {
+        sampleRate = newSampleRate;
+    }
 }
 
 bool AudioEffectX::setBypass(bool) {

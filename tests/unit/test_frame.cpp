@@ -257,3 +257,12 @@ TEST_F(FrameTest, TextToolsConvertBeforeFormatting) {
     effect.longToText(42, text);
     EXPECT_STREQ(text, "     42");
 }
+
+TEST_F(FrameTest, UnusableSampleRatesAreNotStored) {
+    for (float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
+                       std::numeric_limits<float>::infinity()}) {
+        effect.setBlockSizeAndSampleRate(256, rate);
+        EXPECT_EQ(effect.getSampleRate(), 44100.0f);
+        EXPECT_EQ(effect.getBlockSize(), 256);
+    }
+}
