@@ -13,7 +13,7 @@ intptr_t answer(bool value) {
 intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                   float opt) {
     // One unsigned comparison sends everything outside 25..58 to the 1.0 table.
-    if (static_cast<uint32_t>(opcode - effProcessEvents) > effGetVstVersion - effProcessEvents) {
+    if (static_cast<uint32_t>(opcode) - effProcessEvents > effGetVstVersion - effProcessEvents) {
         return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }
     const auto value32 = static_cast<int32_t>(value);
