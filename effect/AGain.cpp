@@ -78,12 +78,7 @@ double samplesPerMilliSecond(float sampleRate) {
     return static_cast<double>(sampleRate) * static_cast<double>(kMilliSecond);
 }
 
-// A parameter change glides with the squared law; a program load uses the linear one.
-int32_t squaredLawInterval(float sampleRate, float smoothness) {
-    return intervalFromSamples(samplesPerMilliSecond(sampleRate) * smoothness * smoothness * 4.0 +
-                               1.0);
-}
-
+// A program load uses the linear law; parameter changes and controllers the squared one.
 int32_t linearLawInterval(float sampleRate, float smoothness) {
     return intervalFromSamples(samplesPerMilliSecond(sampleRate) * smoothness + 1.0);
 }
@@ -175,7 +170,7 @@ void FilterEffect::deriveParameter(int32_t index, float value) {
         resonanceTarget.store(resonanceStepFor(value), relaxed);
         break;
     case kSmoothness:
-        stepInterval.store(squaredLawInterval(sampleRate, value), relaxed);
+        stepInterval.store(squaredLawInterval(value), relaxed);
         break;
     case kGain:
         gainFactor.store(gainFactorFor(value), relaxed);
@@ -200,6 +195,11 @@ void FilterEffect::notifyEditor(int32_t index, float value) {
     if (editor != nullptr) {
         editor->setParameter(index, value);
     }
+}
+
+int32_t FilterEffect::squaredLawInterval(double smoothness) const {
+    return intervalFromSamples(samplesPerMilliSecond(sampleRate) * smoothness * smoothness * 4.0 +
+                               1.0);
 }
 
 float FilterEffect::getParameter(int32_t index) {

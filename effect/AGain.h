@@ -74,9 +74,14 @@ public:
     }
 
 private:
+    // The tests keep the literal per-sample algorithm and compare it with this one bit for bit.
+    friend struct ReferenceFilter;
+
     Program& currentProgram() { return programs[curProgram]; }
     void loadProgramState(const Program& program);
     void deriveParameter(int32_t index, float value);
+    // Samples between coefficient steps for a smoothness of 0..1, saturated at any rate.
+    int32_t squaredLawInterval(double smoothness) const;
     std::atomic<int32_t>& controllerAssignment(int32_t index);
     void notifyEditor(int32_t index, float value);
     template <bool accumulate>

@@ -73,10 +73,7 @@ void FilterEffect::readControlChange(int32_t controller, int32_t value, ControlE
         queueChange(running);
     }
     if (controller == ccSmooth.load(relaxed)) {
-        const double x = value * kOneOver127;
-        const auto interval = static_cast<int32_t>(
-            static_cast<double>(sampleRate) * static_cast<double>(0.001f) * x * x * 4.0 + 1.0);
-        running.stepInterval = interval == 0 ? 1 : interval;
+        running.stepInterval = squaredLawInterval(value * kOneOver127);
         queueChange(running);
     }
 }

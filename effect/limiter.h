@@ -46,6 +46,7 @@ public:
 
     double getReleaseCoefficient() const { return releaseCoefficient; }
     float getEnvelope(int channel) const { return envelope[channel]; }
+    void setEnvelope(int channel, float value) { envelope[channel] = value; }
     const float* getGainTable() const { return gainTable; }
 
 private:

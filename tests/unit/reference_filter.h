@@ -1,0 +1,147 @@
+// The signal path written sample by sample, exactly in the order the algorithm states it, with
+// every field read from and written back to the effect at each use. The tests run it on one
+// instance and the optimised processing on a twin to prove that both give the same bits.
+#pragma once
+
+#include "effect/AGain.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+// A host that answers the version query and nothing else.
+inline intptr_t quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+struct ReferenceFilter {
+    static void process(FilterEffect& fx, float** inputs, float** outputs, int32_t frames) {
+        run<true>(fx, inputs, outputs, frames, 0.4);
+    }
+
+    static void processReplacing(FilterEffect& fx, float** inputs, float** outputs,
+                                 int32_t frames) {
+        run<false>(fx, inputs, outputs, frames, 0.2);
+    }
+
+    // What the tests observe of the working state.
+    struct Glide {
+        int32_t cutoffRow, cutoffTarget, resonanceStep, resonanceTarget, stepCountdown,
+            stepInterval;
+        float gainFactor;
+    };
+    static Glide glide(const FilterEffect& fx) {
+        return {fx.cutoffRow,
+                fx.cutoffTarget.load(relaxed),
+                fx.resonanceStep,
+                fx.resonanceTarget.load(relaxed),
+                fx.stepCountdown,
+                fx.stepInterval.load(relaxed),
+                fx.gainFactor.load(relaxed)};
+    }
+    static bool historyIsZero(const FilterEffect& fx, int c) {
+        return fx.x1[c] == 0.0f && fx.x2[c] == 0.0f && fx.y1[c] == 0.0f && fx.y2[c] == 0.0f;
+    }
+    static bool usesHighpass(const FilterEffect& fx) {
+        return fx.activeTable.load(relaxed) == fx.highpassTable;
+    }
+    // The entries written by the last processEvents, without the end mark.
+    static std::vector<ControlEvent> queue(const FilterEffect& fx) {
+        std::vector<ControlEvent> entries(fx.eventQueue, fx.eventQueue + fx.eventCount);
+        EXPECT_EQ(fx.eventQueue[fx.eventCount].sampleOffset, -1) << "end mark";
+        return entries;
+    }
+    static const Limiter& limiter(const FilterEffect& fx) { return fx.outputLimiter; }
+
+private:
+    static constexpr auto relaxed = std::memory_order_relaxed;
+
+    template <bool accumulate>
+    static void run(FilterEffect& fx, float** inputs, float** outputs, int32_t frames,
+                    double resonanceFactor) {
+        ControlEvent* next = fx.eventQueue;
+        for (int32_t i = 0; i < frames; ++i) {
+            const double gain = fx.gainFactor.load(relaxed);
+            double saturated[2];
+            for (int c = 0; c < 2; ++c) {
+                const double x = inputs[c][i];
+                const double y =
+                    static_cast<double>(fx.b1) * fx.x1[c] + static_cast<double>(fx.b2) * fx.x2[c] -
+                    static_cast<double>(fx.a1) * fx.y1[c] - static_cast<double>(fx.a2) * fx.y2[c] +
+                    static_cast<double>(fx.b0) * x;
+                const double u = gain * y;
+                saturated[c] = u + static_cast<double>(-0.1666666716337204f) * (u * u * u);
+                fx.x2[c] = fx.x1[c];
+                fx.x1[c] = static_cast<float>(x);
+                fx.y2[c] = fx.y1[c];
+                fx.y1[c] = static_cast<float>(y);
+            }
+            for (int c = 0; c < 2; ++c) {
+                const double out = limit(fx.outputLimiter, c, saturated[c]);
+                if constexpr (accumulate) {
+                    outputs[c][i] = static_cast<float>(outputs[c][i] + out);
+                } else {
+                    outputs[c][i] = static_cast<float>(out);
+                }
+            }
+            stepCoefficients(fx, resonanceFactor);
+            while (next->sampleOffset == i) {
+                fx.cutoffTarget.store(next->cutoffRow, relaxed);
+                fx.resonanceTarget.store(next->resonance, relaxed);
+                fx.stepCountdown = next->stepInterval;
+                fx.stepInterval.store(next->stepInterval, relaxed);
+                next->sampleOffset = -1;
+                ++next;
+            }
+        }
+        for (int c = 0; c < 2; ++c) {
+            if (!(std::fabs(static_cast<double>(fx.y1[c])) > 1.1754943508222875e-38)) {
+                fx.x1[c] = fx.x2[c] = fx.y1[c] = fx.y2[c] = 0.0f;
+            }
+        }
+    }
+
+    static double limit(Limiter& limiter, int c, double s) {
+        const float* table = limiter.getGainTable();
+        double index = std::fabs(s) * 4096.0;
+        if (!(index <= 32760.0)) {
+            index = 32760.0;
+        }
+        const auto k = static_cast<int32_t>(index);
+        const double f = index - k;
+        const double g = table[k] + f * (table[k + 1] - static_cast<double>(table[k]));
+        const float envelope = limiter.getEnvelope(c);
+        const float next =
+            g < envelope
+                ? static_cast<float>(g)
+                : static_cast<float>(envelope + (g - envelope) * limiter.getReleaseCoefficient());
+        limiter.setEnvelope(c, next);
+        return s * next;
+    }
+
+    static int32_t toward(int32_t current, int32_t target) {
+        if (current < target) {
+            return current + 1;
+        }
+        return current > target ? current - 1 : current;
+    }
+
+    static void stepCoefficients(FilterEffect& fx, double resonanceFactor) {
+        if (--fx.stepCountdown != 0) {
+            return;
+        }
+        fx.stepCountdown = fx.stepInterval.load(relaxed);
+        fx.cutoffRow = toward(fx.cutoffRow, fx.cutoffTarget.load(relaxed));
+        fx.resonanceStep = toward(fx.resonanceStep, fx.resonanceTarget.load(relaxed));
+        const double q = fx.resonanceStep * resonanceFactor + 1.414213562373095;
+        const CoefficientRow& row = fx.activeTable.load(relaxed)[fx.cutoffRow];
+        const double alpha = row.sinW / q;
+        const double n = 1.0 / (1.0 + alpha);
+        fx.a2 = static_cast<float>((1.0 - alpha) * n);
+        fx.a1 = static_cast<float>(row.a1 * n);
+        fx.b0 = static_cast<float>(row.b0 * n);
+        fx.b1 = static_cast<float>(row.b1 * n);
+        fx.b2 = static_cast<float>(row.b2 * n);
+    }
+};

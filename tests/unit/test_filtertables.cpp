@@ -1,0 +1,74 @@
+#include "effect/filtertables.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+struct ExpectedRow {
+    int row;
+    float a1, lowB0, lowB1, highB0, highB1, sinW;
+};
+
+// Printed to seven digits: compare to that precision.
+void expectSevenDigits(float actual, float expected, const char* column, int row) {
+    EXPECT_NEAR(actual, expected, std::fabs(expected) * 1e-6) << column << " of row " << row;
+}
+
+class FilterTablesTest : public ::testing::Test {
+protected:
+    void fill(float sampleRate) { fillFilterTables(lowpass.data(), highpass.data(), sampleRate); }
+
+    std::vector<CoefficientRow> lowpass = std::vector<CoefficientRow>(kFilterRows);
+    std::vector<CoefficientRow> highpass = std::vector<CoefficientRow>(kFilterRows);
+};
+
+TEST_F(FilterTablesTest, LadderRowsAt44100) {
+    fill(44100.0f);
+    const ExpectedRow expected[] = {
+        {0, -1.999754f, 6.140434e-5f, 1.228087e-4f, 0.9999386f, -1.999877f, 0.01567170f},
+        {2047, -1.991473f, 0.002131774f, 0.004263547f, 0.9978682f, -1.995736f, 0.09224379f},
+        {4095, -1.710312f, 0.07242199f, 0.1448440f, 0.9275780f, -1.855156f, 0.5183707f},
+        {4799, -1.075500f, 0.2311249f, 0.4622498f, 0.7688751f, -1.537750f, 0.8431042f},
+    };
+    for (const ExpectedRow& e : expected) {
+        const CoefficientRow& low = lowpass[e.row];
+        const CoefficientRow& high = highpass[e.row];
+        expectSevenDigits(low.a1, e.a1, "a1", e.row);
+        expectSevenDigits(low.b0, e.lowB0, "low-pass b0", e.row);
+        expectSevenDigits(low.b1, e.lowB1, "low-pass b1", e.row);
+        expectSevenDigits(high.b0, e.highB0, "high-pass b0", e.row);
+        expectSevenDigits(high.b1, e.highB1, "high-pass b1", e.row);
+        expectSevenDigits(low.sinW, e.sinW, "sinW", e.row);
+    }
+}
+
+TEST_F(FilterTablesTest, OuterTermsMatchAndBothResponsesShareTheAngle) {
+    for (float rate : {22050.0f, 44100.0f, 96000.0f}) {
+        fill(rate);
+        for (int row = 0; row < kFilterRows; ++row) {
+            ASSERT_EQ(lowpass[row].b2, lowpass[row].b0) << row;
+            ASSERT_EQ(highpass[row].b2, highpass[row].b0) << row;
+            ASSERT_EQ(highpass[row].a1, lowpass[row].a1) << row;
+            ASSERT_EQ(highpass[row].sinW, lowpass[row].sinW) << row;
+        }
+    }
+}
+
+TEST_F(FilterTablesTest, LastRowIsSixOctavesUpAtAnyRate) {
+    fill(96000.0f);
+    const double w = 6.283185307179586 * 7040.0 / 96000.0;
+    EXPECT_NEAR(lowpass[kLastFilterRow].a1, -2.0 * std::cos(w), 1e-6);
+    EXPECT_NEAR(lowpass[kLastFilterRow].sinW, std::sin(w), 1e-6);
+}
+
+TEST_F(FilterTablesTest, RowsAboveHalfTheRateAreStillFinite) {
+    fill(8000.0f);
+    for (int row = 0; row < kFilterRows; ++row) {
+        ASSERT_TRUE(std::isfinite(lowpass[row].a1) && std::isfinite(highpass[row].b1)) << row;
+    }
+}
+
+} // namespace
