@@ -1,0 +1,387 @@
+#include "tools/artwork/background.h"
+
+#include "tools/artwork/cairoutil.h"
+#include "tools/artwork/theme.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <stdexcept>
+
+namespace artwork {
+
+namespace {
+
+enum class Align { Left, Centre, Right };
+
+struct LabelSpec {
+    const char* text;
+    double pixelSize;
+    Align align;
+    double x; // left edge, centre or right edge, as align says
+    double baseline;
+    uint32_t colour;
+};
+
+constexpr double kHeadingSize = 9.0;
+constexpr double kRowLabelSize = 8.0;
+constexpr double kHeadingBaseline = 41.0;
+constexpr double kControllerBaseline = 101.0;
+constexpr double kLearnBaseline = 129.0;
+constexpr int kLearnLabelGap = 3;
+
+// Centre of each column's knob, display and field, for the headings above them.
+constexpr double columnCentre(const PixelRect& knob) {
+    return knob.left + kKnobCentreX;
+}
+constexpr double fieldCentre(const PixelRect& field) {
+    return (field.left + field.right + 1) / 2.0;
+}
+constexpr double besideSwitch(const PixelRect& sw) {
+    return sw.left + kSwitchSize + kLearnLabelGap;
+}
+
+constexpr const PixelRect& controlRect(size_t index) {
+    return kControls[index].rect;
+}
+
+const std::array<LabelSpec, 15> kLabels{{
+    {"Glide Filter", 14.0, Align::Left, 9.0, 17.0, theme::kTitle},
+    {"RESONANT LP / HP", kRowLabelSize, Align::Right, 216.0, 16.0, theme::kLabelDim},
+    {"Cutoff", kHeadingSize, Align::Centre, columnCentre(controlRect(0)), kHeadingBaseline,
+     theme::kLabel},
+    {"Reso", kHeadingSize, Align::Centre, columnCentre(controlRect(1)), kHeadingBaseline,
+     theme::kLabel},
+    {"Smooth", kHeadingSize, Align::Centre, columnCentre(controlRect(2)), kHeadingBaseline,
+     theme::kLabel},
+    {"Gain", kHeadingSize, Align::Centre, columnCentre(controlRect(3)), kHeadingBaseline,
+     theme::kLabel},
+    {"Type", kHeadingSize, Align::Centre, 155.0, kHeadingBaseline, theme::kLabel},
+    {"LP", kRowLabelSize, Align::Left, besideSwitch(controlRect(11)), 63.0, theme::kLabel},
+    {"HP", kRowLabelSize, Align::Left, besideSwitch(controlRect(12)), 84.0, theme::kLabel},
+    {"CC", kRowLabelSize, Align::Centre, fieldCentre(controlRect(8)), kControllerBaseline,
+     theme::kLabelDim},
+    {"CC", kRowLabelSize, Align::Centre, fieldCentre(controlRect(9)), kControllerBaseline,
+     theme::kLabelDim},
+    {"CC", kRowLabelSize, Align::Centre, fieldCentre(controlRect(10)), kControllerBaseline,
+     theme::kLabelDim},
+    {"Learn", kRowLabelSize, Align::Left, besideSwitch(controlRect(13)), kLearnBaseline,
+     theme::kLabelDim},
+    {"Learn", kRowLabelSize, Align::Left, besideSwitch(controlRect(14)), kLearnBaseline,
+     theme::kLabelDim},
+    {"Learn", kRowLabelSize, Align::Left, besideSwitch(controlRect(15)), kLearnBaseline,
+     theme::kLabelDim},
+}};
+
+// Recessed boxes grouping the three MIDI columns, the filter type, the gain, and the emblem.
+constexpr std::array<PixelRect, 4> kGroupBoxes{{
+    {3, 27, 131, 136},
+    {133, 27, 177, 94},
+    {179, 27, 222, 94},
+    {133, 97, 222, 136},
+}};
+constexpr PixelRect kEmblemBox = kGroupBoxes[3];
+
+// Hairlines between the cutoff, resonance and smoothness columns.
+constexpr std::array<PixelRect, 2> kSeparators{{
+    {45, 31, 45, 132},
+    {89, 31, 89, 132},
+}};
+
+constexpr int kTitleBandHeight = 23;
+constexpr double kBoxCornerRadius = 3.0;
+constexpr int kNoiseAmplitude = 2;
+
+std::string describe(const PixelRect& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
+           std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
+}
+
+void requireClearOfControls(const std::string& what, const PixelRect& rect) {
+    if (!PixelRect{0, 0, kPanelWidth - 1, kPanelHeight - 1}.contains(rect)) {
+        throw std::logic_error(what + " " + describe(rect) + " leaves the panel");
+    }
+    for (const ControlPlace& control : kControls) {
+        if (rect.overlaps(control.rect)) {
+            throw std::logic_error(what + " " + describe(rect) + " lies under the " +
+                                   std::string(control.name));
+        }
+    }
+}
+
+// A box edge must not cut through a control: each control is well inside a box or outside it.
+void requireBoxesAroundControls() {
+    for (const PixelRect& box : kGroupBoxes) {
+        for (const ControlPlace& control : kControls) {
+            if (box.overlaps(control.rect) && !box.grown(-2).contains(control.rect)) {
+                throw std::logic_error("the edge of box " + describe(box) + " crosses the " +
+                                       std::string(control.name));
+            }
+        }
+    }
+    for (const PixelRect& separator : kSeparators) {
+        requireClearOfControls("separator", separator);
+    }
+}
+
+uint32_t blend(uint32_t from, uint32_t to, double t) {
+    auto mix = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
+    return packRgb(mix(redOf(from), redOf(to)), mix(greenOf(from), greenOf(to)),
+                   mix(blueOf(from), blueOf(to)));
+}
+
+int noiseAt(int x, int y) {
+    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    h ^= h >> 16;
+    return static_cast<int>(h % (2 * kNoiseAmplitude + 1)) - kNoiseAmplitude;
+}
+
+// Vertical gradient with a fine grain, drawn pixel by pixel so it is exactly reproducible.
+void paintPanel(const Surface& surface) {
+    RgbImage panel(kPanelWidth, kPanelHeight);
+    for (int y = 0; y < kPanelHeight; ++y) {
+        const uint32_t base = blend(theme::kPanelTop, theme::kPanelBottom,
+                                    static_cast<double>(y) / (kPanelHeight - 1));
+        for (int x = 0; x < kPanelWidth; ++x) {
+            const int n = noiseAt(x, y);
+            auto grain = [n](int c) { return std::clamp(c + n, 0, 255); };
+            panel.at(x, y) = packRgb(grain(redOf(base)), grain(greenOf(base)), grain(blueOf(base)));
+        }
+    }
+    Surface painted = toSurface(panel);
+    Context cr = makeContext(surface);
+    cairo_set_source_surface(cr.get(), painted.get(), 0, 0);
+    cairo_paint(cr.get());
+}
+
+void drawTitleBand(cairo_t* cr) {
+    cairo_pattern_t* band = cairo_pattern_create_linear(0, 0, 0, kTitleBandHeight);
+    addColourStop(band, 0.0, theme::kTitleBand, 0.55);
+    addColourStop(band, 1.0, theme::kTitleBand, 0.85);
+    cairo_rectangle(cr, 0, 0, kPanelWidth, kTitleBandHeight);
+    cairo_set_source(cr, band);
+    cairo_fill(cr);
+    cairo_pattern_destroy(band);
+
+    cairo_set_line_width(cr, 1.0);
+    cairo_pattern_t* accent = cairo_pattern_create_linear(0, 0, kPanelWidth, 0);
+    addColourStop(accent, 0.0, theme::kAccentFrequency, 0.0);
+    addColourStop(accent, 0.15, theme::kAccentFrequency, 0.9);
+    addColourStop(accent, 0.55, theme::kAccentResonanceGain, 0.7);
+    addColourStop(accent, 1.0, theme::kAccentSmoothness, 0.0);
+    cairo_move_to(cr, 0, kTitleBandHeight + 0.5);
+    cairo_line_to(cr, kPanelWidth, kTitleBandHeight + 0.5);
+    cairo_set_source(cr, accent);
+    cairo_stroke(cr);
+    cairo_pattern_destroy(accent);
+}
+
+void roundedRect(cairo_t* cr, double left, double top, double right, double bottom, double radius) {
+    constexpr double kQuarter = M_PI / 2.0;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, right - radius, top + radius, radius, -kQuarter, 0.0);
+    cairo_arc(cr, right - radius, bottom - radius, radius, 0.0, kQuarter);
+    cairo_arc(cr, left + radius, bottom - radius, radius, kQuarter, 2 * kQuarter);
+    cairo_arc(cr, left + radius, top + radius, radius, 2 * kQuarter, 3 * kQuarter);
+    cairo_close_path(cr);
+}
+
+// The fill covers the box's pixels; the outline runs along its outermost pixels.
+void drawGroupBox(cairo_t* cr, const PixelRect& box) {
+    const double left = box.left;
+    const double top = box.top;
+    const double right = box.right + 1;
+    const double bottom = box.bottom + 1;
+
+    roundedRect(cr, left, top + 1, right, bottom + 1, kBoxCornerRadius);
+    setSource(cr, theme::kPanelEdgeLight, 0.35);
+    cairo_fill(cr);
+
+    roundedRect(cr, left, top, right, bottom, kBoxCornerRadius);
+    setSource(cr, theme::kWell);
+    cairo_fill_preserve(cr);
+    cairo_save(cr);
+    cairo_clip(cr);
+    cairo_set_line_width(cr, 1.0);
+    setSource(cr, theme::kWellShadow);
+    cairo_move_to(cr, left, top + 1.5);
+    cairo_line_to(cr, right, top + 1.5);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+
+    roundedRect(cr, left + 0.5, top + 0.5, right - 0.5, bottom - 0.5, kBoxCornerRadius - 0.5);
+    cairo_set_line_width(cr, 1.0);
+    setSource(cr, theme::kPanelEdgeDark, 0.9);
+    cairo_stroke(cr);
+}
+
+void drawSeparators(cairo_t* cr) {
+    cairo_set_line_width(cr, 1.0);
+    for (const PixelRect& line : kSeparators) {
+        cairo_pattern_t* fade = cairo_pattern_create_linear(0, line.top, 0, line.bottom + 1);
+        addColourStop(fade, 0.0, theme::kSeparator, 0.0);
+        addColourStop(fade, 0.2, theme::kSeparator, 1.0);
+        addColourStop(fade, 0.8, theme::kSeparator, 1.0);
+        addColourStop(fade, 1.0, theme::kSeparator, 0.0);
+        cairo_move_to(cr, line.left + 0.5, line.top);
+        cairo_line_to(cr, line.left + 0.5, line.bottom + 1);
+        cairo_set_source(cr, fade);
+        cairo_stroke(cr);
+        cairo_pattern_destroy(fade);
+    }
+}
+
+// A sunken frame one pixel outside every box the plug-in fills (displays and fields).
+void drawBezels(cairo_t* cr) {
+    cairo_set_line_width(cr, 1.0);
+    for (const ControlPlace& control : kControls) {
+        if (control.kind != ControlKind::Display && control.kind != ControlKind::Field) {
+            continue;
+        }
+        const double left = control.rect.left - 0.5;
+        const double top = control.rect.top - 0.5;
+        const double right = control.rect.right + 1.5;
+        const double bottom = control.rect.bottom + 1.5;
+        setSource(cr, theme::kPanelEdgeDark);
+        cairo_move_to(cr, left, bottom);
+        cairo_line_to(cr, left, top);
+        cairo_line_to(cr, right, top);
+        cairo_stroke(cr);
+        setSource(cr, theme::kWellBorder);
+        cairo_move_to(cr, right, top + 1);
+        cairo_line_to(cr, right, bottom);
+        cairo_line_to(cr, left + 1, bottom);
+        cairo_stroke(cr);
+    }
+}
+
+void drawPanelEdge(cairo_t* cr) {
+    cairo_set_line_width(cr, 1.0);
+    cairo_rectangle(cr, 0.5, 0.5, kPanelWidth - 1, kPanelHeight - 1);
+    setSource(cr, theme::kPanelEdgeDark);
+    cairo_stroke(cr);
+    setSource(cr, theme::kPanelEdgeLight, 0.5);
+    cairo_move_to(cr, 1.5, kPanelHeight - 1);
+    cairo_line_to(cr, 1.5, 1.5);
+    cairo_line_to(cr, kPanelWidth - 1, 1.5);
+    cairo_stroke(cr);
+}
+
+// A resonant low-pass response over a faint grid: the product's mark.
+void drawEmblem(cairo_t* cr) {
+    const double left = kEmblemBox.left + 5;
+    const double right = kEmblemBox.right - 4;
+    const double top = kEmblemBox.top + 5;
+    const double bottom = kEmblemBox.bottom - 4;
+
+    cairo_set_line_width(cr, 1.0);
+    setSource(cr, theme::kSeparator);
+    for (double x = left + 10; x < right; x += 12) {
+        cairo_move_to(cr, std::floor(x) + 0.5, top);
+        cairo_line_to(cr, std::floor(x) + 0.5, bottom);
+    }
+    for (double y = top + 7; y < bottom; y += 8) {
+        cairo_move_to(cr, left, std::floor(y) + 0.5);
+        cairo_line_to(cr, right, std::floor(y) + 0.5);
+    }
+    cairo_stroke(cr);
+
+    // Magnitude of a second-order low-pass with a resonance of Q 3 (about 10 dB), over a log axis.
+    const double passY = top + 15;
+    constexpr double kQ = 3.0;
+    constexpr double kPixelsPerDecibel = 1.0;
+    constexpr double kLowestDecade = -1.4;
+    constexpr double kHighestDecade = 0.9;
+    auto curveY = [&](double t) {
+        const double w = std::pow(10.0, kLowestDecade + t * (kHighestDecade - kLowestDecade));
+        const double denominator = std::pow(1.0 - w * w, 2.0) + std::pow(w / kQ, 2.0);
+        const double decibels = -10.0 * std::log10(denominator);
+        return std::min(passY - decibels * kPixelsPerDecibel, bottom);
+    };
+    constexpr int kSteps = 120;
+    auto tracePath = [&] {
+        cairo_move_to(cr, left, curveY(0.0));
+        for (int i = 1; i <= kSteps; ++i) {
+            const double t = static_cast<double>(i) / kSteps;
+            cairo_line_to(cr, left + t * (right - left), curveY(t));
+        }
+    };
+
+    tracePath();
+    cairo_line_to(cr, right, bottom);
+    cairo_line_to(cr, left, bottom);
+    cairo_close_path(cr);
+    cairo_pattern_t* glow = cairo_pattern_create_linear(0, top, 0, bottom);
+    addColourStop(glow, 0.0, theme::kAccentFrequency, 0.4);
+    addColourStop(glow, 1.0, theme::kAccentFrequency, 0.0);
+    cairo_set_source(cr, glow);
+    cairo_fill(cr);
+    cairo_pattern_destroy(glow);
+
+    tracePath();
+    cairo_set_line_width(cr, 1.3);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    setSource(cr, theme::kAccentFrequency);
+    cairo_stroke(cr);
+}
+
+PixelRect inkRect(double x, double baseline, const cairo_text_extents_t& extents) {
+    return {static_cast<int>(std::floor(x + extents.x_bearing)),
+            static_cast<int>(std::floor(baseline + extents.y_bearing)),
+            static_cast<int>(std::ceil(x + extents.x_bearing + extents.width)) - 1,
+            static_cast<int>(std::ceil(baseline + extents.y_bearing + extents.height)) - 1};
+}
+
+PlacedLabel drawLabel(cairo_t* cr, const LabelSpec& label) {
+    selectLabelFont(cr, label.pixelSize);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, label.text, &extents);
+    double x = label.x;
+    if (label.align == Align::Centre) {
+        x = label.x - (extents.x_bearing + extents.width / 2.0);
+    } else if (label.align == Align::Right) {
+        x = label.x - (extents.x_bearing + extents.width);
+    }
+    x = std::round(x);
+    const double baseline = std::round(label.baseline);
+    setSource(cr, theme::kPanelEdgeDark, 0.8);
+    cairo_move_to(cr, x, baseline + 1);
+    cairo_show_text(cr, label.text);
+    setSource(cr, label.colour);
+    cairo_move_to(cr, x, baseline);
+    cairo_show_text(cr, label.text);
+    // The shadow reaches one row lower than the glyphs.
+    PixelRect ink = inkRect(x, baseline, extents);
+    ink.bottom += 1;
+    return {label.text, ink};
+}
+
+} // namespace
+
+Background drawBackground() {
+    requireBoxesAroundControls();
+    Surface surface = makeSurface(kPanelWidth, kPanelHeight);
+    paintPanel(surface);
+    Context context = makeContext(surface);
+    cairo_t* cr = context.get();
+    drawTitleBand(cr);
+    for (const PixelRect& box : kGroupBoxes) {
+        drawGroupBox(cr, box);
+    }
+    drawSeparators(cr);
+    drawBezels(cr);
+    drawEmblem(cr);
+    drawPanelEdge(cr);
+
+    Background background;
+    for (const LabelSpec& spec : kLabels) {
+        PlacedLabel placed = drawLabel(cr, spec);
+        requireClearOfControls("label \"" + placed.text + "\"", placed.ink);
+        background.labels.push_back(placed);
+    }
+    background.image = toRgbImage(surface);
+    return background;
+}
+
+} // namespace artwork

@@ -1,0 +1,37 @@
+// Owning handles and small helpers around cairo's C interface.
+#pragma once
+
+#include "tools/artwork/rgbimage.h"
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace artwork {
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* context) const { cairo_destroy(context); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using Context = std::unique_ptr<cairo_t, ContextDeleter>;
+
+// An opaque-black RGB24 surface; throws when cairo cannot make it.
+Surface makeSurface(int width, int height);
+Context makeContext(const Surface& surface);
+
+void setSource(cairo_t* context, uint32_t rgb, double alpha = 1.0);
+void addColourStop(cairo_pattern_t* pattern, double offset, uint32_t rgb, double alpha = 1.0);
+
+// Bold sans at the given pixel size, hinted fully so that tiny labels stay crisp.
+void selectLabelFont(cairo_t* context, double pixelSize, bool bold = true);
+
+RgbImage toRgbImage(const Surface& surface);
+Surface toSurface(const RgbImage& image);
+void writePng(const Surface& surface, const std::string& path);
+
+} // namespace artwork
