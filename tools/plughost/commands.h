@@ -9,5 +9,8 @@ namespace plughost {
 using Arguments = std::vector<std::string>;
 
 int runInfo(const Arguments& arguments);
+int runRender(const Arguments& arguments);
+int runResponse(const Arguments& arguments);
+int runGenerate(const Arguments& arguments);
 
 } // namespace plughost

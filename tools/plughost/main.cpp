@@ -1,5 +1,6 @@
 // plughost: loads a VST 2 plug-in and makes it usable without a DAW.
 #include "tools/plughost/commands.h"
+#include "tools/plughost/options.h"
 #include "tools/plughost/pluginhost.h"
 
 #include <cstdio>
@@ -13,12 +14,15 @@ using Command = int (*)(const plughost::Arguments&);
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"info", plughost::runInfo},
+        {"render", plughost::runRender},
+        {"response", plughost::runResponse},
+        {"generate", plughost::runGenerate},
     };
     return table;
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: plughost COMMAND PLUGIN.so [ARGUMENTS]\ncommands:");
+    std::fprintf(stderr, "usage: plughost COMMAND ARGUMENTS\ncommands:");
     for (const auto& [name, command] : commands()) {
         std::fprintf(stderr, " %s", name.c_str());
     }
@@ -39,6 +43,11 @@ int main(int argc, char** argv) {
     }
     try {
         return command->second(plughost::Arguments(argv + 2, argv + argc));
+    } catch (const plughost::UsageError& error) {
+        const std::string message = error.what();
+        std::fprintf(stderr, "%s%s\n",
+                     message.starts_with("usage:") ? "" : "plughost: ", message.c_str());
+        return 2;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "plughost: %s\n", error.what());
         return 1;

@@ -1,0 +1,120 @@
+#include "tools/plughost/options.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace plughost {
+namespace {
+
+constexpr uint8_t kControlChange = 0xB0;
+constexpr uint8_t kNoteOn = 0x90;
+constexpr uint8_t kNoteVelocity = 100;
+constexpr long long kLastFrame = std::numeric_limits<int64_t>::max() / 2;
+
+// Splits "A<separator>B" at the last separator; throws when it is missing.
+std::pair<std::string, std::string> splitAt(const std::string& text, char separator,
+                                            const std::string& form) {
+    const auto position = text.rfind(separator);
+    if (position == std::string::npos) {
+        throw UsageError("'" + text + "' is not of the form " + form);
+    }
+    return {text.substr(0, position), text.substr(position + 1)};
+}
+
+std::string formatNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+uint8_t parseDataByte(const std::string& text, const std::string& what) {
+    return static_cast<uint8_t>(parseInteger(text, what, 0, 127));
+}
+
+} // namespace
+
+CommandLine::CommandLine(const Arguments& arguments, const OptionSet& known) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.size() < 2 || argument[0] != '-') {
+            positionalArguments.push_back(argument);
+        } else if (known.flags.contains(argument)) {
+            given.emplace_back(argument, "");
+        } else if (known.withValue.contains(argument)) {
+            if (i + 1 == arguments.size()) {
+                throw UsageError("option " + argument + " needs a value");
+            }
+            given.emplace_back(argument, arguments[++i]);
+        } else {
+            throw UsageError("unknown option '" + argument + "'");
+        }
+    }
+}
+
+std::optional<std::string> CommandLine::value(const std::string& option) const {
+    std::optional<std::string> last;
+    for (const auto& [name, value] : given) {
+        if (name == option) {
+            last = value;
+        }
+    }
+    return last;
+}
+
+bool CommandLine::flag(const std::string& option) const {
+    return value(option).has_value();
+}
+
+long long parseInteger(const std::string& text, const std::string& what, long long lowest,
+                       long long highest) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end) {
+        throw UsageError("bad " + what + " '" + text + "': not a whole number");
+    }
+    if (value < lowest || value > highest) {
+        throw UsageError("bad " + what + " " + text + ": must be " + std::to_string(lowest) +
+                         " to " + std::to_string(highest));
+    }
+    return value;
+}
+
+double parseNumber(const std::string& text, const std::string& what, double lowest,
+                   double highest) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
+        throw UsageError("bad " + what + " '" + text + "': not a number");
+    }
+    if (value < lowest || value > highest) {
+        throw UsageError("bad " + what + " " + text + ": must be " + formatNumber(lowest) + " to " +
+                         formatNumber(highest));
+    }
+    return value;
+}
+
+ParameterSetting parseParameterSetting(const std::string& text) {
+    const auto [index, value] = splitAt(text, '=', "N=V");
+    return {static_cast<int32_t>(parseInteger(index, "parameter index", 0, 1 << 20)),
+            static_cast<float>(parseNumber(value, "parameter value", 0.0, 1.0))};
+}
+
+TimedMidiEvent parseControlChange(const std::string& text) {
+    const auto [message, frame] = splitAt(text, '@', "C:V@FRAME");
+    const auto [controller, value] = splitAt(message, ':', "C:V@FRAME");
+    return {parseInteger(frame, "frame", 0, kLastFrame),
+            {kControlChange, parseDataByte(controller, "controller number"),
+             parseDataByte(value, "controller value")}};
+}
+
+TimedMidiEvent parseNoteOn(const std::string& text) {
+    const auto [note, frame] = splitAt(text, '@', "N@FRAME");
+    return {parseInteger(frame, "frame", 0, kLastFrame),
+            {kNoteOn, parseDataByte(note, "note number"), kNoteVelocity}};
+}
+
+} // namespace plughost

@@ -1,0 +1,63 @@
+// Command-line parsing shared by the sub-commands: options, numbers, parameter settings and
+// events given as text.
+#pragma once
+
+#include "tools/plughost/commands.h"
+#include "tools/plughost/midievents.h"
+
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace plughost {
+
+// A mistake in how plughost was called; main exits with 2 instead of 1.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The arguments of one sub-command: positional arguments and options in the order given.
+class CommandLine {
+public:
+    struct OptionSet {
+        std::set<std::string> withValue; // "--block N"
+        std::set<std::string> flags;     // "--replacing"
+    };
+
+    CommandLine(const Arguments& arguments, const OptionSet& known);
+
+    const std::vector<std::string>& positional() const { return positionalArguments; }
+    // Every (option, value) pair in command-line order.
+    const std::vector<std::pair<std::string, std::string>>& options() const { return given; }
+    // The last value given for the option.
+    std::optional<std::string> value(const std::string& option) const;
+    bool flag(const std::string& option) const;
+
+private:
+    std::vector<std::string> positionalArguments;
+    std::vector<std::pair<std::string, std::string>> given;
+};
+
+// Whole numbers and decimal numbers; the text must be all number. `what` names the value in
+// the error message.
+long long parseInteger(const std::string& text, const std::string& what, long long lowest,
+                       long long highest);
+double parseNumber(const std::string& text, const std::string& what, double lowest, double highest);
+
+struct ParameterSetting {
+    int32_t index;
+    float value;
+};
+
+// "N=V": a normalised value 0..1 for parameter N (checked against the plug-in later).
+ParameterSetting parseParameterSetting(const std::string& text);
+// "C:V@FRAME": a control change on channel 1.
+TimedMidiEvent parseControlChange(const std::string& text);
+// "N@FRAME": a note-on on channel 1 with velocity 100.
+TimedMidiEvent parseNoteOn(const std::string& text);
+
+} // namespace plughost

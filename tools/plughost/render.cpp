@@ -1,0 +1,150 @@
+// plughost render: an audio file through the plug-in, with parameters, a program and MIDI.
+#include "tools/plughost/commands.h"
+#include "tools/plughost/options.h"
+#include "tools/plughost/progress.h"
+#include "tools/plughost/renderer.h"
+#include "tools/plughost/smf.h"
+#include "tools/plughost/soundfile.h"
+
+#include <cstdio>
+
+namespace plughost {
+namespace {
+
+constexpr int32_t kDefaultBlockSize = 512;
+constexpr int32_t kLargestBlockSize = 1 << 16;
+constexpr long long kLowestRate = 1000;
+constexpr long long kHighestRate = 768000;
+
+const CommandLine::OptionSet kRenderOptions{
+    {"--param", "--program", "--midi", "--cc", "--note", "--block", "--rate"}, {"--replacing"}};
+
+struct RenderJob {
+    std::string pluginPath;
+    std::string inputPath;
+    std::string outputPath;
+    PluginSettings plugin;
+    std::optional<std::string> midiPath;
+    std::vector<TimedMidiEvent> commandLineEvents;
+    std::optional<int> sampleRate;
+    int32_t blockSize = kDefaultBlockSize;
+    bool replacing = false;
+};
+
+RenderJob parseRenderJob(const Arguments& arguments) {
+    const CommandLine line(arguments, kRenderOptions);
+    if (line.positional().size() != 3) {
+        throw UsageError("usage: plughost render PLUGIN.so IN OUT [--param N=V ...] [--program N] "
+                         "[--midi FILE.mid] [--cc C:V@FRAME ...] [--note N@FRAME ...] [--block N] "
+                         "[--rate R] [--replacing]");
+    }
+    RenderJob job;
+    job.pluginPath = line.positional()[0];
+    job.inputPath = line.positional()[1];
+    job.outputPath = line.positional()[2];
+    job.plugin = parsePluginSettings(line);
+    job.midiPath = line.value("--midi");
+    for (const auto& [option, value] : line.options()) {
+        if (option == "--cc") {
+            job.commandLineEvents.push_back(parseControlChange(value));
+        } else if (option == "--note") {
+            job.commandLineEvents.push_back(parseNoteOn(value));
+        }
+    }
+    if (const auto rate = line.value("--rate")) {
+        job.sampleRate =
+            static_cast<int>(parseInteger(*rate, "sample rate", kLowestRate, kHighestRate));
+    }
+    if (const auto block = line.value("--block")) {
+        job.blockSize =
+            static_cast<int32_t>(parseInteger(*block, "block size", 1, kLargestBlockSize));
+    }
+    job.replacing = line.flag("--replacing");
+    return job;
+}
+
+// Mono feeds every input; otherwise input c takes file channel c, and inputs beyond the file's
+// channels stay silent.
+void deinterleaveInto(Renderer& renderer, const std::vector<float>& interleaved, int fileChannels,
+                      int32_t frames) {
+    for (int32_t input = 0; input < renderer.inputCount(); ++input) {
+        const int source = fileChannels == 1 ? 0 : input;
+        float* destination = renderer.input(input);
+        for (int32_t frame = 0; frame < frames; ++frame) {
+            destination[frame] =
+                source < fileChannels
+                    ? interleaved[static_cast<size_t>(frame * fileChannels + source)]
+                    : 0.0f;
+        }
+    }
+}
+
+void interleaveFrom(const Renderer& renderer, std::vector<float>& interleaved, int32_t frames) {
+    const int32_t channels = renderer.outputCount();
+    for (int32_t output = 0; output < channels; ++output) {
+        const float* source = renderer.output(output);
+        for (int32_t frame = 0; frame < frames; ++frame) {
+            interleaved[static_cast<size_t>(frame * channels + output)] = source[frame];
+        }
+    }
+}
+
+void warnAboutIgnoredInput(const RenderJob& job, int fileChannels, int32_t pluginInputs,
+                           size_t lateEvents) {
+    if (fileChannels > 1 && fileChannels > pluginInputs) {
+        std::fprintf(
+            stderr,
+            "plughost: note: %s has %d channels, the plug-in takes %d; the rest are left out\n",
+            job.inputPath.c_str(), fileChannels, pluginInputs);
+    }
+    if (lateEvents > 0) {
+        std::fprintf(stderr,
+                     "plughost: note: %zu MIDI events lie after the end of %s and were not sent\n",
+                     lateEvents, job.inputPath.c_str());
+    }
+}
+
+} // namespace
+
+int runRender(const Arguments& arguments) {
+    const RenderJob job = parseRenderJob(arguments);
+    PluginLibrary library(job.pluginPath);
+    RecordingHost host;
+    PluginInstance plugin(library, host);
+    SoundFileReader input(job.inputPath);
+    const int sampleRate = job.sampleRate.value_or(input.sampleRate());
+
+    EventSchedule schedule;
+    if (job.midiPath) {
+        schedule.add(loadStandardMidiFile(*job.midiPath, sampleRate));
+    }
+    schedule.add(job.commandLineEvents);
+    applyPluginSettings(plugin, job.plugin);
+
+    PendingOutput output(job.outputPath);
+    Renderer renderer(plugin, {static_cast<float>(sampleRate), job.blockSize, job.replacing});
+    SoundFileWriter writer(output, input.format(), renderer.outputCount(), sampleRate);
+    std::vector<float> inputFrames(static_cast<size_t>(job.blockSize * input.channels()));
+    std::vector<float> outputFrames(static_cast<size_t>(job.blockSize * renderer.outputCount()));
+    ProgressBar progress(input.frames());
+    int64_t position = 0;
+    for (;;) {
+        const auto frames = static_cast<int32_t>(input.read(inputFrames.data(), job.blockSize));
+        if (frames == 0) {
+            break;
+        }
+        deinterleaveInto(renderer, inputFrames, input.channels(), frames);
+        renderer.processBlock(schedule.nextBlock(position, frames), position, frames);
+        interleaveFrom(renderer, outputFrames, frames);
+        writer.write(outputFrames.data(), frames);
+        position += frames;
+        progress.update(position);
+    }
+    writer.close();
+    output.commit();
+    warnAboutIgnoredInput(job, input.channels(), renderer.inputCount(),
+                          schedule.countFrom(position));
+    return 0;
+}
+
+} // namespace plughost

@@ -1,0 +1,34 @@
+// Measures a plug-in's magnitude response with a low-level impulse, so that any saturation in the
+// plug-in stays out of the way.
+#pragma once
+
+#include "tools/plughost/pluginhost.h"
+
+#include <string>
+#include <vector>
+
+namespace plughost {
+
+struct MagnitudeResponse {
+    std::vector<double> frequencies;           // hertz, logarithmically spaced
+    std::vector<std::vector<double>> decibels; // per output channel, per frequency
+};
+
+struct ResponseSettings {
+    float sampleRate = 44100.0f;
+    double lowestFrequency = 20.0;
+    double highestFrequency = 20000.0; // cut to just below half the sample rate
+    int points = 400;
+};
+
+// The level of the test impulse: -60 dBFS.
+constexpr double kResponseLevel = 0.001;
+
+// Settles the plug-in on silence (its parameters already set), then records its answer to an
+// impulse on every input and evaluates the spectrum at the measurement frequencies.
+MagnitudeResponse measureResponse(const PluginInstance& plugin, const ResponseSettings& settings);
+
+// "frequency_hz,ch1_db,ch2_db..." with one row per frequency.
+std::string responseCsv(const MagnitudeResponse& response);
+
+} // namespace plughost

@@ -1,0 +1,19 @@
+// Draws a magnitude response as a PNG: dB against logarithmic frequency, with grid and labels.
+#pragma once
+
+#include "tools/plughost/pendingoutput.h"
+#include "tools/plughost/response.h"
+
+#include <string>
+
+namespace plughost {
+
+struct PlotTexts {
+    std::string title;
+    std::string subtitle;
+};
+
+// Plots the first channel; throws HostError naming the output when it cannot be written.
+void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts, PendingOutput& output);
+
+} // namespace plughost

@@ -1,0 +1,54 @@
+// Audio files through libsndfile: any format it reads, frames interleaved as it gives them.
+#pragma once
+
+#include "tools/plughost/pendingoutput.h"
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <string>
+
+namespace plughost {
+
+class SoundFileReader {
+public:
+    // Throws HostError("cannot read audio file PATH: reason").
+    explicit SoundFileReader(const std::string& path);
+    ~SoundFileReader();
+    SoundFileReader(const SoundFileReader&) = delete;
+    SoundFileReader& operator=(const SoundFileReader&) = delete;
+
+    int channels() const { return info.channels; }
+    int sampleRate() const { return info.samplerate; }
+    int format() const { return info.format; }
+    // Total frames, or 0 when the format does not tell.
+    int64_t frames() const { return info.frames; }
+    // Reads up to `count` frames into `interleaved` (channels() floats per frame); returns the
+    // number read, 0 at the end.
+    int64_t read(float* interleaved, int64_t count);
+
+private:
+    std::string path;
+    SF_INFO info{};
+    SNDFILE* file = nullptr;
+};
+
+class SoundFileWriter {
+public:
+    // Writes into the pending output's temporary file; throws HostError naming the destination
+    // when the format cannot hold this many channels or this rate.
+    SoundFileWriter(PendingOutput& output, int format, int channels, int sampleRate);
+    ~SoundFileWriter();
+    SoundFileWriter(const SoundFileWriter&) = delete;
+    SoundFileWriter& operator=(const SoundFileWriter&) = delete;
+
+    void write(const float* interleaved, int64_t count);
+    // Finishes the file (headers, trailing data); the pending output may be committed after it.
+    void close();
+
+private:
+    PendingOutput& output;
+    SNDFILE* file = nullptr;
+};
+
+} // namespace plughost
