@@ -1,0 +1,79 @@
+// The real-time entries allocate nothing: every operator new made while they run is counted.
+#include "tests/unit/event_list.h"
+#include "tests/unit/reference_filter.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<int> allocations{0};
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (counting.load()) {
+        ++allocations;
+    }
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+namespace {
+
+class Counted {
+public:
+    Counted() {
+        allocations = 0;
+        counting = true;
+    }
+    ~Counted() { counting = false; }
+    int count() const { return allocations.load(); }
+};
+
+TEST(Allocations, CounterSeesAnAllocation) {
+    static int* volatile kept;
+    Counted counted;
+    kept = new int(1);
+    delete kept;
+    EXPECT_EQ(counted.count(), 1);
+}
+
+TEST(Allocations, ProcessingAndEventsAllocateNothing) {
+    FilterEffect fx{quietHost};
+    fx.setParameter(kSmoothness, 0.0f);
+    fx.armControllerLearning();
+    EventList events;
+    for (int i = 0; i < 1500; ++i) {
+        events.controlChange(i % 512, i % 3 == 0 ? 71 : 5, i % 128);
+        events.noteOn(i % 512, 40 + i % 70, 90);
+    }
+    VstEvents* list = events.get();
+    std::vector<float> left(512, 0.75f), right(512, -3.0f);
+    std::array<float*, 2> io{left.data(), right.data()};
+
+    Counted counted;
+    for (int block = 0; block < 8; ++block) {
+        fx.processEvents(list);
+        fx.process(io.data(), io.data(), 512);
+        fx.processEvents(nullptr);
+        fx.processReplacing(io.data(), io.data(), 512);
+    }
+    EXPECT_EQ(counted.count(), 0);
+}
+
+} // namespace
