@@ -1,6 +1,7 @@
 #include "tools/artwork/background.h"
 
 #include "tools/artwork/cairoutil.h"
+#include "tools/artwork/panellayout.h"
 #include "tools/artwork/theme.h"
 
 #include <algorithm>
@@ -333,7 +334,8 @@ PixelRect inkRect(double x, double baseline, const cairo_text_extents_t& extents
             static_cast<int>(std::ceil(baseline + extents.y_bearing + extents.height)) - 1};
 }
 
-PlacedLabel drawLabel(cairo_t* cr, const LabelSpec& label) {
+// Draws the label with a drop shadow and answers the pixels it touches.
+PixelRect drawLabel(cairo_t* cr, const LabelSpec& label) {
     selectLabelFont(cr, label.pixelSize);
     cairo_text_extents_t extents;
     cairo_text_extents(cr, label.text, &extents);
@@ -354,12 +356,12 @@ PlacedLabel drawLabel(cairo_t* cr, const LabelSpec& label) {
     // The shadow reaches one row lower than the glyphs.
     PixelRect ink = inkRect(x, baseline, extents);
     ink.bottom += 1;
-    return {label.text, ink};
+    return ink;
 }
 
 } // namespace
 
-Background drawBackground() {
+RgbImage drawBackground() {
     requireBoxesAroundControls();
     Surface surface = makeSurface(kPanelWidth, kPanelHeight);
     paintPanel(surface);
@@ -374,14 +376,10 @@ Background drawBackground() {
     drawEmblem(cr);
     drawPanelEdge(cr);
 
-    Background background;
-    for (const LabelSpec& spec : kLabels) {
-        PlacedLabel placed = drawLabel(cr, spec);
-        requireClearOfControls("label \"" + placed.text + "\"", placed.ink);
-        background.labels.push_back(placed);
+    for (const LabelSpec& label : kLabels) {
+        requireClearOfControls("label \"" + std::string(label.text) + "\"", drawLabel(cr, label));
     }
-    background.image = toRgbImage(surface);
-    return background;
+    return toRgbImage(surface);
 }
 
 } // namespace artwork

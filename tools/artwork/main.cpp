@@ -27,7 +27,7 @@ RgbImage writeIndexed(const RgbImage& image, const std::string& path) {
 
 int run(const std::string& resources, const std::string& previews) {
     PanelPictures pictures;
-    pictures.background = drawBackground().image;
+    pictures.background = drawBackground();
     const std::string backgroundPath = resources + "/background.bmp";
     writeFile(backgroundPath, encodeBmp24(pictures.background));
     std::printf("wrote %s (%d x %d, 24 bits)\n", backgroundPath.c_str(), pictures.background.width,
