@@ -154,7 +154,7 @@ double rayBrightness(const Bmp& strip, int frame, double clockwiseFromTop) {
     return sum / count;
 }
 
-TEST(KnobStrips, EveryFrameMovesThePointerAlongTheSweepFromLowerLeftToLowerRight) {
+TEST(ArtworkKnobStrips, EveryFrameMovesThePointerAlongTheSweepFromLowerLeftToLowerRight) {
     const double pi = std::acos(-1.0);
     for (const char* name :
          {"knob_frequency.bmp", "knob_resonance_gain.bmp", "knob_smoothness.bmp"}) {
@@ -173,7 +173,7 @@ TEST(KnobStrips, EveryFrameMovesThePointerAlongTheSweepFromLowerLeftToLowerRight
     }
 }
 
-TEST(KnobStrips, FrameCornersMatchThePanelUnderEveryKnob) {
+TEST(ArtworkKnobStrips, FrameCornersMatchThePanelUnderEveryKnob) {
     const Bmp background = loadBmp("background.bmp");
     for (const Place& knob : kKnobs) {
         SCOPED_TRACE(knob.strip);
@@ -190,7 +190,7 @@ TEST(KnobStrips, FrameCornersMatchThePanelUnderEveryKnob) {
     }
 }
 
-TEST(Switch, ShowsDarkOffAboveAndLitBelowOnThePanelColour) {
+TEST(ArtworkSwitch, ShowsDarkOffAboveAndLitBelowOnThePanelColour) {
     const Bmp image = loadBmp("switch.bmp");
     const Bmp background = loadBmp("background.bmp");
     ASSERT_EQ(image.height, 2 * kSwitchSize);
