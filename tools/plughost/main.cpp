@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -21,25 +22,27 @@ const std::map<std::string, Command>& commands() {
     return table;
 }
 
-int usage() {
-    std::fprintf(stderr, "usage: plughost COMMAND ARGUMENTS\ncommands:");
+std::string commandNames() {
+    std::string names;
     for (const auto& [name, command] : commands()) {
-        std::fprintf(stderr, " %s", name.c_str());
+        names += (names.empty() ? "" : ", ") + name;
     }
-    std::fprintf(stderr, "\n");
-    return 2;
+    return names;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        return usage();
+        std::fprintf(stderr, "usage: plughost COMMAND ARGUMENTS (commands: %s)\n",
+                     commandNames().c_str());
+        return 2;
     }
     const auto command = commands().find(argv[1]);
     if (command == commands().end()) {
-        std::fprintf(stderr, "plughost: unknown command '%s'\n", argv[1]);
-        return usage();
+        std::fprintf(stderr, "plughost: unknown command '%s' (commands: %s)\n", argv[1],
+                     commandNames().c_str());
+        return 2;
     }
     try {
         return command->second(plughost::Arguments(argv + 2, argv + argc));

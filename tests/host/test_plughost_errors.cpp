@@ -1,0 +1,162 @@
+// plughost refuses bad input with one line naming the problem and a non-zero exit, and leaves no
+// output behind, not even a temporary file.
+#include "tests/host/test_plughost_support.h"
+
+#include <dlfcn.h>
+
+using namespace plughost_test;
+
+namespace {
+
+// A real shared library that is no plug-in: the one libsndfile lives in.
+std::string libraryWithoutEntry() {
+    Dl_info info{};
+    EXPECT_NE(dladdr(reinterpret_cast<void*>(&sf_version_string), &info), 0);
+    return info.dli_fname;
+}
+
+struct ErrorCase {
+    std::string name;
+    std::vector<std::string>
+        arguments; // IN, OUT, MID, TXT, SO stand for files of the scratch folder
+    int exitCode;
+    std::string message;
+};
+
+class PlughostErrors : public PlughostTest {
+protected:
+    void SetUp() override {
+        PlughostTest::SetUp();
+        writeAudio(file("in.wav"), noise(2, 44100, 1000));
+        std::ofstream(file("notes.txt")) << "not audio, not MIDI\n";
+        inputs = contents();
+    }
+
+    std::string expand(const std::string& argument) const {
+        if (argument == "IN") {
+            return file("in.wav");
+        }
+        if (argument == "OUT") {
+            return file("out.wav");
+        }
+        if (argument == "TXT") {
+            return file("notes.txt");
+        }
+        if (argument == "SO") {
+            return builtPluginPath();
+        }
+        return argument;
+    }
+
+    void check(const ErrorCase& error) {
+        std::vector<std::string> arguments;
+        for (const std::string& argument : error.arguments) {
+            arguments.push_back(expand(argument));
+        }
+        const Outcome run = plughost(arguments);
+        EXPECT_EQ(run.exitCode, error.exitCode) << error.name << ": " << run.errors;
+        EXPECT_NE(run.errors.find(error.message), std::string::npos)
+            << error.name << ": " << run.errors;
+        EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1)
+            << error.name << ": " << run.errors;
+        EXPECT_EQ(contents(), inputs) << error.name;
+    }
+
+    std::vector<std::string> inputs;
+};
+
+} // namespace
+
+TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
+    const std::vector<ErrorCase> cases = {
+        {"missing plug-in",
+         {"render", "/nonexistent/x.so", "IN", "OUT"},
+         1,
+         "cannot load /nonexistent/x.so"},
+        {"text as plug-in", {"render", "TXT", "IN", "OUT"}, 1, "cannot load"},
+        {"library without entry",
+         {"render", libraryWithoutEntry(), "IN", "OUT"},
+         1,
+         "not a VST 2 plug-in"},
+        {"missing audio",
+         {"render", "SO", "/nonexistent/in.wav", "OUT"},
+         1,
+         "cannot read audio file /nonexistent/in.wav"},
+        {"text as audio", {"render", "SO", "TXT", "OUT"}, 1, "cannot read audio file"},
+        {"missing MIDI",
+         {"render", "SO", "IN", "OUT", "--midi", "/nonexistent/song.mid"},
+         1,
+         "cannot read MIDI file /nonexistent/song.mid"},
+        {"text as MIDI",
+         {"render", "SO", "IN", "OUT", "--midi", "TXT"},
+         1,
+         "not a Standard MIDI File"},
+        {"parameter index",
+         {"render", "SO", "IN", "OUT", "--param", "8=0.5"},
+         2,
+         "parameter index 8 does not exist"},
+        {"parameter value",
+         {"render", "SO", "IN", "OUT", "--param", "1=1.5"},
+         2,
+         "bad parameter value 1.5"},
+        {"parameter text",
+         {"render", "SO", "IN", "OUT", "--param", "1=loud"},
+         2,
+         "bad parameter value 'loud'"},
+        {"parameter form", {"render", "SO", "IN", "OUT", "--param", "1"}, 2, "N=V"},
+        {"program",
+         {"render", "SO", "IN", "OUT", "--program", "16"},
+         2,
+         "program 16 does not exist"},
+        {"controller value",
+         {"render", "SO", "IN", "OUT", "--cc", "71:128@0"},
+         2,
+         "bad controller value 128"},
+        {"note frame", {"render", "SO", "IN", "OUT", "--note", "60@-5"}, 2, "bad frame -5"},
+        {"block size", {"render", "SO", "IN", "OUT", "--block", "0"}, 2, "bad block size 0"},
+        {"unknown option",
+         {"render", "SO", "IN", "OUT", "--wet", "1"},
+         2,
+         "unknown option '--wet'"},
+        {"missing value", {"render", "SO", "IN", "OUT", "--rate"}, 2, "--rate needs a value"},
+        {"missing output", {"render", "SO", "IN"}, 2, "usage: plughost render"},
+        {"output folder missing",
+         {"render", "SO", "IN", "/nonexistent/out.wav"},
+         1,
+         "cannot write /nonexistent/out.wav"},
+        {"output is a folder", {"render", "SO", "IN", "/tmp"}, 1, "cannot write /tmp"},
+        {"unknown command", {"bake", "SO"}, 2, "unknown command 'bake'"},
+    };
+    for (const ErrorCase& error : cases) {
+        check(error);
+    }
+}
+
+TEST_F(PlughostErrors, ResponseRefusesBadArgumentsAndOutputs) {
+    const std::vector<ErrorCase> cases = {
+        {"missing plug-in", {"response", "/nonexistent/x.so", "OUT"}, 1, "cannot load"},
+        {"parameter index",
+         {"response", "SO", "OUT", "--param", "9=0"},
+         2,
+         "parameter index 9 does not exist"},
+        {"unwritable plot",
+         {"response", "SO", "/nonexistent/plot.png"},
+         1,
+         "cannot write /nonexistent/plot.png"},
+        {"unwritable table",
+         {"response", "SO", "OUT", "--csv", "/nonexistent/r.csv"},
+         1,
+         "cannot write /nonexistent/r.csv"},
+        {"unknown option", {"response", "SO", "OUT", "--points", "5"}, 2, "unknown option"},
+    };
+    for (const ErrorCase& error : cases) {
+        check(error);
+    }
+}
+
+TEST_F(PlughostErrors, AFailedRenderKeepsTheOldOutput) {
+    std::ofstream(file("out.wav")) << "previous result";
+    inputs = contents();
+    check({"bad MIDI", {"render", "SO", "IN", "OUT", "--midi", "TXT"}, 1, "cannot read MIDI file"});
+    EXPECT_EQ(readText(file("out.wav")), "previous result");
+}

@@ -1,0 +1,233 @@
+// plughost render end to end: its output equals what a host loop gives through the test host,
+// events land at their frames, and the file keeps its format.
+#include "tests/host/test_plughost_support.h"
+#include "tests/unit/test_smf_builder.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <functional>
+
+using namespace plughost_test;
+
+namespace {
+
+struct MidiAt {
+    int64_t frame;
+    std::array<uint8_t, 3> data;
+};
+
+// The list a host hands over: a count, a reserved word, then the event pointers.
+struct EventList {
+    int32_t numEvents;
+    intptr_t reserved;
+    std::array<VstEvent*, 128> events;
+};
+static_assert(offsetof(EventList, events) == offsetof(VstEvents, events));
+
+struct HostLoop {
+    std::function<void(const plughost::PluginInstance&)> setUp = [](const auto&) {};
+    float sampleRate;
+    int32_t blockSize;
+    std::vector<MidiAt> events; // in delivery order
+    bool replacing = false;
+};
+
+// What a host does with the test host's instance: settings, rate, block size, switched on; then
+// each block's events with their offsets in the block, then the block into a cleared buffer.
+Audio hostRender(const Audio& input, const HostLoop& loop) {
+    plughost::RecordingHost host;
+    plughost::PluginInstance plugin(builtPlugin(), host);
+    loop.setUp(plugin);
+    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, loop.sampleRate);
+    plugin.dispatch(effSetBlockSize, 0, loop.blockSize);
+    plugin.dispatch(effMainsChanged, 0, 1);
+
+    Audio output{2, static_cast<int>(loop.sampleRate), input.format, {}};
+    std::vector<float> left(static_cast<size_t>(loop.blockSize));
+    std::vector<float> right(left.size());
+    std::vector<float> outLeft(left.size());
+    std::vector<float> outRight(left.size());
+    std::array<float*, 2> in{left.data(), right.data()};
+    std::array<float*, 2> out{outLeft.data(), outRight.data()};
+    size_t nextEvent = 0;
+    for (int64_t start = 0; start < input.frames(); start += loop.blockSize) {
+        const auto frames =
+            static_cast<int32_t>(std::min<int64_t>(loop.blockSize, input.frames() - start));
+        for (int32_t i = 0; i < frames; ++i) {
+            left[i] = input.at(start + i, 0);
+            right[i] = input.at(start + i, input.channels > 1 ? 1 : 0);
+        }
+        std::vector<VstMidiEvent> midi;
+        while (nextEvent < loop.events.size() && loop.events[nextEvent].frame < start + frames) {
+            VstMidiEvent event{};
+            event.type = kVstMidiType;
+            event.byteSize = sizeof event;
+            event.deltaFrames = static_cast<int32_t>(loop.events[nextEvent].frame - start);
+            for (int byte = 0; byte < 3; ++byte) {
+                event.midiData[byte] = static_cast<char>(loop.events[nextEvent].data[byte]);
+            }
+            midi.push_back(event);
+            ++nextEvent;
+        }
+        if (!midi.empty()) {
+            EventList list{static_cast<int32_t>(midi.size()), 0, {}};
+            for (size_t i = 0; i < midi.size(); ++i) {
+                list.events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+            }
+            plugin.dispatch(effProcessEvents, 0, 0, &list);
+        }
+        std::fill(outLeft.begin(), outLeft.end(), 0.0f);
+        std::fill(outRight.begin(), outRight.end(), 0.0f);
+        if (loop.replacing) {
+            plugin.processReplacing(in.data(), out.data(), frames);
+        } else {
+            plugin.process(in.data(), out.data(), frames);
+        }
+        for (int32_t i = 0; i < frames; ++i) {
+            output.samples.push_back(outLeft[i]);
+            output.samples.push_back(outRight[i]);
+        }
+    }
+    plugin.dispatch(effMainsChanged, 0, 0);
+    return output;
+}
+
+// The first frame at which the two differ in any channel, or -1.
+int64_t firstDifference(const Audio& a, const Audio& b) {
+    EXPECT_EQ(a.channels, b.channels);
+    EXPECT_EQ(a.frames(), b.frames());
+    for (int64_t frame = 0; frame < std::min(a.frames(), b.frames()); ++frame) {
+        for (int channel = 0; channel < std::min(a.channels, b.channels); ++channel) {
+            if (a.at(frame, channel) != b.at(frame, channel)) {
+                return frame;
+            }
+        }
+    }
+    return -1;
+}
+
+MidiAt controller(int64_t frame, uint8_t number, uint8_t value) {
+    return {frame, {0xB0, number, value}};
+}
+
+MidiAt note(int64_t frame, uint8_t number) {
+    return {frame, {0x90, number, 100}};
+}
+
+using PlughostRender = PlughostTest;
+
+} // namespace
+
+TEST_F(PlughostRender, MatchesAHostLoopWithSettingsAndEventsGivenOutOfOrder) {
+    writeAudio(file("in.wav"), noise(2, 48000, 12000));
+    std::vector<std::string> arguments = {
+        "render", builtPluginPath(), file("in.wav"), file("out.wav"), "--program", "5", "--param",
+        "1=0.3", "--param", "2=0.8", "--param", "3=0.05", "--block", "256",
+        // Out of order on the command line; two on frame 3000 keep their given order.
+        "--note", "72@9000", "--cc", "71:100@1000", "--note", "60@3000", "--cc", "71:5@3000"};
+    HostLoop loop{.setUp =
+                      [](const plughost::PluginInstance& plugin) {
+                          plugin.dispatch(effSetProgram, 0, 5);
+                          plugin.setParameter(param::frequency, 0.3f);
+                          plugin.setParameter(param::resonance, 0.8f);
+                          plugin.setParameter(param::smoothness, 0.05f);
+                      },
+                  .sampleRate = 48000.0f,
+                  .blockSize = 256,
+                  .events = {controller(1000, 71, 100), note(3000, 60), controller(3000, 71, 5)}};
+    // A sweep with many events in one block: the list grows past its two declared slots.
+    for (int64_t frame = 5000; frame < 5250; frame += 10) {
+        const auto value = static_cast<uint8_t>((frame - 5000) / 2);
+        arguments.push_back("--cc");
+        arguments.push_back("71:" + std::to_string(value) + "@" + std::to_string(frame));
+        loop.events.push_back(controller(frame, 71, value));
+    }
+    loop.events.push_back(note(9000, 72));
+
+    const Outcome run = plughost(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.errors, "") << "no progress bar when stderr is not a terminal";
+    const Audio rendered = readAudio(file("out.wav"));
+    EXPECT_EQ(rendered.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(rendered.sampleRate, 48000);
+    EXPECT_EQ(firstDifference(rendered, hostRender(readAudio(file("in.wav")), loop)), -1);
+}
+
+TEST_F(PlughostRender, ReplacingMonoInputAtAnotherRateMatchesAHostLoop) {
+    writeAudio(file("mono.wav"), noise(1, 44100, 5000));
+    const Outcome run =
+        plughost({"render", builtPluginPath(), file("mono.wav"), file("out.wav"), "--replacing",
+                  "--rate", "96000", "--block", "100", "--cc", "71:0@2050"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const Audio rendered = readAudio(file("out.wav"));
+    EXPECT_EQ(rendered.channels, 2);
+    EXPECT_EQ(rendered.sampleRate, 96000);
+    const HostLoop loop{.sampleRate = 96000.0f,
+                        .blockSize = 100,
+                        .events = {controller(2050, 71, 0)},
+                        .replacing = true};
+    EXPECT_EQ(firstDifference(rendered, hostRender(readAudio(file("mono.wav")), loop)), -1);
+    // Both inputs carry the mono signal, so both outputs agree.
+    for (int64_t frame = 0; frame < rendered.frames(); ++frame) {
+        ASSERT_EQ(rendered.at(frame, 0), rendered.at(frame, 1)) << frame;
+    }
+}
+
+TEST_F(PlughostRender, MidiFileEventsLandAtTheirFramesThroughTheTempoMap) {
+    // 96 ticks at 120 bpm (0.5 s), then 240 bpm: tick 192 is 0.75 s, frame 36000 at 48 kHz.
+    constexpr int64_t kNoteFrame = 36000;
+    const smf::Bytes song =
+        smf::file(1, 96,
+                  {smf::Track().tempo(0, 500000).tempo(96, 250000).end(),
+                   smf::Track().event(192, {0x90, 100, 90}).event(0, {0x80, 100, 0}).end()});
+    std::ofstream(file("song.mid"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(song.data()),
+               static_cast<std::streamsize>(song.size()));
+    writeAudio(file("in.wav"), noise(2, 48000, 48000));
+    // Smoothness 0: a coefficient step after every sample, so a change shows one frame later.
+    const std::vector<std::string> common = {"--param", "3=0", "--block", "512"};
+    const auto render = [&](const std::string& output, std::vector<std::string> extra) {
+        std::vector<std::string> arguments = {"render", builtPluginPath(), file("in.wav"),
+                                              file(output)};
+        arguments.insert(arguments.end(), common.begin(), common.end());
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const Outcome run = plughost(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.errors;
+        return readAudio(file(output));
+    };
+    const Audio plain = render("plain.wav", {});
+    const Audio withFile = render("file.wav", {"--midi", file("song.mid")});
+    const Audio withNote = render("note.wav", {"--note", "100@" + std::to_string(kNoteFrame)});
+
+    // The change is applied after frame F; the step after frame F+1 shapes frame F+2 on.
+    EXPECT_EQ(firstDifference(plain, withFile), kNoteFrame + 2);
+    EXPECT_EQ(firstDifference(withFile, withNote), -1);
+}
+
+TEST_F(PlughostRender, KeepsTheInputFormatAndLength) {
+    writeAudio(file("in.flac"), noise(1, 44100, 3000, SF_FORMAT_FLAC | SF_FORMAT_PCM_24));
+    const Outcome run = plughost({"render", builtPluginPath(), file("in.flac"), file("out.flac")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const Audio rendered = readAudio(file("out.flac"));
+    EXPECT_EQ(rendered.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(rendered.channels, 2);
+    EXPECT_EQ(rendered.frames(), 3000);
+    EXPECT_EQ(contents(), (std::vector<std::string>{"in.flac", "out.flac"}));
+}
+
+TEST_F(PlughostRender, GenerateWritesABrightStereoInputOfTheGivenLength) {
+    const Outcome run =
+        plughost({"generate", file("chord.wav"), "--seconds", "1.5", "--rate", "32000"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const Audio chord = readAudio(file("chord.wav"));
+    EXPECT_EQ(chord.channels, 2);
+    EXPECT_EQ(chord.sampleRate, 32000);
+    EXPECT_EQ(chord.frames(), 48000);
+    float peak = 0.0f;
+    for (float sample : chord.samples) {
+        peak = std::max(peak, std::abs(sample));
+    }
+    EXPECT_GT(peak, 0.3f);
+    EXPECT_LT(peak, 1.0f);
+}
