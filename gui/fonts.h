@@ -1,0 +1,52 @@
+// The toolkit's font table and text rendering through FreeType, with faces found by fontconfig.
+#pragma once
+
+#include "gui/geometry.h"
+#include "gui/surface.h"
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+struct FontTableEntry {
+    const char* face;
+    int32_t height;
+    bool bold;
+};
+
+inline constexpr int32_t kFontCount = 7;
+
+// The entry for id; an id outside 0..6 gives entry 0.
+const FontTableEntry& fontTableEntry(int32_t id);
+
+// One face at one character height (pixels), its glyphs rendered once and kept.
+class Font {
+public:
+    // The face of table entry `id` at `height` pixels, with the table's weight unless
+    // `normalWeight`. Cached for the life of the process; null only when no face at all can be
+    // loaded.
+    static Font* get(int32_t id, int32_t height, bool normalWeight = false);
+
+    ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    int32_t ascent() const { return ascent_; }
+    int32_t descent() const { return descent_; }
+    int32_t cellHeight() const { return ascent_ + descent_; }
+    int32_t textWidth(std::string_view text);
+    // Blends the glyphs in `colour` with the pen at (x, baseline), touching only pixels inside
+    // `clip` (right and bottom exclusive).
+    void drawText(Surface& surface, std::string_view text, int32_t x, int32_t baseline,
+                  const Rect& clip, uint32_t colour);
+
+private:
+    struct Glyph;
+    struct Impl;
+    Font(std::unique_ptr<Impl> impl);
+    const Glyph& glyph(unsigned char character);
+
+    std::unique_ptr<Impl> impl;
+    int32_t ascent_ = 0;
+    int32_t descent_ = 0;
+};

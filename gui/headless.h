@@ -1,0 +1,65 @@
+// A platform without a display: windows are plain surfaces, and tests set the mouse state, the
+// clock, and queue the events that the next processEvents delivers.
+#pragma once
+
+#include "gui/platform.h"
+
+#include <deque>
+#include <vector>
+
+class HeadlessWindow : public PlatformWindow {
+public:
+    HeadlessWindow(int32_t width, int32_t height, WindowEvents& events);
+
+    Surface& surface() override { return pixels; }
+    void present() override;
+    void processEvents() override;
+    int32_t mouseButtons() override { return buttons; }
+    Point mouseLocation() override { return location; }
+    void* nativeHandle() override { return this; }
+
+    void setMouseButtons(int32_t bits) { buttons = bits; }
+    void setMouseLocation(Point where) { location = where; }
+    void queueExpose();
+    void queuePress(Point where);
+    void queueDestroy();
+
+    // What was pushed to the "screen" so far, and how often.
+    const Surface& screen() const { return shown; }
+    int32_t presentCount() const { return presents; }
+    // The changed areas that the presents pushed, in order.
+    const std::vector<Rect>& presentedAreas() const { return areas; }
+
+private:
+    struct Event {
+        enum Kind { Expose, Press, Destroy } kind;
+        Point where;
+    };
+
+    Surface pixels;
+    Surface shown;
+    WindowEvents& events;
+    std::deque<Event> pending;
+    std::vector<Rect> areas;
+    int32_t buttons = 0;
+    Point location;
+    int32_t presents = 0;
+};
+
+class HeadlessPlatform : public Platform {
+public:
+    std::unique_ptr<PlatformWindow> openWindow(void* parent, int32_t width, int32_t height,
+                                               WindowEvents& events) override;
+    uint32_t ticks() override { return now; }
+
+    void setTicks(uint32_t milliseconds) { now = milliseconds; }
+    // The window most recently opened (owned by its frame), or null.
+    HeadlessWindow* lastWindow() const { return last; }
+    // Makes the next openWindow fail, as it does without a display.
+    void refuseWindows(bool refuse) { refusing = refuse; }
+
+private:
+    uint32_t now = 0;
+    HeadlessWindow* last = nullptr;
+    bool refusing = false;
+};

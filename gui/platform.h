@@ -1,0 +1,59 @@
+// The narrow layer between the toolkit and the windowing system: a window with a pixel surface,
+// live mouse state, and a millisecond clock. The X11 implementation is the native one; the
+// headless one serves tests. No header of the toolkit sees a windowing-system type.
+#pragma once
+
+#include "gui/geometry.h"
+#include "gui/surface.h"
+
+#include <cstdint>
+#include <memory>
+
+// What a platform window reports while its pending events are drained.
+class WindowEvents {
+public:
+    // The window needs its whole content painted.
+    virtual void windowExposed() = 0;
+    // A left or right button went down at `where` (window pixels).
+    virtual void windowPressed(Point where) = 0;
+    // The window was destroyed from outside (its parent went away).
+    virtual void windowDestroyed() = 0;
+
+protected:
+    ~WindowEvents() = default;
+};
+
+class PlatformWindow {
+public:
+    virtual ~PlatformWindow() = default;
+
+    // The pixels of the window's content; drawing goes here, `present` shows it.
+    virtual Surface& surface() = 0;
+    // Pushes the surface's changed area to the screen.
+    virtual void present() = 0;
+    // Handles every pending event, reporting to the window's WindowEvents.
+    virtual void processEvents() = 0;
+    // The live state of the mouse buttons and Shift, Control and Alt, as MouseBits.
+    virtual int32_t mouseButtons() = 0;
+    // The live pointer position in window pixels.
+    virtual Point mouseLocation() = 0;
+    // The windowing system's handle of the window.
+    virtual void* nativeHandle() = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    // A child window of `parent` at (0, 0), or null when none can be made (no display).
+    virtual std::unique_ptr<PlatformWindow> openWindow(void* parent, int32_t width, int32_t height,
+                                                       WindowEvents& events) = 0;
+    // Milliseconds of a monotonic clock; wraps around.
+    virtual uint32_t ticks();
+};
+
+// The platform the toolkit uses: the native one unless another was installed.
+Platform& currentPlatform();
+// Installs `platform` (not owned) in place of the native one; null restores the native one.
+void setPlatform(Platform* platform);
+// The X11 platform.
+Platform& nativePlatform();

@@ -1,0 +1,49 @@
+// Pixel-test helpers: pictures of a surface area as text, and PNG dumps of failing surfaces.
+#pragma once
+
+#include "gui/png.h"
+#include "gui/surface.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// One text row per surface row of `area` (right and bottom exclusive): '#' where the pixel is
+// `ink`, '.' where it is anything else.
+inline std::string picture(const Surface& surface, const Rect& area, uint32_t ink) {
+    std::string text;
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        for (int32_t x = area.left; x < area.right; ++x) {
+            text += surface.pixel(x, y) == ink ? '#' : '.';
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+// The smallest rectangle (right and bottom exclusive) holding every pixel that is not `empty`.
+inline Rect inkedArea(const Surface& surface, uint32_t empty) {
+    Rect area{surface.width(), surface.height(), 0, 0};
+    for (int32_t y = 0; y < surface.height(); ++y) {
+        for (int32_t x = 0; x < surface.width(); ++x) {
+            if (surface.pixel(x, y) != empty) {
+                area = {std::min(area.left, x), std::min(area.top, y), std::max(area.right, x + 1),
+                        std::max(area.bottom, y + 1)};
+            }
+        }
+    }
+    return area.right > area.left ? area : Rect{};
+}
+
+// Saves the surface as <test name>.png in the working directory when the current test has failed,
+// so the picture can be looked at.
+inline void dumpIfFailed(const Surface& surface) {
+    if (!::testing::Test::HasFailure()) {
+        return;
+    }
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string path = std::string(test->test_suite_name()) + "." + test->name() + ".png";
+    if (writePng(surface, path)) {
+        ADD_FAILURE() << "the surface is saved as " << path;
+    }
+}

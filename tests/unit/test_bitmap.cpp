@@ -1,0 +1,133 @@
+// Bitmaps: loading by id, plain and transparent drawing, reference counts, offscreen contexts.
+#include "gui/bitmap.h"
+#include "gui/drawcontext.h"
+#include "gui/offscreencontext.h"
+#include "pixels.h"
+#include "resources/resources.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr uint32_t kPaper = 0x203040;
+
+// A 4 x 90 strip whose pixel (x, y) is 0x00yyxx (never white).
+Surface strip() {
+    Surface picture(4, 90);
+    for (int32_t y = 0; y < 90; ++y) {
+        for (int32_t x = 0; x < 4; ++x) {
+            picture.setPixel(x, y, static_cast<uint32_t>(y << 8 | x));
+        }
+    }
+    return picture;
+}
+
+class Bitmaps : public ::testing::Test {
+protected:
+    void SetUp() override { alive = Bitmap::liveCount(); }
+    void TearDown() override {
+        dumpIfFailed(surface);
+        EXPECT_EQ(Bitmap::liveCount(), alive) << "a bitmap outlived its references";
+    }
+
+    int32_t alive = 0;
+    Surface surface{20, 40, kPaper};
+    DrawContext context{nullptr, &surface, nullptr};
+};
+
+TEST_F(Bitmaps, EmbeddedIdsLoadAndAMissingIdIsEmpty) {
+    auto* background = new Bitmap(kBitmapBackground);
+    EXPECT_EQ(background->getWidth(), 225);
+    EXPECT_EQ(background->getHeight(), 140);
+    background->release();
+    // Only the low 16 bits of the id count.
+    auto* knob = new Bitmap(0x10000 + kBitmapKnobSmoothness);
+    EXPECT_EQ(knob->getHeight(), 1920);
+    knob->release();
+
+    auto* missing = new Bitmap(999);
+    EXPECT_EQ(missing->getWidth(), 0);
+    EXPECT_EQ(missing->getHeight(), 0);
+    missing->draw(&context, {0, 0, 10, 10}, {0, 0});
+    missing->drawTransparent(&context, {0, 0, 10, 10}, {0, 0});
+    EXPECT_EQ(inkedArea(surface, kPaper), Rect{});
+    missing->retain();
+    missing->release();
+    missing->release();
+}
+
+TEST_F(Bitmaps, DrawCopiesTheBlockAtTheOffset) {
+    auto* bitmap = new Bitmap(strip());
+    bitmap->draw(&context, {5, 2, 9, 32}, {0, 30});
+    for (int32_t y = 0; y < 30; ++y) {
+        for (int32_t x = 0; x < 4; ++x) {
+            EXPECT_EQ(surface.pixel(5 + x, 2 + y), static_cast<uint32_t>((30 + y) << 8 | x));
+        }
+    }
+    EXPECT_EQ(inkedArea(surface, kPaper), (Rect{5, 2, 9, 32}));
+    bitmap->release();
+}
+
+TEST_F(Bitmaps, BlocksReachingOutsideThePictureOrTheSurfaceAreCut) {
+    auto* bitmap = new Bitmap(strip());
+    bitmap->draw(&context, {18, 35, 28, 55}, {0, 85});
+    EXPECT_EQ(inkedArea(surface, kPaper), (Rect{18, 35, 20, 40}));
+    EXPECT_EQ(surface.pixel(19, 39), static_cast<uint32_t>(89 << 8 | 1));
+    bitmap->draw(&context, {0, 0, 4, 4}, {-2, -2});
+    EXPECT_EQ(surface.pixel(2, 2), 0u);
+    EXPECT_EQ(surface.pixel(1, 1), kPaper);
+    bitmap->release();
+}
+
+TEST_F(Bitmaps, TransparentDrawSkipsWhitePixels) {
+    Surface white(4, 4, 0xffffff);
+    auto* allWhite = new Bitmap(std::move(white));
+    allWhite->drawTransparent(&context, {0, 0, 4, 4}, {0, 0});
+    EXPECT_EQ(inkedArea(surface, kPaper), Rect{});
+    allWhite->release();
+
+    auto* noWhite = new Bitmap(strip());
+    Surface plain(20, 40, kPaper);
+    DrawContext plainContext(nullptr, &plain, nullptr);
+    noWhite->draw(&plainContext, {1, 1, 5, 31}, {0, 10});
+    noWhite->drawTransparent(&context, {1, 1, 5, 31}, {0, 10});
+    EXPECT_EQ(picture(surface, {0, 0, 20, 40}, kPaper), picture(plain, {0, 0, 20, 40}, kPaper));
+    for (int32_t y = 0; y < 40; ++y) {
+        EXPECT_EQ(surface.pixel(2, y), plain.pixel(2, y));
+    }
+    noWhite->release();
+
+    Surface checks(2, 2, 0xffffff);
+    checks.setPixel(1, 0, 0xff0000);
+    checks.setPixel(0, 1, 0xfffffe);
+    auto* mixed = new Bitmap(std::move(checks));
+    mixed->drawTransparent(&context, {10, 10, 12, 12}, {0, 0});
+    EXPECT_EQ(picture(surface, {10, 10, 12, 12}, kPaper), "#.\n.#\n");
+    EXPECT_EQ(mixed->getPicture().pixel(0, 0), 0xffffffu);
+    mixed->release();
+}
+
+TEST_F(Bitmaps, TheLastReleaseDestroys) {
+    auto* shared = new Bitmap(strip());
+    shared->retain();  // first view
+    shared->retain();  // second view
+    shared->release(); // the creator lets go
+    EXPECT_EQ(Bitmap::liveCount(), alive + 1);
+    shared->release(); // first view
+    EXPECT_EQ(Bitmap::liveCount(), alive + 1);
+    shared->release(); // second view
+    EXPECT_EQ(Bitmap::liveCount(), alive);
+}
+
+TEST_F(Bitmaps, OffscreenStartsInItsBackgroundAndCopiesBlocks) {
+    OffscreenContext offscreen(nullptr, 6, 5, RedColour);
+    const Surface& picture = *offscreen.getSurface();
+    EXPECT_EQ(::picture(picture, {0, 0, 6, 5}, 0xff0000),
+              "######\n######\n######\n######\n######\n");
+    offscreen.setPixel({4, 3}, GreenColour);
+    offscreen.copyTo(&context, {10, 20, 13, 22}, {2, 2});
+    EXPECT_EQ(::picture(surface, {9, 19, 14, 23}, 0xff0000), ".....\n.###.\n.##..\n.....\n");
+    EXPECT_EQ(surface.pixel(12, 21), 0x00ff00u);
+}
+
+} // namespace
