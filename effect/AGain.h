@@ -84,10 +84,19 @@ private:
     int32_t squaredLawInterval(double smoothness) const;
     std::atomic<int32_t>& controllerAssignment(int32_t index);
     void notifyEditor(int32_t index, float value);
+    // The audio loop's working state in locals for one block (defined with the loop).
+    struct Lanes;
     template <bool accumulate>
     void runBlock(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
+    template <bool accumulate>
+    static void runSamples(Lanes& lanes, Limiter::Chain& limiter, float* const* inputs,
+                           float* const* outputs, int32_t begin, int32_t end);
+    int32_t runEnd(int32_t sample, int32_t sampleFrames, const ControlEvent& next) const;
+    Lanes loadLanes() const;
+    void loadCoefficients(Lanes& lanes) const;
+    void storeHistory(const Lanes& lanes);
     void updateCoefficients(double resonanceFactor);
-    const ControlEvent* applyQueuedChanges(const ControlEvent* next, int32_t sample);
+    ControlEvent* applyQueuedChanges(ControlEvent* next, int32_t sample);
     void flushDenormalHistory();
     void readMidiEvent(const VstMidiEvent& event, ControlEvent& running);
     void readControlChange(int32_t controller, int32_t value, ControlEvent& running);

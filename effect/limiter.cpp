@@ -1,5 +1,7 @@
 #include "effect/limiter.h"
 
+#include <cmath>
+
 Limiter::Limiter()
     : releaseCoefficient(0.0), envelope{1.0f, 1.0f}, gainTable(new float[kTableSize]) {
     for (int i = 0; i < kTableSize; ++i) {

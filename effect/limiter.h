@@ -1,7 +1,8 @@
 // Output limiter: a gain curve looked up by level, instant attack, exponential release.
 #pragma once
 
-#include <cmath>
+#include "effect/stereo.h"
+
 #include <cstdint>
 
 class Limiter {
@@ -19,29 +20,56 @@ public:
     void setRelease(float timeMs, float sampleRate);
     void reset();
 
-    // One sample of channel `channel`; returns the sample scaled by the new envelope.
-    double apply(int channel, double sample) {
-        envelope[channel] = nextEnvelope(envelope[channel], gainFor(sample));
-        return sample * envelope[channel];
+    // The per-sample step for both channels. The audio loop keeps a chain in locals for a
+    // block and stores its envelopes back once; nothing in it feeds back into the filter.
+    class Chain {
+    public:
+        Chain(const float* table, double release, Stereo envelope)
+            : envelope(envelope), table(table), release(both(release)) {}
+
+        // The samples scaled by the new envelopes.
+        Stereo apply(Stereo samples) {
+            envelope = nextEnvelope(gainFor(samples));
+            return samples * envelope;
+        }
+
+        Stereo gainFor(Stereo samples) const {
+            // Also catches a level that is not a number, which would index anywhere.
+            const Stereo index = limitedTo(magnitude(samples) * kIndexScale, both(kHighestIndex));
+            const auto [left, right, whole] = truncated(index);
+            const Stereo fraction = index - whole;
+            const Stereo lower{table[left], table[right]};
+            const Stereo upper{table[left + 1], table[right + 1]};
+            return lower + fraction * (upper - lower);
+        }
+
+        // Attack within the sample, release by a share of the remaining gap.
+        Stereo nextEnvelope(Stereo gain) const {
+            const Stereo released = envelope + (gain - envelope) * release;
+            return roundedToFloat(gain < envelope ? gain : released);
+        }
+
+        Stereo envelope;
+
+    private:
+        const float* table;
+        Stereo release;
+    };
+
+    Chain chain() const {
+        return Chain(gainTable, releaseCoefficient, Stereo{envelope[0], envelope[1]});
+    }
+    void keep(const Chain& chain) {
+        envelope[0] = static_cast<float>(chain.envelope[0]);
+        envelope[1] = static_cast<float>(chain.envelope[1]);
     }
 
-    double gainFor(double sample) const {
-        double index = std::fabs(sample) * kIndexScale;
-        // Also catches a level that is not a number, which would index anywhere.
-        if (!(index <= kHighestIndex)) {
-            index = kHighestIndex;
-        }
-        const auto whole = static_cast<int32_t>(index);
-        const double fraction = index - whole;
-        const double lower = gainTable[whole];
-        return lower + fraction * (gainTable[whole + 1] - lower);
-    }
-
-    float nextEnvelope(float current, double gain) const {
-        if (gain < current) {
-            return static_cast<float>(gain);
-        }
-        return static_cast<float>(current + (gain - current) * releaseCoefficient);
+    // One sample outside the audio loop.
+    Stereo apply(Stereo samples) {
+        Chain step = chain();
+        const Stereo out = step.apply(samples);
+        keep(step);
+        return out;
     }
 
     double getReleaseCoefficient() const { return releaseCoefficient; }

@@ -40,22 +40,23 @@ TEST(LimiterRelease, CoefficientLeavesOneThousandthAfterSeventyFiveMilliseconds)
 }
 
 TEST_F(LimiterTest, QuietLevelPassesUnchanged) {
-    EXPECT_EQ(limiter.apply(0, 0.5), 0.5);
-    EXPECT_EQ(limiter.apply(1, -0.999), -0.999);
+    const Stereo out = limiter.apply(Stereo{0.5, -0.999});
+    EXPECT_EQ(out[0], 0.5);
+    EXPECT_EQ(out[1], -0.999);
     EXPECT_EQ(limiter.getEnvelope(0), 1.0f);
     EXPECT_EQ(limiter.getEnvelope(1), 1.0f);
 }
 
 TEST_F(LimiterTest, AttackReachesTheCeilingWithinTheSample) {
-    EXPECT_EQ(limiter.apply(0, -2.0), -1.0);
+    EXPECT_EQ(limiter.apply(Stereo{-2.0, 0.5})[0], -1.0);
     EXPECT_EQ(limiter.getEnvelope(0), 0.5f);
     EXPECT_EQ(limiter.getEnvelope(1), 1.0f) << "channels are independent";
-    EXPECT_FLOAT_EQ(static_cast<float>(limiter.gainFor(1.5)), 0.6666667f);
+    EXPECT_FLOAT_EQ(static_cast<float>(limiter.chain().gainFor(both(1.5))[1]), 0.6666667f);
 }
 
 TEST_F(LimiterTest, LevelsBeyondTheTableUseItsLastInterpolableEntry) {
-    EXPECT_FLOAT_EQ(static_cast<float>(limiter.gainFor(20.0)), 0.12503053f);
-    EXPECT_NEAR(limiter.apply(0, 20.0), 2.5006, 1e-4);
+    EXPECT_FLOAT_EQ(static_cast<float>(limiter.chain().gainFor(both(20.0))[0]), 0.12503053f);
+    EXPECT_NEAR(limiter.apply(both(-20.0))[1], -2.5006, 1e-4);
 }
 
 TEST_F(LimiterTest, NonFiniteLevelsStayInsideTheTableAndKeepTheEnvelopeFinite) {
@@ -64,19 +65,19 @@ TEST_F(LimiterTest, NonFiniteLevelsStayInsideTheTableAndKeepTheEnvelopeFinite) {
                              -std::numeric_limits<double>::infinity()};
     for (double level : levels) {
         limiter.reset();
-        limiter.apply(0, level);
+        limiter.apply(Stereo{level, 0.0});
         EXPECT_FLOAT_EQ(limiter.getEnvelope(0), 0.12503053f) << level;
-        EXPECT_TRUE(std::isfinite(limiter.apply(0, 0.25)));
+        EXPECT_TRUE(std::isfinite(limiter.apply(both(0.25))[0]));
     }
 }
 
 TEST_F(LimiterTest, ReleaseClimbsBackAFixedShareOfTheGapPerSample) {
-    limiter.apply(0, 2.0);
-    limiter.apply(0, 0.1);
+    limiter.apply(both(2.0));
+    limiter.apply(both(0.1));
     const double coefficient = limiter.getReleaseCoefficient();
     EXPECT_EQ(limiter.getEnvelope(0), static_cast<float>(0.5 + 0.5 * coefficient));
     for (int i = 1; i < 3308; ++i) {
-        limiter.apply(0, 0.1);
+        limiter.apply(both(0.1));
     }
     EXPECT_NEAR(limiter.getEnvelope(0), 1.0, 0.5 * 0.0011);
     EXPECT_LT(limiter.getEnvelope(0), 1.0f);
