@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in release mode into build-bench/ (or $BUILD_DIR), runs the audio
+# benchmark, then counts the instructions per stereo frame that process spends on the default
+# program (callgrind, processing calls only). Extra arguments go to the benchmark program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build-bench}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLIDEFILTER_TESTS=OFF >/dev/null
+cmake --build "$build_dir" -j 2 --target bench_audio
+bench="$build_dir/bench/bench_audio"
+"$bench" "$@"
+
+if ! command -v valgrind >/dev/null; then
+  echo "valgrind not installed: no instruction count" >&2
+  exit 0
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" \
+  "--toggle-collect=FilterEffect::process(float**, float**, int)" \
+  "$bench" --benchmark_filter='^process/default/' --benchmark_format=json \
+  >"$work/result.json" 2>/dev/null
+instructions=$(callgrind_annotate "$work/callgrind.out" |
+  awk '/PROGRAM TOTALS/ { gsub(",", "", $1); print $1 }')
+blocks=$(awk -F': ' '/"iterations"/ { gsub(",", "", $2); print $2; exit }' "$work/result.json")
+block_size=512 # the benchmark's block size
+awk -v i="$instructions" -v b="$blocks" -v n="$block_size" \
+  'BEGIN { printf "process, default program: %.1f instructions per stereo frame (callgrind)\n", i / (b * n) }'
