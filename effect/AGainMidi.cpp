@@ -27,8 +27,10 @@ int32_t FilterEffect::processEvents(VstEvents* events) {
     ControlEvent running{0, resonanceTarget.load(relaxed), cutoffTarget.load(relaxed),
                          stepInterval.load(relaxed)};
     const int32_t count = events != nullptr ? events->numEvents : 0;
+    // The host allocates as many pointers as it announces; the record declares only two.
+    VstEvent* const* list = events != nullptr ? events->events : nullptr;
     for (int32_t position = 0; position < count; ++position) {
-        const VstEvent* event = events->events[position];
+        const VstEvent* event = list[position];
         if (event == nullptr || event->type != kVstMidiType) {
             continue;
         }
