@@ -1,7 +1,47 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds the plug-in and shows what a host sees of it.
+# Sets up a fresh machine, builds the plug-in, installs it for Linux hosts (~/.vst or $VST_PATH)
+# and runs the built-in demo into out/:
+#   out/info.txt      what a host sees of the plug-in
+#   out/input.wav     a generated bright sawtooth chord
+#   out/demo.wav      the chord through the filter: a cutoff sweep on controller 71, then notes
+#   out/response.png  the filter's magnitude response at the demo's settings (and response.csv)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build}
+
 scripts/install-deps.sh
-scripts/build.sh
-build/plughost info build/glidefilter.so
+# The demo needs only the plug-in and the host; scripts/test.sh builds everything else.
+cmake -S . -B "$build_dir" -G Ninja >/dev/null
+cmake --build "$build_dir" -j "$(nproc)" --target glidefilter plughost
+cmake --install "$build_dir"
+
+plughost=$build_dir/plughost
+plugin=$build_dir/glidefilter.so
+mkdir -p out
+"$plughost" info "$plugin" | tee out/info.txt
+
+rate=44100
+"$plughost" generate out/input.wav --seconds 8 --rate "$rate"
+
+# Resonance up so the sweep sings; everything else at the default program's values.
+settings=(--param 2=0.55)
+
+# Seconds 0 to 4: controller 71 (the default cutoff controller) sweeps up and back down, one
+# message every 20 ms. From 4.5 s: a note every half second moves the cutoff by key.
+events=()
+for ((step = 0; step <= 200; step++)); do
+  if ((step <= 100)); then value=$((step * 127 / 100)); else value=$(((200 - step) * 127 / 100)); fi
+  events+=(--cc "71:$value@$((step * rate / 50))")
+done
+notes=(57 64 69 76 81 88 69)
+for ((i = 0; i < ${#notes[@]}; i++)); do
+  events+=(--note "${notes[$i]}@$(((9 + i) * rate / 2))")
+done
+
+"$plughost" render "$plugin" out/input.wav out/demo.wav "${settings[@]}" "${events[@]}"
+"$plughost" response "$plugin" out/response.png "${settings[@]}" --csv out/response.csv
+# out/editor.png: the editor's picture is written here once plughost can take screenshots.
+
+echo
+echo "Demo written to out/: demo.wav (listen), response.png (look), info.txt."
+echo "Plug-in installed as $(cat "$build_dir/install_manifest.txt"); rescan in your host."

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <memory>
 #include <numbers>
 
@@ -147,11 +148,19 @@ void drawCurve(cairo_t* cr, const Axes& axes, const MagnitudeResponse& response)
     cairo_restore(cr);
 }
 
+// Cairo's stream callback must not throw: the first write error is kept and rethrown after it.
+struct PngStream {
+    PendingOutput& output;
+    std::exception_ptr error;
+};
+
 cairo_status_t writeToOutput(void* closure, const unsigned char* data, unsigned int length) {
+    auto* stream = static_cast<PngStream*>(closure);
     try {
-        static_cast<PendingOutput*>(closure)->write(data, length);
+        stream->output.write(data, length);
         return CAIRO_STATUS_SUCCESS;
     } catch (...) {
+        stream->error = std::current_exception();
         return CAIRO_STATUS_WRITE_ERROR;
     }
 }
@@ -176,9 +185,14 @@ void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts,
     cairo_stroke(cr);
     drawLabels(cr, axes, texts);
     cairo_surface_flush(surface.get());
-    if (cairo_surface_write_to_png_stream(surface.get(), writeToOutput, &output) !=
-        CAIRO_STATUS_SUCCESS) {
-        output.fail("cannot encode the PNG");
+    PngStream stream{output, nullptr};
+    const cairo_status_t status =
+        cairo_surface_write_to_png_stream(surface.get(), writeToOutput, &stream);
+    if (stream.error) {
+        std::rethrow_exception(stream.error);
+    }
+    if (status != CAIRO_STATUS_SUCCESS) {
+        output.fail(cairo_status_to_string(status));
     }
 }
 
