@@ -15,7 +15,8 @@ std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
 } // namespace
 
-void* operator new(std::size_t size) {
+// Kept out of line: inlined into a new expression, the free below would look mismatched.
+__attribute__((noinline)) void* operator new(std::size_t size) {
     if (counting.load()) {
         ++allocations;
     }
@@ -25,11 +26,11 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
-void operator delete(void* memory) noexcept {
+__attribute__((noinline)) void operator delete(void* memory) noexcept {
     std::free(memory);
 }
 
-void operator delete(void* memory, std::size_t) noexcept {
+__attribute__((noinline)) void operator delete(void* memory, std::size_t) noexcept {
     std::free(memory);
 }
 
