@@ -1,0 +1,57 @@
+// Rotary controls: the value maps to a 270-degree arc running clockwise from lower left (minimum)
+// over the top to lower right (maximum). A press sets the value from the pointer's angle around
+// the centre and follows the pointer until every button and modifier is up; Alt-click restores
+// the default. FilmstripKnob draws one frame of a vertical film strip picked by the value.
+#pragma once
+
+#include "gui/view.h"
+
+#include <cstdint>
+
+class Bitmap;
+
+class Knob : public Control {
+public:
+    // Holds a reference to each bitmap given; the handle is drawn transparently at the value's
+    // point, and its half width becomes the margin around the circle.
+    Knob(const Rect& size, ControlListener* listener, int32_t tag, Bitmap* background,
+         Bitmap* handle, Point offset);
+    ~Knob() override;
+
+    void draw(DrawContext* context) override;
+    void mouse(DrawContext* context, Point& where) override;
+
+    // The handle's top-left corner for the current value, relative to (left - inset, top - inset).
+    virtual void valueToPoint(Point& point) const;
+    // The value for a pointer position given relative to (left - inset, top - inset).
+    virtual float pointToValue(Point point) const;
+    virtual void setBackground(Bitmap* bitmap);
+    virtual Bitmap* getBackground() const { return background; }
+
+    int32_t getInset() const { return inset; }
+
+protected:
+    // The circle's radius, measured from the width alone.
+    float radius() const;
+
+    int32_t inset = 5;
+    Bitmap* background = nullptr;
+    Bitmap* handle = nullptr;
+    Point offset;
+};
+
+class FilmstripKnob : public Knob {
+public:
+    // `strip` holds frameCount frames of frameHeight pixels, stacked from the minimum down.
+    FilmstripKnob(const Rect& size, ControlListener* listener, int32_t tag, int32_t frameCount,
+                  int32_t frameHeight, Bitmap* strip, Point offset);
+
+    void draw(DrawContext* context) override;
+
+    // The strip's row where the frame for the current value starts.
+    int32_t frameTop() const;
+
+private:
+    int32_t frameCount;
+    int32_t frameHeight;
+};
