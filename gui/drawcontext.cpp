@@ -39,18 +39,18 @@ void DrawContext::setFont(int32_t id, int32_t size) {
     const int32_t checkedId = id >= 0 && id < kFontCount ? id : 0;
     fontSize = size != 0 ? size : fontTableEntry(checkedId).height;
     // A negative height asks for the same character height.
-    font = Font::get(checkedId, fontSize < 0 ? -fontSize : fontSize);
+    font = Typeface::get(checkedId, fontSize < 0 ? -fontSize : fontSize);
 }
 
 raster::Pen DrawContext::pen() const {
     return {toPixel(frameColour), lineWidth, lineStyle == LineDotted};
 }
 
-Font* DrawContext::currentFont() const {
+Typeface* DrawContext::currentFont() const {
     if (font != nullptr) {
         return font;
     }
-    return Font::get(kDefaultFontId, fontTableEntry(kDefaultFontId).height);
+    return Typeface::get(kDefaultFontId, fontTableEntry(kDefaultFontId).height);
 }
 
 void DrawContext::moveTo(Point p) {
@@ -131,7 +131,7 @@ void DrawContext::setPixel(Point p, Colour colour) {
 }
 
 void DrawContext::drawString(const char* text, const Rect& r, bool opaque, int32_t align) {
-    Font* face = currentFont();
+    Typeface* face = currentFont();
     if (surface == nullptr || text == nullptr || face == nullptr) {
         return;
     }

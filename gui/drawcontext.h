@@ -8,7 +8,7 @@
 #include <cstdint>
 
 class Frame;
-class Font;
+class Typeface;
 class PlatformWindow;
 
 class DrawContext {
@@ -72,7 +72,7 @@ protected:
 
 private:
     raster::Pen pen() const;
-    Font* currentFont() const;
+    Typeface* currentFont() const;
 
     int32_t fontSize = 0;
     Colour fontColour = WhiteColour;
@@ -80,7 +80,7 @@ private:
     Colour frameColour = WhiteColour;
     Colour fillColour = BlackColour;
     int32_t lineStyle = LineSolid;
-    Font* font = nullptr;
+    Typeface* font = nullptr;
     Point position;
     raster::DashPhase dashPhase;
 };

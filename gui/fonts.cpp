@@ -57,6 +57,9 @@ public:
         if (library != nullptr) {
             FT_Done_FreeType(library);
         }
+        if (config != nullptr) {
+            FcConfigDestroy(config);
+        }
     }
     FaceLibrary(const FaceLibrary&) = delete;
     FaceLibrary& operator=(const FaceLibrary&) = delete;
@@ -76,14 +79,15 @@ public:
     }
 
 private:
-    FaceLibrary() {
+    // A configuration of our own: the process-wide one belongs to the host.
+    FaceLibrary() : config(FcInitLoadConfigAndFonts()) {
         if (FT_Init_FreeType(&library) != 0) {
             library = nullptr;
         }
     }
 
     FT_Face load(const std::vector<std::string>& families, bool bold) {
-        if (library == nullptr) {
+        if (library == nullptr || config == nullptr) {
             return nullptr;
         }
         std::string path;
@@ -98,8 +102,7 @@ private:
         return face;
     }
 
-    static bool match(const std::vector<std::string>& families, bool bold, std::string& path,
-                      int& index) {
+    bool match(const std::vector<std::string>& families, bool bold, std::string& path, int& index) {
         FcPattern* pattern = FcPatternCreate();
         if (pattern == nullptr) {
             return false;
@@ -111,10 +114,10 @@ private:
         FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
         FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
-        FcPattern* found = FcFontMatch(nullptr, pattern, &result);
+        FcPattern* found = FcFontMatch(config, pattern, &result);
         FcPatternDestroy(pattern);
         if (found == nullptr) {
             return false;
@@ -131,6 +134,7 @@ private:
         return ok;
     }
 
+    FcConfig* config;
     FT_Library library = nullptr;
     std::map<std::pair<std::string, bool>, FT_Face> faces;
 };
@@ -141,7 +145,7 @@ const FontTableEntry& fontTableEntry(int32_t id) {
     return fontTable[id >= 0 && id < kFontCount ? id : 0];
 }
 
-struct Font::Glyph {
+struct Typeface::Glyph {
     int32_t left = 0;
     int32_t top = 0;
     int32_t width = 0;
@@ -150,23 +154,23 @@ struct Font::Glyph {
     std::vector<uint8_t> coverage;
 };
 
-struct Font::Impl {
+struct Typeface::Impl {
     FT_Face face;
     int32_t height;
     std::map<unsigned char, Glyph> glyphs;
 };
 
-Font::Font(std::unique_ptr<Impl> impl) : impl(std::move(impl)) {
+Typeface::Typeface(std::unique_ptr<Impl> impl) : impl(std::move(impl)) {
     FT_Face face = this->impl->face;
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(this->impl->height));
     ascent_ = static_cast<int32_t>((face->size->metrics.ascender + 32) >> 6);
     descent_ = static_cast<int32_t>((-face->size->metrics.descender + 32) >> 6);
 }
 
-Font::~Font() = default;
+Typeface::~Typeface() = default;
 
-Font* Font::get(int32_t id, int32_t height, bool normalWeight) {
-    static std::map<std::tuple<int32_t, int32_t, bool>, std::unique_ptr<Font>> fonts;
+Typeface* Typeface::get(int32_t id, int32_t height, bool normalWeight) {
+    static std::map<std::tuple<int32_t, int32_t, bool>, std::unique_ptr<Typeface>> fonts;
     const FontTableEntry& entry = fontTableEntry(id);
     const bool bold = entry.bold && !normalWeight;
     const int32_t pixels = std::clamp(height, 1, kMaxHeight);
@@ -179,11 +183,11 @@ Font* Font::get(int32_t id, int32_t height, bool normalWeight) {
         return nullptr;
     }
     auto impl = std::make_unique<Impl>(Impl{face, pixels, {}});
-    auto font = std::unique_ptr<Font>(new Font(std::move(impl)));
+    auto font = std::unique_ptr<Typeface>(new Typeface(std::move(impl)));
     return fonts.emplace(key, std::move(font)).first->second.get();
 }
 
-const Font::Glyph& Font::glyph(unsigned char character) {
+const Typeface::Glyph& Typeface::glyph(unsigned char character) {
     if (auto found = impl->glyphs.find(character); found != impl->glyphs.end()) {
         return found->second;
     }
@@ -211,7 +215,7 @@ const Font::Glyph& Font::glyph(unsigned char character) {
     return impl->glyphs.emplace(character, std::move(glyph)).first->second;
 }
 
-int32_t Font::textWidth(std::string_view text) {
+int32_t Typeface::textWidth(std::string_view text) {
     int32_t width = 0;
     for (char c : text) {
         width += glyph(static_cast<unsigned char>(c)).advance;
@@ -233,8 +237,8 @@ uint32_t blend(uint32_t under, uint32_t over, uint32_t coverage) {
 
 } // namespace
 
-void Font::drawText(Surface& surface, std::string_view text, int32_t x, int32_t baseline,
-                    const Rect& clip, uint32_t colour) {
+void Typeface::drawText(Surface& surface, std::string_view text, int32_t x, int32_t baseline,
+                        const Rect& clip, uint32_t colour) {
     const Rect bounds{std::max(clip.left, 0), std::max(clip.top, 0),
                       std::min(clip.right, surface.width()),
                       std::min(clip.bottom, surface.height())};

@@ -20,16 +20,16 @@ inline constexpr int32_t kFontCount = 7;
 const FontTableEntry& fontTableEntry(int32_t id);
 
 // One face at one character height (pixels), its glyphs rendered once and kept.
-class Font {
+class Typeface {
 public:
     // The face of table entry `id` at `height` pixels, with the table's weight unless
     // `normalWeight`. Cached for the life of the process; null only when no face at all can be
     // loaded.
-    static Font* get(int32_t id, int32_t height, bool normalWeight = false);
+    static Typeface* get(int32_t id, int32_t height, bool normalWeight = false);
 
-    ~Font();
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
+    ~Typeface();
+    Typeface(const Typeface&) = delete;
+    Typeface& operator=(const Typeface&) = delete;
 
     int32_t ascent() const { return ascent_; }
     int32_t descent() const { return descent_; }
@@ -43,7 +43,7 @@ public:
 private:
     struct Glyph;
     struct Impl;
-    Font(std::unique_ptr<Impl> impl);
+    Typeface(std::unique_ptr<Impl> impl);
     const Glyph& glyph(unsigned char character);
 
     std::unique_ptr<Impl> impl;

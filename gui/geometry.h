@@ -17,12 +17,19 @@ struct Rect {
     int32_t right = 0;
     int32_t bottom = 0;
 
-    int32_t width() const { return right - left; }
-    int32_t height() const { return bottom - top; }
+    // Saturated, so that far-off rectangles cannot overflow.
+    int32_t width() const { return saturate(int64_t{right} - left); }
+    int32_t height() const { return saturate(int64_t{bottom} - top); }
     bool contains(Point p) const {
         return left <= p.h && p.h <= right && top <= p.v && p.v <= bottom;
     }
     friend bool operator==(const Rect&, const Rect&) = default;
+
+private:
+    static constexpr int32_t saturate(int64_t value) {
+        return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN
+                                                      : (value > INT32_MAX ? INT32_MAX : value));
+    }
 };
 
 // The fourth byte is carried but ignored everywhere, comparisons included.

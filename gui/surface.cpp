@@ -59,25 +59,30 @@ Rect Surface::takeChanges() {
 
 void copyBlock(const Surface& source, Point origin, Surface& destination, const Rect& target,
                const std::vector<bool>* transparent) {
-    const int32_t firstRow = std::max({0, -origin.v, -target.top});
-    const int32_t lastRow =
-        std::min({target.height(), source.height() - origin.v, destination.height() - target.top});
-    const int32_t firstColumn = std::max({0, -origin.h, -target.left});
-    const int32_t lastColumn =
-        std::min({target.width(), source.width() - origin.h, destination.width() - target.left});
+    // 64-bit bounds: offsets and rectangles may lie anywhere.
+    const int64_t firstRow = std::max<int64_t>({0, -int64_t{origin.v}, -int64_t{target.top}});
+    const int64_t lastRow = std::min<int64_t>({target.height(), source.height() - int64_t{origin.v},
+                                               destination.height() - int64_t{target.top}});
+    const int64_t firstColumn = std::max<int64_t>({0, -int64_t{origin.h}, -int64_t{target.left}});
+    const int64_t lastColumn =
+        std::min<int64_t>({target.width(), source.width() - int64_t{origin.h},
+                           destination.width() - int64_t{target.left}});
     if (firstRow >= lastRow || firstColumn >= lastColumn) {
         return;
     }
-    for (int32_t y = firstRow; y < lastRow; ++y) {
-        const size_t from = static_cast<size_t>(origin.v + y) * source.width() + origin.h;
+    for (int64_t y = firstRow; y < lastRow; ++y) {
+        const int64_t from = (origin.v + y) * source.width() + origin.h;
         uint32_t* to = destination.data() +
-                       static_cast<size_t>(target.top + y) * destination.width() + target.left;
-        for (int32_t x = firstColumn; x < lastColumn; ++x) {
-            if (transparent == nullptr || !(*transparent)[from + x]) {
-                to[x] = source.data()[from + x];
+                       static_cast<size_t>((target.top + y) * destination.width() + target.left);
+        for (int64_t x = firstColumn; x < lastColumn; ++x) {
+            const auto index = static_cast<size_t>(from + x);
+            if (transparent == nullptr || !(*transparent)[index]) {
+                to[x] = source.data()[index];
             }
         }
     }
-    destination.markChanged({target.left + firstColumn, target.top + firstRow,
-                             target.left + lastColumn, target.top + lastRow});
+    destination.markChanged({static_cast<int32_t>(target.left + firstColumn),
+                             static_cast<int32_t>(target.top + firstRow),
+                             static_cast<int32_t>(target.left + lastColumn),
+                             static_cast<int32_t>(target.top + lastRow)});
 }

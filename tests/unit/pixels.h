@@ -6,7 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
+
+inline void PrintTo(const Rect& r, std::ostream* out) {
+    *out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
+
+inline void PrintTo(const Point& p, std::ostream* out) {
+    *out << "(" << p.h << ", " << p.v << ")";
+}
 
 // One text row per surface row of `area` (right and bottom exclusive): '#' where the pixel is
 // `ink`, '.' where it is anything else.

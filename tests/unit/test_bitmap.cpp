@@ -76,6 +76,10 @@ TEST_F(Bitmaps, BlocksReachingOutsideThePictureOrTheSurfaceAreCut) {
     bitmap->draw(&context, {0, 0, 4, 4}, {-2, -2});
     EXPECT_EQ(surface.pixel(2, 2), 0u);
     EXPECT_EQ(surface.pixel(1, 1), kPaper);
+    const Rect before = inkedArea(surface, kPaper);
+    bitmap->draw(&context, {-2000000000, 0, 2000000000, 40}, {2000000000, -2000000000});
+    bitmap->drawTransparent(&context, {0, -2000000000, 20, 2000000000}, {-2000000000, 0});
+    EXPECT_EQ(inkedArea(surface, kPaper), before);
     bitmap->release();
 }
 

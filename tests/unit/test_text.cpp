@@ -50,7 +50,7 @@ TEST_F(Text, CentredTextHasEqualMarginsAndIsVerticallyCentred) {
     const Rect cell = cellOf("000", r, AlignCentre);
     EXPECT_LE(std::abs((cell.left - r.left) - (r.right - cell.right)), 1);
     EXPECT_LE(std::abs((cell.top - r.top) - (r.bottom - cell.bottom)), 1);
-    Font* font = Font::get(3, 12);
+    Typeface* font = Typeface::get(3, 12);
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(cell.height(), font->cellHeight());
     EXPECT_EQ(cell.width(), font->textWidth("000"));
@@ -115,8 +115,8 @@ TEST_F(Text, SizeZeroTakesTheTablesHeightAndOtherSizesKeepTheFace) {
     EXPECT_EQ(context.getFontSize(), 20);
     context.setFont(5, 0);
     EXPECT_EQ(context.getFontSize(), 9);
-    Font* large = Font::get(4, 20);
-    Font* small = Font::get(4, 11);
+    Typeface* large = Typeface::get(4, 20);
+    Typeface* small = Typeface::get(4, 11);
     ASSERT_NE(large, nullptr);
     ASSERT_NE(small, nullptr);
     EXPECT_GT(large->cellHeight(), small->cellHeight());
@@ -124,7 +124,7 @@ TEST_F(Text, SizeZeroTakesTheTablesHeightAndOtherSizesKeepTheFace) {
 
 TEST_F(Text, EveryTableFaceLoadsAndAnUnknownFaceFallsBack) {
     for (int32_t id = 0; id < kFontCount; ++id) {
-        Font* font = Font::get(id, fontTableEntry(id).height);
+        Typeface* font = Typeface::get(id, fontTableEntry(id).height);
         ASSERT_NE(font, nullptr) << id;
         EXPECT_GT(font->textWidth("Cutoff"), 0) << id;
         EXPECT_GT(font->cellHeight(), 0) << id;

@@ -1,0 +1,83 @@
+#include "gui/editorbase.h"
+
+#include "gui/frame.h"
+#include "gui/platform.h"
+
+namespace {
+// Throttle of the idle run from drag loops, in milliseconds.
+constexpr uint32_t kIdleInterval = 50;
+} // namespace
+
+EditorBase::EditorBase(AudioEffect* effect)
+    : EffectEditor(effect), lastTicks(currentPlatform().ticks()) {
+    if (effect != nullptr) {
+        effect->setEditor(this);
+    }
+}
+
+EditorBase::~EditorBase() {
+    delete frame;
+}
+
+int32_t EditorBase::getRect(ERect** out) {
+    if (out != nullptr) {
+        *out = &rect;
+    }
+    return 1;
+}
+
+int32_t EditorBase::open(void* window) {
+    if (frame != nullptr) {
+        close();
+    }
+    postUpdate();
+    EffectEditor::open(window);
+    return 0;
+}
+
+void EditorBase::close() {
+    delete frame;
+    frame = nullptr;
+}
+
+void EditorBase::idle() {
+    if (frame != nullptr) {
+        frame->processEvents();
+    }
+    EffectEditor::idle();
+    if (frame != nullptr) {
+        frame->idle();
+    }
+}
+
+void EditorBase::setParameter(int32_t, float) {
+    postUpdate();
+}
+
+void EditorBase::draw(ERect*) {
+    if (frame != nullptr) {
+        frame->drawView(nullptr);
+    }
+}
+
+void EditorBase::idleThrottled() {
+    const uint32_t now = currentPlatform().ticks();
+    // The difference stays right when the counter wraps around.
+    if (now - lastTicks < kIdleInterval) {
+        return;
+    }
+    lastTicks = now;
+    idle();
+    if (effect != nullptr) {
+        effect->masterIdle();
+    }
+}
+
+bool EditorBase::openFrame(const Rect& size, void* parentWindow) {
+    frame = new Frame(size, parentWindow, this);
+    if (!frame->isOpen()) {
+        delete frame;
+        frame = nullptr;
+    }
+    return frame != nullptr;
+}

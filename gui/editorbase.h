@@ -1,0 +1,47 @@
+// The toolkit's editor: holds the editor rectangle and the frame, redraws changed controls when
+// the host idles it, and keeps the host idling while a control holds the thread in a drag.
+#pragma once
+
+#include "frame/AudioEffect.h"
+#include "gui/geometry.h"
+
+#include <cstdint>
+
+class Frame;
+
+class EditorBase : public EffectEditor {
+public:
+    // Registers itself as the effect's editor.
+    explicit EditorBase(AudioEffect* effect);
+    // Deletes a frame still open, so that no window or view outlives the editor (and with it
+    // the instance). Derived editors close themselves first to release what they hold.
+    ~EditorBase() override;
+
+    int32_t getRect(ERect** rect) override;
+    // Closes a frame that is still open, requests an update, keeps the parent window; answers 0.
+    // A derived editor calls this first, then builds its frame (see openFrame).
+    int32_t open(void* window) override;
+    // Deletes the frame. A derived editor that overrides this deletes the frame itself or calls
+    // this.
+    void close() override;
+    // Handles the window's pending events, runs a pending update, redraws changed controls.
+    void idle() override;
+    // The effect's parameter changed: asks for an update.
+    void setParameter(int32_t index, float value) override;
+    // Redraws the whole frame.
+    virtual void draw(ERect* rect);
+
+    // The editor's idle and the host's idle, at most once per 50 ms.
+    void idleThrottled();
+
+    Frame* getFrame() const { return frame; }
+
+protected:
+    // Makes the frame as a child of `parentWindow`; false, with no frame, when no window can be
+    // opened (no display).
+    bool openFrame(const Rect& size, void* parentWindow);
+
+    ERect rect{};
+    Frame* frame = nullptr;
+    uint32_t lastTicks;
+};

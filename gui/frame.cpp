@@ -1,0 +1,192 @@
+#include "gui/frame.h"
+
+#include "gui/bitmap.h"
+#include "gui/drawcontext.h"
+#include "gui/editorbase.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+// The view list grows by this many entries at a time.
+constexpr size_t kViewListStep = 10;
+} // namespace
+
+Frame::Frame(const Rect& size, void* parentWindow, EditorBase* editor)
+    : View(size), editor(editor), parentWindow(parentWindow),
+      window(currentPlatform().openWindow(parentWindow, size.width(), size.height(), *this)) {
+    windowOpen = window != nullptr;
+}
+
+Frame::~Frame() {
+    if (editView != nullptr) {
+        View* editing = editView;
+        editView = nullptr;
+        editing->loseFocus();
+    }
+    for (View* view : views) {
+        delete view;
+    }
+    views.clear();
+    setBackground(nullptr);
+}
+
+void Frame::draw(DrawContext* context) {
+    firstPaintPending = false;
+    if (background != nullptr) {
+        background->draw(context, {0, 0, background->getWidth(), background->getHeight()}, {0, 0});
+    }
+    for (View* view : views) {
+        view->draw(context);
+    }
+    if (modalView != nullptr) {
+        modalView->draw(context);
+    }
+}
+
+void Frame::mouse(DrawContext* context, Point& where) {
+    if (editView != nullptr && !editView->getSize().contains(where)) {
+        View* editing = editView;
+        editView = nullptr;
+        editing->loseFocus();
+    }
+    if (modalView != nullptr) {
+        if (modalView->getSize().contains(where)) {
+            modalView->mouse(context, where);
+        }
+        return;
+    }
+    for (auto view = views.rbegin(); view != views.rend(); ++view) {
+        if ((*view)->getSize().contains(where)) {
+            (*view)->mouse(context, where);
+            return;
+        }
+    }
+}
+
+void Frame::update(DrawContext* context) {
+    if (!windowOpen) {
+        return;
+    }
+    if (modalView != nullptr) {
+        modalView->update(context);
+        return;
+    }
+    for (View* view : views) {
+        view->update(context);
+    }
+}
+
+template <typename Paint>
+void Frame::paintWindow(Paint paint) {
+    if (!windowOpen) {
+        return;
+    }
+    {
+        DrawContext context(this, &window->surface(), window.get());
+        paint(context);
+    }
+    if (windowOpen) {
+        window->present();
+    }
+}
+
+void Frame::processEvents() {
+    if (!windowOpen || dispatching) {
+        return;
+    }
+    dispatching = true;
+    window->processEvents();
+    dispatching = false;
+}
+
+void Frame::idle() {
+    if (firstPaintPending) {
+        return;
+    }
+    paintWindow([this](DrawContext& context) { update(&context); });
+}
+
+void Frame::drawView(View* view) {
+    const bool listed =
+        view != nullptr && std::find(views.begin(), views.end(), view) != views.end();
+    paintWindow([this, view, listed](DrawContext& context) {
+        if (listed) {
+            view->draw(&context);
+        } else {
+            draw(&context);
+        }
+    });
+}
+
+bool Frame::addView(View* view) {
+    if (view == nullptr) {
+        return false;
+    }
+    if (views.size() == views.capacity()) {
+        try {
+            views.reserve(views.capacity() + kViewListStep);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    views.push_back(view);
+    view->setFrame(this);
+    return true;
+}
+
+bool Frame::removeView(View* view) {
+    auto found = std::find(views.begin(), views.end(), view);
+    if (found != views.end()) {
+        views.erase(found);
+    }
+    return true;
+}
+
+View* Frame::getView(int32_t index) const {
+    return index >= 0 && index < getViewCount() ? views[static_cast<size_t>(index)] : nullptr;
+}
+
+void Frame::setBackground(Bitmap* bitmap) {
+    if (background != nullptr) {
+        background->release();
+    }
+    background = bitmap;
+    if (background != nullptr) {
+        background->retain();
+    }
+}
+
+bool Frame::setModalView(View* view) {
+    if (view != nullptr && modalView != nullptr) {
+        return false;
+    }
+    modalView = view;
+    return true;
+}
+
+void* Frame::getSystemWindow() const {
+    return windowOpen ? window->nativeHandle() : nullptr;
+}
+
+void Frame::runEditorIdle() {
+    if (editor != nullptr) {
+        editor->idleThrottled();
+    }
+}
+
+void Frame::windowExposed() {
+    paintWindow([this](DrawContext& context) { draw(&context); });
+}
+
+void Frame::windowPressed(Point where) {
+    paintWindow([this, where](DrawContext& context) {
+        Point at = where;
+        mouse(&context, at);
+    });
+}
+
+void Frame::windowDestroyed() {
+    windowOpen = false;
+    parentWindow = nullptr;
+}

@@ -1,0 +1,79 @@
+// The root of an editor's views and the owner of its window: paints the views, dispatches button
+// presses to them, and redraws the changed ones when the editor idles.
+#pragma once
+
+#include "gui/platform.h"
+#include "gui/view.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class Bitmap;
+class EditorBase;
+
+class Frame : public View, private WindowEvents {
+public:
+    // Opens the frame's window as a child of parentWindow; isOpen() tells whether that worked.
+    Frame(const Rect& size, void* parentWindow, EditorBase* editor);
+    ~Frame() override;
+
+    // The whole window: background, every view in list order, then the modal view.
+    void draw(DrawContext* context) override;
+    // A press: the edit view loses focus if the press is outside it; then the modal view, or the
+    // last-added view whose rectangle (edges included) holds the point, receives it.
+    void mouse(DrawContext* context, Point& where) override;
+    // Redraws the changed views (only the modal view while one is set).
+    void update(DrawContext* context) override;
+
+    // Handles the window's pending events. Ignored while an event is being handled already (a
+    // host may idle the editor from inside a drag loop): nested presses would nest drag loops.
+    void processEvents();
+    // Redraws the changed views, once the window has been painted for the first time.
+    void idle();
+    // Draws `view` at once, or the whole frame when the view is null or not in the list.
+    void drawView(View* view);
+
+    // The frame owns the view from here; false (and the caller still owns it) if the list
+    // cannot grow.
+    bool addView(View* view);
+    // Gives the view back to the caller; the list keeps its order.
+    bool removeView(View* view);
+    int32_t getViewCount() const { return static_cast<int32_t>(views.size()); }
+    View* getView(int32_t index) const;
+
+    void setBackground(Bitmap* bitmap);
+    Bitmap* getBackground() const { return background; }
+    // Refuses (false) while another modal view is set; null clears.
+    bool setModalView(View* view);
+    View* getModalView() const { return modalView; }
+    View* getEditView() const { return editView; }
+    void setEditView(View* view) { editView = view; }
+
+    bool isOpen() const { return windowOpen; }
+    // The windowing system's handle of the frame's own window; null once it is gone.
+    void* getSystemWindow() const;
+    PlatformWindow* getPlatformWindow() const { return window.get(); }
+    EditorBase* getEditor() const { return editor; }
+    // The editor's throttled idle, for controls looping over a drag.
+    void runEditorIdle();
+
+private:
+    void windowExposed() override;
+    void windowPressed(Point where) override;
+    void windowDestroyed() override;
+    // Runs `paint` with a context on the window's surface, then shows what it changed.
+    template <typename Paint>
+    void paintWindow(Paint paint);
+
+    EditorBase* editor;
+    void* parentWindow;
+    Bitmap* background = nullptr;
+    std::vector<View*> views;
+    View* modalView = nullptr;
+    View* editView = nullptr;
+    bool firstPaintPending = true;
+    bool windowOpen = false;
+    bool dispatching = false;
+    std::unique_ptr<PlatformWindow> window;
+};

@@ -1,0 +1,90 @@
+// Anything drawn in a Frame, and the control base: a view with a value, a range, a default, a tag
+// and a listener. Controls redraw when their value differs from the value they last drew.
+#pragma once
+
+#include "gui/geometry.h"
+
+#include <cstdint>
+
+class Control;
+class DrawContext;
+class Frame;
+
+class ControlListener {
+public:
+    virtual void valueChanged(DrawContext* context, Control* control) = 0;
+
+protected:
+    ~ControlListener() = default;
+};
+
+class View {
+public:
+    explicit View(const Rect& size) : size(size) {}
+    virtual ~View() = default;
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    virtual void draw(DrawContext*) {}
+    // A press at `where`, which the view may change.
+    virtual void mouse(DrawContext*, Point& /*where*/) {}
+    // Redraws the view if it changed.
+    virtual void update(DrawContext*) {}
+    // Closes an open input element and commits what it holds.
+    virtual void loseFocus() {}
+    virtual void takeFocus() {}
+
+    // Draws the view at once, if it is in a frame.
+    void redraw();
+
+    const Rect& getSize() const { return size; }
+    Frame* getFrame() const { return frame; }
+    void setFrame(Frame* owner) { frame = owner; }
+
+protected:
+    Rect size;
+    Frame* frame = nullptr;
+};
+
+class Control : public View {
+public:
+    Control(const Rect& size, ControlListener* listener, int32_t tag)
+        : View(size), listener(listener), tag(tag) {}
+
+    void draw(DrawContext* context) override = 0;
+    // Draws only when the value differs from the one last drawn.
+    void update(DrawContext* context) override;
+
+    // Lets the editor and the host idle (at most every 50 ms) during a drag loop.
+    virtual void idleDuringTracking();
+
+    // The setters only store: no clamping, no redraw, no notification.
+    virtual void setValue(float newValue) { value = newValue; }
+    virtual float getValue() const { return value; }
+    virtual void setMin(float newMin) { min = newMin; }
+    virtual float getMin() const { return min; }
+    virtual void setMax(float newMax) { max = newMax; }
+    virtual float getMax() const { return max; }
+    virtual void setOldValue(float drawn) { oldValue = drawn; }
+    virtual float getOldValue() const { return oldValue; }
+    virtual void setDefaultValue(float newDefault) { defaultValue = newDefault; }
+    virtual float getDefaultValue() const { return defaultValue; }
+    virtual void setMouseEnabled(bool enabled) { mouseEnabled = enabled; }
+    virtual bool getMouseEnabled() const { return mouseEnabled; }
+
+    int32_t getTag() const { return tag; }
+    ControlListener* getListener() const { return listener; }
+
+protected:
+    // Tells the listener, if there is one.
+    void notifyListener(DrawContext* context);
+
+    ControlListener* listener;
+    int32_t tag;
+    bool mouseEnabled = true;
+    float oldValue = -1.0f;
+    float defaultValue = 0.5f;
+    float value = 0.0f;
+    float min = 0.0f;
+    float max = 1.0f;
+};
