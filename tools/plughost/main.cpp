@@ -2,6 +2,7 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/options.h"
 #include "tools/plughost/pluginhost.h"
+#include "tools/plughost/responseplot.h"
 
 #include <cstdio>
 #include <exception>
@@ -30,6 +31,20 @@ std::string commandNames() {
     return names;
 }
 
+int run(Command command, const plughost::Arguments& arguments) {
+    try {
+        return command(arguments);
+    } catch (const plughost::UsageError& error) {
+        const std::string message = error.what();
+        std::fprintf(stderr, "%s%s\n",
+                     message.starts_with("usage:") ? "" : "plughost: ", message.c_str());
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "plughost: %s\n", error.what());
+        return 1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,15 +59,7 @@ int main(int argc, char** argv) {
                      commandNames().c_str());
         return 2;
     }
-    try {
-        return command->second(plughost::Arguments(argv + 2, argv + argc));
-    } catch (const plughost::UsageError& error) {
-        const std::string message = error.what();
-        std::fprintf(stderr, "%s%s\n",
-                     message.starts_with("usage:") ? "" : "plughost: ", message.c_str());
-        return 2;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "plughost: %s\n", error.what());
-        return 1;
-    }
+    const int status = run(command->second, plughost::Arguments(argv + 2, argv + argc));
+    plughost::releaseDrawingCaches();
+    return status;
 }

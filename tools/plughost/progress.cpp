@@ -16,9 +16,14 @@ ProgressBar::ProgressBar(int64_t total)
     : total(total), enabled(total > 0 && isatty(STDERR_FILENO) == 1) {}
 
 ProgressBar::~ProgressBar() {
+    finish();
+}
+
+void ProgressBar::finish() {
     if (enabled && shownPercent >= 0) {
         std::fputc('\n', stderr);
     }
+    enabled = false;
 }
 
 void ProgressBar::update(int64_t done) {

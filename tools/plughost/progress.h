@@ -14,6 +14,8 @@ public:
     ProgressBar& operator=(const ProgressBar&) = delete;
 
     void update(int64_t done);
+    // Ends the bar's line, so that later messages start on a line of their own.
+    void finish();
 
 private:
     void draw(int percent) const;

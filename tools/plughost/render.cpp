@@ -98,9 +98,8 @@ void warnAboutIgnoredInput(const RenderJob& job, int fileChannels, int32_t plugi
             job.inputPath.c_str(), fileChannels, pluginInputs);
     }
     if (lateEvents > 0) {
-        std::fprintf(stderr,
-                     "plughost: note: %zu MIDI events lie after the end of %s and were not sent\n",
-                     lateEvents, job.inputPath.c_str());
+        std::fprintf(stderr, "plughost: note: MIDI events after the end of %s, not sent: %zu\n",
+                     job.inputPath.c_str(), lateEvents);
     }
 }
 
@@ -140,6 +139,7 @@ int runRender(const Arguments& arguments) {
         position += frames;
         progress.update(position);
     }
+    progress.finish();
     writer.close();
     output.commit();
     warnAboutIgnoredInput(job, input.channels(), renderer.inputCount(),

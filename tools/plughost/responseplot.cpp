@@ -1,6 +1,7 @@
 #include "tools/plughost/responseplot.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -165,12 +166,11 @@ cairo_status_t writeToOutput(void* closure, const unsigned char* data, unsigned 
     }
 }
 
-} // namespace
+using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
-void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts,
-                  PendingOutput& output) {
-    const std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight), cairo_surface_destroy);
+Surface drawPlot(const MagnitudeResponse& response, const PlotTexts& texts) {
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight),
+                    cairo_surface_destroy);
     const std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface.get()),
                                                                      cairo_destroy);
     cairo_t* cr = context.get();
@@ -185,6 +185,14 @@ void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts,
     cairo_stroke(cr);
     drawLabels(cr, axes, texts);
     cairo_surface_flush(surface.get());
+    return surface;
+}
+
+} // namespace
+
+void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts,
+                  PendingOutput& output) {
+    const Surface surface = drawPlot(response, texts);
     PngStream stream{output, nullptr};
     const cairo_status_t status =
         cairo_surface_write_to_png_stream(surface.get(), writeToOutput, &stream);
@@ -194,6 +202,11 @@ void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts,
     if (status != CAIRO_STATUS_SUCCESS) {
         output.fail(cairo_status_to_string(status));
     }
+}
+
+void releaseDrawingCaches() {
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 } // namespace plughost
