@@ -12,6 +12,8 @@ constexpr uint8_t kControlChange = 0xB0;
 constexpr uint8_t kNoteOn = 0x90;
 constexpr uint8_t kNoteVelocity = 100;
 constexpr long long kLastFrame = std::numeric_limits<int64_t>::max() / 2;
+// Upper bounds from here on are no limit the user meets; the plug-in's own counts apply later.
+constexpr long long kNoLimit = std::numeric_limits<int32_t>::max();
 
 // Splits "A<separator>B" at the last separator; throws when it is missing.
 std::pair<std::string, std::string> splitAt(const std::string& text, char separator,
@@ -76,8 +78,11 @@ long long parseInteger(const std::string& text, const std::string& what, long lo
         throw UsageError("bad " + what + " '" + text + "': not a whole number");
     }
     if (value < lowest || value > highest) {
-        throw UsageError("bad " + what + " " + text + ": must be " + std::to_string(lowest) +
-                         " to " + std::to_string(highest));
+        const std::string range = highest < kNoLimit
+                                      ? std::to_string(lowest) + " to " + std::to_string(highest)
+                                  : value < lowest ? std::to_string(lowest) + " or more"
+                                                   : "smaller";
+        throw UsageError("bad " + what + " " + text + ": must be " + range);
     }
     return value;
 }
@@ -99,7 +104,7 @@ double parseNumber(const std::string& text, const std::string& what, double lowe
 
 ParameterSetting parseParameterSetting(const std::string& text) {
     const auto [index, value] = splitAt(text, '=', "N=V");
-    return {static_cast<int32_t>(parseInteger(index, "parameter index", 0, 1 << 20)),
+    return {static_cast<int32_t>(parseInteger(index, "parameter index", 0, kNoLimit)),
             static_cast<float>(parseNumber(value, "parameter value", 0.0, 1.0))};
 }
 

@@ -1,6 +1,7 @@
 #include "tools/plughost/renderer.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace plughost {
 namespace {
@@ -23,7 +24,8 @@ std::vector<float*> pointersTo(std::vector<std::vector<float>>& buffers) {
 PluginSettings parsePluginSettings(const CommandLine& line) {
     PluginSettings settings;
     if (const auto program = line.value("--program")) {
-        settings.program = static_cast<int32_t>(parseInteger(*program, "program", 0, 1 << 20));
+        settings.program = static_cast<int32_t>(
+            parseInteger(*program, "program", 0, std::numeric_limits<int32_t>::max()));
     }
     for (const auto& [option, value] : line.options()) {
         if (option == "--param") {
