@@ -1,5 +1,7 @@
 #include "gui/headless.h"
 
+#include "gui/headlesseditbox.h"
+
 #include <algorithm>
 
 HeadlessWindow::HeadlessWindow(int32_t width, int32_t height, WindowEvents& events)
@@ -35,6 +37,12 @@ void HeadlessWindow::processEvents() {
             break;
         }
     }
+}
+
+std::unique_ptr<EditBox> HeadlessWindow::openEditBox(const EditBoxLayout& layout,
+                                                     const std::string& text,
+                                                     EditBoxEvents& events) {
+    return std::make_unique<HeadlessEditBox>(layout, text, events);
 }
 
 void HeadlessWindow::queueExpose() {

@@ -17,6 +17,9 @@ public:
     int32_t mouseButtons() override { return buttons; }
     Point mouseLocation() override { return location; }
     void* nativeHandle() override { return this; }
+    // A HeadlessEditBox, which tests find through HeadlessEditBox::current().
+    std::unique_ptr<EditBox> openEditBox(const EditBoxLayout& layout, const std::string& text,
+                                         EditBoxEvents& events) override;
 
     void setMouseButtons(int32_t bits) { buttons = bits; }
     void setMouseLocation(Point where) { location = where; }

@@ -3,6 +3,7 @@
 // headless one serves tests. No header of the toolkit sees a windowing-system type.
 #pragma once
 
+#include "gui/editbox.h"
 #include "gui/geometry.h"
 #include "gui/surface.h"
 
@@ -39,6 +40,10 @@ public:
     virtual Point mouseLocation() = 0;
     // The windowing system's handle of the window.
     virtual void* nativeHandle() = 0;
+    // A single-line edit box over `layout.area` holding `text`, with the keyboard focus; its
+    // events arrive through processEvents. Null when none can be made.
+    virtual std::unique_ptr<EditBox>
+    openEditBox(const EditBoxLayout& layout, const std::string& text, EditBoxEvents& events) = 0;
 };
 
 class Platform {

@@ -1,6 +1,7 @@
 // The X11 binding: the only code that speaks Xlib. Each frame has its own connection and a child
 // window in the host's window; events are drained when the editor idles.
 #include "gui/platform.h"
+#include "gui/x11editbox.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -79,6 +80,9 @@ public:
     }
 
     ~X11Window() override {
+        if (editBox != nullptr) {
+            editBox->abandon();
+        }
         if (image != nullptr) {
             image->data = nullptr; // the pixels belong to the surface
             XDestroyImage(image);
@@ -175,6 +179,14 @@ public:
         return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
     }
 
+    std::unique_ptr<EditBox> openEditBox(const EditBoxLayout& layout, const std::string& text,
+                                         EditBoxEvents& events) override {
+        if (!alive || window == 0) {
+            return nullptr;
+        }
+        return std::make_unique<X11EditBox>(display, window, layout, text, events, editBox);
+    }
+
 private:
     struct Pointer {
         int x = 0;
@@ -199,6 +211,9 @@ private:
     // Paint, left and right presses, and the window's destruction reach the frame; keys and
     // focus changes belong to the text fields' edit boxes.
     void translate(const XEvent& event) {
+        if (editBox != nullptr && editBox->handle(event)) {
+            return;
+        }
         switch (event.type) {
         case Expose:
             if (event.xexpose.window == window && event.xexpose.count == 0) {
@@ -230,6 +245,8 @@ private:
     XImage* image = nullptr;
     Surface pixels;
     WindowEvents& events;
+    // The text field's edit box while one is open; it clears this itself when it goes.
+    X11EditBox* editBox = nullptr;
     bool alive = true;
 };
 

@@ -1,0 +1,117 @@
+#include "gui/textfield.h"
+
+#include "gui/drawcontext.h"
+#include "gui/frame.h"
+#include "gui/platform.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Copies at most `limit` characters of `source` into `target` and terminates it.
+void copyText(char* target, const char* source, size_t limit) {
+    const size_t length = strnlen(source, limit);
+    memcpy(target, source, length);
+    target[length] = '\0';
+}
+
+} // namespace
+
+TextField::TextField(const Rect& size, ControlListener* listener, int32_t tag, const char* text,
+                     Bitmap* background, int32_t style)
+    : ValueDisplay(size, background, style) {
+    this->listener = listener;
+    this->tag = tag;
+    if (text != nullptr) {
+        copyText(this->text, text, kDisplayTextSize - 1);
+    }
+}
+
+TextField::~TextField() = default;
+
+void TextField::setText(const char* newText) {
+    if (newText == nullptr) {
+        return;
+    }
+    copyText(text, newText, kDisplayTextSize - 1);
+    oldValue = value == 0.0f ? 1.0f : 0.0f;
+}
+
+void TextField::getText(char* buffer) const {
+    if (buffer != nullptr) {
+        copyText(buffer, text, kDisplayTextSize - 1);
+    }
+}
+
+void TextField::setTextConverter(TextToText converter) {
+    textConverter = converter;
+}
+
+void TextField::draw(DrawContext* context) {
+    char shown[kDisplayTextSize] = {};
+    if (textConverter != nullptr) {
+        textConverter(text, shown);
+        shown[kDisplayTextSize - 1] = '\0';
+    } else {
+        copyText(shown, text, kDisplayTextSize - 1);
+    }
+    drawText(context, shown, nullptr);
+}
+
+void TextField::mouse(DrawContext* context, Point&) {
+    if (!mouseEnabled || frame == nullptr || context == nullptr ||
+        context->getMouseButtons() != ButtonLeft || frame->getEditView() == this) {
+        return;
+    }
+    frame->setEditView(this);
+    takeFocus();
+}
+
+void TextField::takeFocus() {
+    PlatformWindow* window =
+        frame != nullptr && frame->isOpen() ? frame->getPlatformWindow() : nullptr;
+    if (editBox == nullptr && window != nullptr) {
+        // The box covers the field's right and bottom edges too.
+        const EditBoxLayout layout{{size.left, size.top, size.right + 1, size.bottom + 1},
+                                   getFont()};
+        editBox = window->openEditBox(layout, text, *this);
+    }
+    if (editBox == nullptr && frame != nullptr && frame->getEditView() == this) {
+        frame->setEditView(nullptr);
+    }
+}
+
+void TextField::editBoxFinished() {
+    loseFocus();
+}
+
+void TextField::loseFocus() {
+    if (editBox == nullptr) {
+        return;
+    }
+    const std::string oldText = text;
+    const std::string typed = editBox->text();
+    copyText(text, typed.c_str(), kMaxCommittedLength);
+    // Gone before anybody hears of the commit, so that nothing can commit it twice.
+    editBox.reset();
+    if (frame != nullptr && frame->getEditView() == this) {
+        frame->setEditView(nullptr);
+    }
+    finishCommit(oldText != text);
+}
+
+void TextField::finishCommit(bool changed) {
+    PlatformWindow* window =
+        frame != nullptr && frame->isOpen() ? frame->getPlatformWindow() : nullptr;
+    {
+        DrawContext context(frame, window != nullptr ? &window->surface() : nullptr, window);
+        if (changed) {
+            notifyListener(&context);
+        }
+        draw(&context);
+    }
+    if (window != nullptr && frame->isOpen()) {
+        window->present();
+    }
+}
