@@ -22,6 +22,10 @@ enum ParameterIndex : int32_t {
     kLearnedController = 9,
 };
 
+// The build for hosts that refuse the accumulating entry: in-place processing that sounds like
+// the accumulating one, and MIDI input announced through the capability words.
+constexpr bool kModernHosts = GLIDEFILTER_MODERN_HOSTS != 0;
+
 constexpr int32_t kNumPrograms = 16;
 constexpr int32_t kControllerOff = 128;
 constexpr int32_t kProgramNameCapacity = 32;
@@ -66,6 +70,7 @@ public:
     void setSampleRate(float rate) override;
     void resume() override;
     int32_t processEvents(VstEvents* events) override;
+    intptr_t canDo(char* text) override;
 
     // Written by the editor to arm learning (-1); read and written by the MIDI input.
     void armControllerLearning() { learnedController.store(-1, std::memory_order_relaxed); }

@@ -11,3 +11,8 @@ ctest --test-dir build --output-on-failure
 BUILD_DIR=build-asan scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_SANITIZE=ON \
   -DGLIDEFILTER_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure
+
+# The build for hosts that only process in place: what a host sees of it.
+BUILD_DIR=build-modern scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_MODERN_HOSTS=ON \
+  -DGLIDEFILTER_BENCH=OFF
+ctest --test-dir build-modern --output-on-failure -R 'host_tests|exported_symbols'

@@ -75,8 +75,9 @@ TEST_F(PluginTest, TextQueriesLeaveBuffersUntouchedAndAnswerZero) {
     }
 }
 
-TEST_F(PluginTest, CanDoAnswersZeroForEveryText) {
-    for (const char* word : {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents", "", "x"}) {
+// The MIDI words are the in-place build's own; see test_modern_hosts.cpp.
+TEST_F(PluginTest, CanDoAnswersZeroForEveryOtherText) {
+    for (const char* word : {"sendVstEvents", "receiveVstTimeInfo", "offline", "", "x"}) {
         EXPECT_EQ(plugin->dispatch(effCanDo, 0, 0, const_cast<char*>(word)), 0) << word;
     }
 }

@@ -33,7 +33,7 @@ TEST(Entry, FreshRecordHoldsTheAnnouncedFields) {
     EXPECT_EQ(effect->numParams, 8);
     EXPECT_EQ(effect->numInputs, 2);
     EXPECT_EQ(effect->numOutputs, 2);
-    EXPECT_EQ(effect->flags & ~effFlagsHasEditor, effFlagsCanMono);
+    EXPECT_EQ(effect->flags & ~(effFlagsHasEditor | effFlagsCanReplacing), effFlagsCanMono);
     EXPECT_EQ(effect->uniqueID, fourCharCode("ZLQF"));
     EXPECT_EQ(effect->version, 1);
     EXPECT_EQ(effect->ioRatio, 1.0f);
