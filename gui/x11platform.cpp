@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -141,7 +142,7 @@ public:
             image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
         }
         XMapWindow(display, window);
-        XFlush(display);
+        XSync(display, False);
         return true;
     }
 
@@ -166,6 +167,11 @@ public:
     }
 
     int32_t mouseButtons() override {
+        // Events wait for the editor's idle, so a short click may be over before its press is
+        // handled: the first question asked about a press is answered with the press's own state.
+        if (pressState != 0) {
+            return std::exchange(pressState, 0);
+        }
         Pointer pointer;
         return query(pointer) ? buttonBits(pointer.mask) : 0;
     }
@@ -223,8 +229,11 @@ private:
         case ButtonPress:
             if (event.xbutton.window == window &&
                 (event.xbutton.button == Button1 || event.xbutton.button == Button3)) {
+                pressState = buttonBits(event.xbutton.state) |
+                             (event.xbutton.button == Button1 ? ButtonLeft : ButtonRight);
                 events.windowPressed({static_cast<uint16_t>(event.xbutton.x),
                                       static_cast<uint16_t>(event.xbutton.y)});
+                pressState = 0;
             }
             break;
         case DestroyNotify:
@@ -247,6 +256,8 @@ private:
     WindowEvents& events;
     // The text field's edit box while one is open; it clears this itself when it goes.
     X11EditBox* editBox = nullptr;
+    // The button word of the press being handled, until somebody asks for the buttons.
+    int32_t pressState = 0;
     bool alive = true;
 };
 

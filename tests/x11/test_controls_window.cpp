@@ -1,0 +1,324 @@
+// The controls in a real X11 window on the private Xvfb, driven by real X events through XTEST:
+// a knob dragged, a toggle clicked, a text field typed into.
+#include "gui/bitmap.h"
+#include "gui/knob.h"
+#include "gui/textfield.h"
+#include "gui/togglebutton.h"
+#include "tests/unit/recording_views.h"
+#include "tests/unit/scripted_pointer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+#include <vector>
+
+// Last: Xlib's macros (None, Bool, Status) would clash with the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace {
+
+constexpr Rect kKnobArea{10, 10, 50, 50};
+constexpr Rect kToggleArea{60, 10, 80, 30};
+constexpr Rect kFieldArea{10, 60, 70, 80};
+
+Bitmap* numberedStrip(int32_t frames, int32_t width, int32_t height) {
+    Surface picture(width, frames * height);
+    for (int32_t frame = 0; frame < frames; ++frame) {
+        picture.fillBlock({0, frame * height, width, (frame + 1) * height},
+                          static_cast<uint32_t>(frame) * 0x010203u);
+    }
+    return new Bitmap(std::move(picture));
+}
+
+class ControlsEditor : public EditorBase {
+public:
+    ControlsEditor(AudioEffect* effect, ControlListener* listener)
+        : EditorBase(effect), listener(listener) {
+        rect = {0, 0, 100, 100};
+    }
+    ~ControlsEditor() override { close(); }
+
+    int32_t open(void* parent) override {
+        EditorBase::open(parent);
+        if (!openFrame({0, 0, 100, 100}, parent)) {
+            return 0;
+        }
+        Bitmap* strip = numberedStrip(64, 40, 40);
+        knob = new FilmstripKnob(kKnobArea, listener, 1, 64, 40, strip, {});
+        strip->release();
+        Bitmap* halves = numberedStrip(2, 20, 20);
+        toggle = new ToggleButton(kToggleArea, listener, 1000, halves);
+        halves->release();
+        field = new TextField(kFieldArea, listener, 5, "71", nullptr, 0);
+        frame->addView(knob);
+        frame->addView(toggle);
+        frame->addView(field);
+        return 1;
+    }
+    void close() override {
+        EditorBase::close();
+        knob = nullptr;
+        toggle = nullptr;
+        field = nullptr;
+    }
+
+    ControlListener* listener;
+    FilmstripKnob* knob = nullptr;
+    ToggleButton* toggle = nullptr;
+    TextField* field = nullptr;
+};
+
+// Runs a step of the test each time the plug-in asks the host to idle.
+class ScriptedHostEffect : public CountingEffect {
+public:
+    void masterIdle() override {
+        CountingEffect::masterIdle();
+        if (onIdle) {
+            onIdle();
+        }
+    }
+    std::function<void()> onIdle;
+};
+
+class ControlsWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr) {
+            GTEST_SKIP() << "no X display; run through tests/run-with-xvfb.sh";
+        }
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+        int unused = 0;
+        ASSERT_TRUE(XTestQueryExtension(display, &unused, &unused, &unused, &unused));
+        host = XCreateSimpleWindow(display, DefaultRootWindow(display), 30, 30, 120, 120, 0, 0,
+                                   0x808080);
+        XMapWindow(display, host);
+        XSync(display, False);
+        editor = new ControlsEditor(&effect, &listener);
+        ASSERT_EQ(editor->open(reinterpret_cast<void*>(static_cast<uintptr_t>(host))), 1);
+        editorWindow =
+            static_cast<Window>(reinterpret_cast<uintptr_t>(editor->getFrame()->getSystemWindow()));
+        ASSERT_TRUE(idleUntil([&] { return editorPixel(kToggleArea.left, kToggleArea.top) == 0; }))
+            << "the editor never painted";
+    }
+    void TearDown() override {
+        if (display == nullptr) {
+            return;
+        }
+        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        XSync(display, False);
+        editor->close();
+        XDestroyWindow(display, host);
+        XCloseDisplay(display);
+    }
+
+    bool idleUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < 300; ++i) {
+            editor->idle();
+            if (done()) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    uint32_t editorPixel(int x, int y) {
+        XSync(display, False);
+        XImage* image = XGetImage(display, editorWindow, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return 0xdeadbeef;
+        }
+        const auto pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xffffff;
+        XDestroyImage(image);
+        return pixel;
+    }
+    void movePointer(int x, int y) {
+        int rootX = 0;
+        int rootY = 0;
+        Window child = 0;
+        XTranslateCoordinates(display, editorWindow, DefaultRootWindow(display), x, y, &rootX,
+                              &rootY, &child);
+        XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
+        XSync(display, False);
+    }
+    void button(bool down) {
+        XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
+        XSync(display, False);
+    }
+    void click(int x, int y) {
+        movePointer(x, y);
+        button(true);
+        button(false);
+    }
+    void key(KeySym symbol) {
+        const KeyCode code = XKeysymToKeycode(display, symbol);
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        XSync(display, False);
+    }
+    size_t notificationsOf(int32_t tag) const {
+        size_t count = 0;
+        for (const Notification& call : listener.calls) {
+            count += call.tag == tag ? 1 : 0;
+        }
+        return count;
+    }
+    std::string fieldText() const {
+        char text[kDisplayTextSize];
+        editor->field->getText(text);
+        return text;
+    }
+    // The field's edit box window, if one is open.
+    std::vector<Window> editorChildren() {
+        Window root = 0;
+        Window parent = 0;
+        Window* list = nullptr;
+        unsigned int count = 0;
+        std::vector<Window> result;
+        XSync(display, False);
+        if (XQueryTree(display, editorWindow, &root, &parent, &list, &count) != 0) {
+            result.assign(list, list + count);
+            XFree(list);
+        }
+        return result;
+    }
+
+    Display* display = nullptr;
+    Window host = 0;
+    Window editorWindow = 0;
+    ScriptedHostEffect effect;
+    RecordingListener listener;
+    ControlsEditor* editor = nullptr; // owned by the effect
+};
+
+TEST_F(ControlsWindow, ARealDragTurnsTheKnobContinuously) {
+    // Clockwise along the arc from the top over the right to the lower right, one point per
+    // host idle (every 50 ms of the drag); then the release.
+    const std::vector<Point> path{{34, 13}, {40, 15}, {44, 20}, {47, 26},
+                                  {47, 34}, {44, 40}, {40, 45}};
+    size_t next = 0;
+    std::vector<float> values;
+    effect.onIdle = [&] {
+        values.push_back(editor->knob->getValue());
+        if (next < path.size()) {
+            movePointer(path[next].h, path[next].v);
+            ++next;
+        } else {
+            button(false);
+        }
+    };
+    // Should the drag loop never see the release, let go after a while so the test can fail.
+    std::atomic<bool> finished{false};
+    std::thread watchdog([&finished] {
+        for (int i = 0; i < 500 && !finished; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!finished) {
+            Display* rescue = XOpenDisplay(nullptr);
+            XTestFakeButtonEvent(rescue, 1, False, CurrentTime);
+            XCloseDisplay(rescue);
+        }
+    });
+    movePointer(30, 12);
+    button(true);
+    const bool released = idleUntil([&] { return next == path.size() && !values.empty(); });
+    finished = true;
+    watchdog.join();
+    ASSERT_TRUE(released);
+    ASSERT_GE(values.size(), path.size());
+    EXPECT_NEAR(values.front(), 0.5f, 0.05f);
+    size_t distinct = 1;
+    for (size_t i = 1; i < values.size(); ++i) {
+        EXPECT_GE(values[i], values[i - 1]) << "clockwise turns the value up";
+        distinct += values[i] != values[i - 1] ? 1 : 0;
+    }
+    EXPECT_GE(distinct, path.size() - 1) << "the value followed the pointer step by step";
+    EXPECT_GT(editor->knob->getValue(), 0.9f);
+    EXPECT_GT(effect.masterIdles, static_cast<int>(path.size()));
+    // The screen shows the frame of the final value.
+    editor->idle();
+    EXPECT_EQ(editorPixel(kKnobArea.left, kKnobArea.top),
+              static_cast<uint32_t>(editor->knob->frameTop() / 40) * 0x010203u);
+}
+
+TEST_F(ControlsWindow, ARealClickTogglesTheSwitch) {
+    click(70, 20);
+    ASSERT_TRUE(idleUntil([&] { return notificationsOf(1000) == 1; }));
+    EXPECT_EQ(editor->toggle->getValue(), 1.0f);
+    EXPECT_EQ(editorPixel(kToggleArea.left, kToggleArea.top), 0x010203u) << "the lower half";
+    click(70, 20);
+    ASSERT_TRUE(idleUntil([&] { return notificationsOf(1000) == 2; }));
+    EXPECT_EQ(editor->toggle->getValue(), 0.0f);
+    EXPECT_EQ(editorPixel(kToggleArea.left, kToggleArea.top), 0u);
+}
+
+TEST_F(ControlsWindow, Typing64AndReturnIntoATextFieldNotifiesOnce) {
+    click(30, 70);
+    ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox() != nullptr; }));
+    const std::vector<Window> boxes = editorChildren();
+    ASSERT_EQ(boxes.size(), 1u);
+    Window root = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int width = 0;
+    unsigned int height = 0;
+    unsigned int border = 0;
+    unsigned int depth = 0;
+    XGetGeometry(display, boxes[0], &root, &x, &y, &width, &height, &border, &depth);
+    EXPECT_EQ(x, kFieldArea.left);
+    EXPECT_EQ(y, kFieldArea.top);
+    EXPECT_EQ(width, static_cast<unsigned>(kFieldArea.width() + 1));
+    EXPECT_EQ(height, static_cast<unsigned>(kFieldArea.height() + 1));
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    EXPECT_EQ(focus, boxes[0]) << "the box takes the keyboard focus";
+
+    key(XK_6);
+    key(XK_4);
+    key(XK_Return);
+    ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox() == nullptr; }));
+    EXPECT_EQ(fieldText(), "64");
+    EXPECT_EQ(notificationsOf(5), 1u);
+    EXPECT_TRUE(editorChildren().empty()) << "the box's window is gone";
+
+    click(70, 20);
+    ASSERT_TRUE(idleUntil([&] { return notificationsOf(1000) == 1; }));
+    EXPECT_EQ(notificationsOf(5), 1u) << "clicking elsewhere afterwards notifies nobody again";
+}
+
+TEST_F(ControlsWindow, EditingKeysAndAFocusLossCommit) {
+    click(30, 70);
+    ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox() != nullptr; }));
+    key(XK_End);
+    key(XK_BackSpace);
+    key(XK_2);
+    key(XK_Home);
+    key(XK_Delete);
+    key(XK_1);
+    ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox()->text() == "12"; }));
+    // The host takes the focus, as when the user clicks into the host's own window.
+    XSetInputFocus(display, host, RevertToParent, CurrentTime);
+    XSync(display, False);
+    ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox() == nullptr; }));
+    EXPECT_EQ(fieldText(), "12");
+    EXPECT_EQ(notificationsOf(5), 1u);
+}
+
+TEST_F(ControlsWindow, ClosingTheEditorWithTheBoxOpenCommits) {
+    click(30, 70);
+    ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox() != nullptr; }));
+    key(XK_9);
+    ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox()->text() == "9"; }));
+    editor->close();
+    EXPECT_EQ(notificationsOf(5), 1u);
+}
+
+} // namespace
