@@ -27,6 +27,8 @@ public:
     }
     static void unwatch(Display* display) {
         std::erase(displays(), display);
+        // A later connection may get the same address: forget what this one saw.
+        takeError(display);
         if (displays().empty()) {
             XErrorHandler current = XSetErrorHandler(previous);
             if (current != &ErrorTrap::handle) {
