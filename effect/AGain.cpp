@@ -1,9 +1,13 @@
 #include "effect/AGain.h"
 
+#include "editor/editor.h"
+
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -36,6 +40,11 @@ float* programField(Program& program, int32_t index) {
     default:
         return nullptr;
     }
+}
+
+// The editor and the MIDI learn set parameters on other threads than the host's: whole stores.
+void storeField(float* field, float value) {
+    std::atomic_ref<float>(*field).store(value, std::memory_order_relaxed);
 }
 
 // Not-a-number compares false with 0.0 and becomes 0.0.
@@ -137,6 +146,12 @@ FilterEffect::FilterEffect(audioMasterCallback host)
     outputLimiter.setRelease(kReleaseMs, sampleRate);
     outputLimiter.reset();
     emptyEventQueue();
+    // The editor registers itself; without memory for it the effect runs with no panel.
+    try {
+        new FilterEditor(this);
+    } catch (const std::bad_alloc&) {
+        setEditor(nullptr);
+    }
     FilterEffect::setProgram(0);
 }
 
@@ -147,10 +162,10 @@ void FilterEffect::setParameter(int32_t index, float value) {
     if (float* field = programField(currentProgram(), index)) {
         if (isController(index)) {
             const int32_t number = controllerNumber(value);
-            *field = static_cast<float>(number * kControllerStep);
+            storeField(field, static_cast<float>(number * kControllerStep));
             controllerAssignment(index).store(number, std::memory_order_relaxed);
         } else {
-            *field = value;
+            storeField(field, value);
             deriveParameter(index, value);
         }
     }
@@ -203,8 +218,8 @@ int32_t FilterEffect::squaredLawInterval(double smoothness) const {
 }
 
 float FilterEffect::getParameter(int32_t index) {
-    const float* field = programField(currentProgram(), index);
-    return field != nullptr ? *field : 0.0f;
+    float* field = programField(currentProgram(), index);
+    return field != nullptr ? std::atomic_ref<float>(*field).load(std::memory_order_relaxed) : 0.0f;
 }
 
 void FilterEffect::setProgram(int32_t program) {

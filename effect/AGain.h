@@ -72,8 +72,9 @@ public:
     int32_t processEvents(VstEvents* events) override;
     intptr_t canDo(char* text) override;
 
-    // Written by the editor to arm learning (-1); read and written by the MIDI input.
-    void armControllerLearning() { learnedController.store(-1, std::memory_order_relaxed); }
+    // Written by the editor to arm learning (-1); read and written by the MIDI input. A release,
+    // so that the MIDI input that sees learning armed also sees what the editor wrote before.
+    void armControllerLearning() { learnedController.store(-1, std::memory_order_release); }
     int32_t getLearnedController() const {
         return learnedController.load(std::memory_order_relaxed);
     }

@@ -62,7 +62,8 @@ void FilterEffect::readMidiEvent(const VstMidiEvent& event, ControlEvent& runnin
 void FilterEffect::readControlChange(int32_t controller, int32_t value, ControlEvent& running) {
     constexpr auto relaxed = std::memory_order_relaxed;
     // Only a well-formed controller number is learned: a stray byte must not re-arm learning.
-    if (learnedController.load(relaxed) == -1 && controller != kAllNotesOff && controller >= 0) {
+    if (learnedController.load(std::memory_order_acquire) == -1 && controller != kAllNotesOff &&
+        controller >= 0) {
         learnedController.store(controller, relaxed);
         notifyEditor(kLearnedController, static_cast<float>(controller * 0.0078125));
     }

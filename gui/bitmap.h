@@ -23,6 +23,7 @@ public:
     void retain() { ++refCount; }
     // The last release destroys the bitmap.
     void release();
+    int32_t getRefCount() const { return refCount; }
 
     int32_t getResourceId() const { return resourceId; }
     int32_t getWidth() const { return width; }

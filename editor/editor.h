@@ -1,0 +1,113 @@
+// The effect's own panel: four film-strip knobs with their read-outs, three controller-number
+// fields, the low-pass/high-pass pair and three learn switches on a painted background, each
+// bound to its parameter in both directions.
+#pragma once
+
+#include "gui/editorbase.h"
+#include "gui/view.h"
+
+#include <atomic>
+#include <cstdint>
+
+class Bitmap;
+class FilmstripKnob;
+class FilterEffect;
+class TextField;
+class ToggleButton;
+class ValueDisplay;
+
+// Tags of the switches; knobs and fields carry their parameter index as tag.
+enum SwitchTag : int32_t {
+    kTagLowPass = 1000,
+    kTagHighPass = 1001,
+    kTagLearnCutoff = 1002,
+    kTagLearnRezo = 1003,
+    kTagLearnSmooth = 1004,
+};
+
+class FilterEditor : public EditorBase, public ControlListener {
+public:
+    // Registers with the effect and loads the background, whose size is the editor's.
+    explicit FilterEditor(FilterEffect* effect);
+    // Closes an editor the host left open, so that every bitmap is released.
+    ~FilterEditor() override;
+
+    // Builds the frame and its sixteen controls from the effect's current values; 0 when no
+    // window can be opened.
+    int32_t open(void* parentWindow) override;
+    void close() override;
+    // Shows the parameter changes that arrived since the last idle, then idles as the base does.
+    void idle() override;
+    // Told of every parameter change, on whatever thread made it; never touches a control.
+    void setParameter(int32_t index, float value) override;
+
+    void valueChanged(DrawContext* context, Control* control) override;
+
+private:
+    friend struct FilterEditorInternals;
+
+    // Parameter changes reach the hook on the audio thread (a learned controller), on a host's
+    // automation thread or on the UI thread, while the UI thread may be drawing the very control
+    // concerned. So the hook only posts the value here, without a lock or an allocation, and the
+    // UI thread moves the controls when it next drains the box. A value posted twice before a
+    // drain shows only the later one, which is what the screen must show in the end anyway.
+    class Mailbox {
+    public:
+        static constexpr int32_t kSlots = 10;
+        void post(int32_t index, float value);
+        // The indices posted since the last take, as bits; clears them.
+        uint32_t take() { return pending.exchange(0, std::memory_order_acquire); }
+        float value(int32_t index) const { return values[index].load(std::memory_order_relaxed); }
+        void clear() { pending.store(0, std::memory_order_relaxed); }
+
+    private:
+        std::atomic<float> values[kSlots] = {};
+        std::atomic<uint32_t> pending{0};
+    };
+
+    FilterEffect& filterEffect() const;
+    void buildControls();
+    void addControl(Control* control);
+    void applyPendingChanges();
+    void applyChange(int32_t index, float value);
+    void showFilterType(float value);
+    void showController(TextField* field, float value);
+    // Lights the learn switch of `tag` (none when 0) and darkens the others.
+    void showLearnSwitches(int32_t tag);
+    void startLearning(DrawContext* context, int32_t tag);
+    // Gives a learned controller to the parameter of the lit learn switch, if one is lit.
+    void assignLearnedController(float value);
+    FilmstripKnob* knobFor(int32_t tag) const;
+    ValueDisplay* displayFor(int32_t tag) const;
+    TextField* fieldFor(int32_t tag) const;
+
+    Bitmap* backgroundBitmap;
+    Bitmap* toggleBitmap = nullptr;
+    Bitmap* knobStripB = nullptr;
+    Bitmap* knobStripC = nullptr;
+    Bitmap* knobStripA = nullptr;
+    FilmstripKnob* frequencyKnob = nullptr;
+    FilmstripKnob* resonanceKnob = nullptr;
+    FilmstripKnob* smoothnessKnob = nullptr;
+    FilmstripKnob* gainKnob = nullptr;
+    ValueDisplay* frequencyDisplay = nullptr;
+    ValueDisplay* resonanceDisplay = nullptr;
+    ValueDisplay* smoothnessDisplay = nullptr;
+    ValueDisplay* gainDisplay = nullptr;
+    TextField* ccCutoffField = nullptr;
+    TextField* ccSmoothField = nullptr;
+    TextField* ccRezoField = nullptr;
+    ToggleButton* lowPassSwitch = nullptr;
+    ToggleButton* highPassSwitch = nullptr;
+    ToggleButton* learnCutoffSwitch = nullptr;
+    ToggleButton* learnRezoSwitch = nullptr;
+    ToggleButton* learnSmoothSwitch = nullptr;
+
+    Mailbox mailbox;
+    // Whether the hook may post: set while the controls exist.
+    std::atomic<bool> opened{false};
+    // The tag of the lit learn switch, 0 when none. Only the UI thread lights one; whichever
+    // thread delivers a learned controller claims it with an exchange, so two notifications
+    // racing (a learn and a program change) cannot both assign.
+    std::atomic<int32_t> learnTag{0};
+};

@@ -1,0 +1,114 @@
+// The editor open and drawing on the UI thread while an audio thread learns controllers and an
+// automation thread sets parameters: built with ThreadSanitizer, any unguarded access fails it.
+// Afterwards every control must show what the effect holds.
+#include "editor/conversions.h"
+#include "editor/editor.h"
+#include "effect/AGain.h"
+#include "event_list.h"
+#include "gui/frame.h"
+#include "gui/headless.h"
+#include "gui/knob.h"
+#include "gui/textfield.h"
+#include "gui/togglebutton.h"
+#include "gui/valuedisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr int kUiPasses = 400;
+
+// Controllers learned and played: a different one each time, some on the default assignments.
+void stormMidi(FilterEffect& effect, const std::atomic<bool>& stop) {
+    float silence[64] = {};
+    float left[64] = {};
+    float right[64] = {};
+    float* inputs[] = {silence, silence};
+    float* outputs[] = {left, right};
+    EventList events;
+    for (int block = 0; !stop.load(std::memory_order_relaxed); ++block) {
+        events.clear();
+        events.controlChange(0, block % 120, block % 128);
+        events.controlChange(3, 71, (block * 7) % 128);
+        events.noteOn(5, 45 + block % 60, 100);
+        effect.getAeffect()->dispatcher(effect.getAeffect(), effProcessEvents, 0, 0, events.get(),
+                                        0.0f);
+        effect.getAeffect()->process(effect.getAeffect(), inputs, outputs, 64);
+    }
+}
+
+// The knob parameters only: the filter type belongs to the UI thread's clicks and the controller
+// numbers to the learning, so that each parameter's last notification is also its last value.
+void stormAutomation(FilterEffect& effect, const std::atomic<bool>& stop) {
+    AEffect* record = effect.getAeffect();
+    for (int change = 0; !stop.load(std::memory_order_relaxed); ++change) {
+        const int32_t index = kFrequency + change % 4;
+        record->setParameter(record, index, static_cast<float>(change % 101) / 100.0f);
+    }
+}
+
+std::string shownText(TextField* field) {
+    char text[kDisplayTextSize] = {};
+    field->getText(text);
+    return text;
+}
+
+TEST(EditorThreads, LearningAndAutomationStormsWhileTheEditorIdlesAndDraws) {
+    HeadlessPlatform platform;
+    setPlatform(&platform);
+    {
+        FilterEffect effect(nullptr);
+        auto* editor = static_cast<FilterEditor*>(effect.getEditor());
+        ASSERT_EQ(editor->open(nullptr), 1);
+        HeadlessWindow* window = platform.lastWindow();
+        window->queueExpose();
+        editor->idle();
+        Frame* frame = editor->getFrame();
+
+        std::atomic<bool> stop{false};
+        std::thread audio(stormMidi, std::ref(effect), std::cref(stop));
+        std::thread automation(stormAutomation, std::ref(effect), std::cref(stop));
+        const Point learnSwitches[] = {{12, 125}, {55, 125}, {99, 125}};
+        window->setMouseButtons(0);
+        for (int pass = 0; pass < kUiPasses; ++pass) {
+            window->queuePress(learnSwitches[pass % 3]);
+            if (pass % 5 == 0) {
+                window->queuePress({142, 80 - (pass % 2) * 20}); // a filter-type switch
+            }
+            if (pass % 50 == 0) {
+                window->queueExpose();
+            }
+            editor->idle();
+        }
+        stop = true;
+        audio.join();
+        automation.join();
+        editor->idle();
+
+        auto* lowPass = dynamic_cast<ToggleButton*>(frame->getView(11));
+        auto* highPass = dynamic_cast<ToggleButton*>(frame->getView(12));
+        const bool high = effect.getParameter(kFilterType) >= 0.5f;
+        EXPECT_EQ(lowPass->getValue(), high ? 0.0f : 1.0f);
+        EXPECT_EQ(highPass->getValue(), high ? 1.0f : 0.0f);
+        for (int32_t parameter = kFrequency; parameter <= kGain; ++parameter) {
+            auto* knob = dynamic_cast<FilmstripKnob*>(frame->getView(7 + parameter - 1));
+            auto* display = dynamic_cast<ValueDisplay*>(frame->getView(parameter - 1));
+            EXPECT_EQ(knob->getValue(), effect.getParameter(parameter)) << parameter;
+            EXPECT_EQ(display->getValue(), effect.getParameter(parameter)) << parameter;
+        }
+        for (int32_t parameter = kCcCutoff; parameter <= kCcSmooth; ++parameter) {
+            char expected[kDisplayTextSize] = {};
+            conversions::controllerText(effect.getParameter(parameter), expected);
+            auto* field = dynamic_cast<TextField*>(frame->getView(4 + parameter - kCcCutoff));
+            EXPECT_EQ(shownText(field), expected) << parameter;
+        }
+        editor->close();
+    }
+    setPlatform(nullptr);
+}
+
+} // namespace
