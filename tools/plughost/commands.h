@@ -12,5 +12,7 @@ int runInfo(const Arguments& arguments);
 int runRender(const Arguments& arguments);
 int runResponse(const Arguments& arguments);
 int runGenerate(const Arguments& arguments);
+int runScreenshot(const Arguments& arguments);
+int runGui(const Arguments& arguments);
 
 } // namespace plughost

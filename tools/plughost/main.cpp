@@ -19,6 +19,8 @@ const std::map<std::string, Command>& commands() {
         {"render", plughost::runRender},
         {"response", plughost::runResponse},
         {"generate", plughost::runGenerate},
+        {"screenshot", plughost::runScreenshot},
+        {"gui", plughost::runGui},
     };
     return table;
 }
