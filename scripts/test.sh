@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine, builds everything and runs every test: once in the normal build,
-# once in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# once in a build with AddressSanitizer and UndefinedBehaviorSanitizer, and the threading tests
+# once more with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -16,3 +17,9 @@ ctest --test-dir build-asan --output-on-failure
 BUILD_DIR=build-modern scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_MODERN_HOSTS=ON \
   -DGLIDEFILTER_BENCH=OFF
 ctest --test-dir build-modern --output-on-failure -R 'host_tests|exported_symbols'
+
+# ThreadSanitizer: only the tests that run threads against each other, to keep the run short.
+cmake -S . -B build-tsan -G Ninja -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TSAN=ON \
+  -DGLIDEFILTER_BENCH=OFF >/dev/null
+cmake --build build-tsan -j "$(nproc)" --target thread_tests
+ctest --test-dir build-tsan --output-on-failure -L threads

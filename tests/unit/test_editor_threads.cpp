@@ -20,10 +20,12 @@
 
 namespace {
 
+// The UI thread idles at least this often, and until each storm has run at least this long.
 constexpr int kUiPasses = 400;
+constexpr int kStormRounds = 3000;
 
 // Controllers learned and played: a different one each time, some on the default assignments.
-void stormMidi(FilterEffect& effect, const std::atomic<bool>& stop) {
+void stormMidi(FilterEffect& effect, const std::atomic<bool>& stop, std::atomic<int>& rounds) {
     float silence[64] = {};
     float left[64] = {};
     float right[64] = {};
@@ -38,16 +40,19 @@ void stormMidi(FilterEffect& effect, const std::atomic<bool>& stop) {
         effect.getAeffect()->dispatcher(effect.getAeffect(), effProcessEvents, 0, 0, events.get(),
                                         0.0f);
         effect.getAeffect()->process(effect.getAeffect(), inputs, outputs, 64);
+        rounds.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
 // The knob parameters only: the filter type belongs to the UI thread's clicks and the controller
 // numbers to the learning, so that each parameter's last notification is also its last value.
-void stormAutomation(FilterEffect& effect, const std::atomic<bool>& stop) {
+void stormAutomation(FilterEffect& effect, const std::atomic<bool>& stop,
+                     std::atomic<int>& rounds) {
     AEffect* record = effect.getAeffect();
     for (int change = 0; !stop.load(std::memory_order_relaxed); ++change) {
         const int32_t index = kFrequency + change % 4;
         record->setParameter(record, index, static_cast<float>(change % 101) / 100.0f);
+        rounds.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
@@ -70,11 +75,16 @@ TEST(EditorThreads, LearningAndAutomationStormsWhileTheEditorIdlesAndDraws) {
         Frame* frame = editor->getFrame();
 
         std::atomic<bool> stop{false};
-        std::thread audio(stormMidi, std::ref(effect), std::cref(stop));
-        std::thread automation(stormAutomation, std::ref(effect), std::cref(stop));
+        std::atomic<int> audioRounds{0};
+        std::atomic<int> automationRounds{0};
+        std::thread audio(stormMidi, std::ref(effect), std::cref(stop), std::ref(audioRounds));
+        std::thread automation(stormAutomation, std::ref(effect), std::cref(stop),
+                               std::ref(automationRounds));
         const Point learnSwitches[] = {{12, 125}, {55, 125}, {99, 125}};
         window->setMouseButtons(0);
-        for (int pass = 0; pass < kUiPasses; ++pass) {
+        for (int pass = 0; pass < kUiPasses || audioRounds.load() < kStormRounds ||
+                           automationRounds.load() < kStormRounds;
+             ++pass) {
             window->queuePress(learnSwitches[pass % 3]);
             if (pass % 5 == 0) {
                 window->queuePress({142, 80 - (pass % 2) * 20}); // a filter-type switch
@@ -100,6 +110,10 @@ TEST(EditorThreads, LearningAndAutomationStormsWhileTheEditorIdlesAndDraws) {
             EXPECT_EQ(knob->getValue(), effect.getParameter(parameter)) << parameter;
             EXPECT_EQ(display->getValue(), effect.getParameter(parameter)) << parameter;
         }
+        const bool learned = effect.getParameter(kCcCutoff) != 0.5546875f ||
+                             effect.getParameter(kCcRezo) != 1.0f ||
+                             effect.getParameter(kCcSmooth) != 0.0390625f;
+        EXPECT_TRUE(learned) << "the storm assigned no controller";
         for (int32_t parameter = kCcCutoff; parameter <= kCcSmooth; ++parameter) {
             char expected[kDisplayTextSize] = {};
             conversions::controllerText(effect.getParameter(parameter), expected);
