@@ -243,20 +243,23 @@ TEST_F(ControlsWindow, ARealDragTurnsTheKnobContinuously) {
     EXPECT_GT(editor->knob->getValue(), 0.9f);
     EXPECT_GT(effect.masterIdles, static_cast<int>(path.size()));
     // The screen shows the frame of the final value.
-    editor->idle();
-    EXPECT_EQ(editorPixel(kKnobArea.left, kKnobArea.top),
-              static_cast<uint32_t>(editor->knob->frameTop() / 40) * 0x010203u);
+    const auto finalFrame = static_cast<uint32_t>(editor->knob->frameTop() / 40) * 0x010203u;
+    EXPECT_TRUE(
+        idleUntil([&] { return editorPixel(kKnobArea.left, kKnobArea.top) == finalFrame; }));
 }
 
 TEST_F(ControlsWindow, ARealClickTogglesTheSwitch) {
     click(70, 20);
     ASSERT_TRUE(idleUntil([&] { return notificationsOf(1000) == 1; }));
     EXPECT_EQ(editor->toggle->getValue(), 1.0f);
-    EXPECT_EQ(editorPixel(kToggleArea.left, kToggleArea.top), 0x010203u) << "the lower half";
+    // The frame's connection pushed the pixels; this one sees them once the server has them.
+    EXPECT_TRUE(idleUntil([&] {
+        return editorPixel(kToggleArea.left, kToggleArea.top) == 0x010203u;
+    })) << "the lower half";
     click(70, 20);
     ASSERT_TRUE(idleUntil([&] { return notificationsOf(1000) == 2; }));
     EXPECT_EQ(editor->toggle->getValue(), 0.0f);
-    EXPECT_EQ(editorPixel(kToggleArea.left, kToggleArea.top), 0u);
+    EXPECT_TRUE(idleUntil([&] { return editorPixel(kToggleArea.left, kToggleArea.top) == 0u; }));
 }
 
 TEST_F(ControlsWindow, Typing64AndReturnIntoATextFieldNotifiesOnce) {
