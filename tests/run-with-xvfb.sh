@@ -17,7 +17,9 @@ cleanup() {
 }
 trap cleanup EXIT
 # Xvfb picks a free display number and writes it to the descriptor once it accepts clients.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/log" &
+# -noreset: without it the server resets whenever its last client leaves, and a test connecting
+# at that moment is refused.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/log" &
 server=$!
 for _ in $(seq 100); do
   [ -s "$work/display" ] && break
