@@ -68,9 +68,12 @@ void TextField::mouse(DrawContext* context, Point&) {
     takeFocus();
 }
 
+PlatformWindow* TextField::frameWindow() const {
+    return frame != nullptr && frame->isOpen() ? frame->getPlatformWindow() : nullptr;
+}
+
 void TextField::takeFocus() {
-    PlatformWindow* window =
-        frame != nullptr && frame->isOpen() ? frame->getPlatformWindow() : nullptr;
+    PlatformWindow* window = frameWindow();
     if (editBox == nullptr && window != nullptr) {
         // The box covers the field's right and bottom edges too.
         const EditBoxLayout layout{{size.left, size.top, size.right + 1, size.bottom + 1},
@@ -102,8 +105,7 @@ void TextField::loseFocus() {
 }
 
 void TextField::finishCommit(bool changed) {
-    PlatformWindow* window =
-        frame != nullptr && frame->isOpen() ? frame->getPlatformWindow() : nullptr;
+    PlatformWindow* window = frameWindow();
     {
         DrawContext context(frame, window != nullptr ? &window->surface() : nullptr, window);
         if (changed) {
@@ -111,7 +113,7 @@ void TextField::finishCommit(bool changed) {
         }
         draw(&context);
     }
-    if (window != nullptr && frame->isOpen()) {
+    if (frameWindow() != nullptr) {
         window->present();
     }
 }

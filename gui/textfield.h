@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+class PlatformWindow;
+
 // Writes the text to show for `stored` into `text` (kDisplayTextSize bytes, empty on entry).
 using TextToText = void (*)(const char* stored, char* text);
 
@@ -40,6 +42,8 @@ public:
 
 private:
     void editBoxFinished() override;
+    // The frame's window while it is open, else null.
+    PlatformWindow* frameWindow() const;
     // Shows the result of an edit, and tells the listener when the text changed.
     void finishCommit(bool changed);
 
