@@ -1,0 +1,123 @@
+// plughost screenshot end to end: a test plug-in whose editor paints a known pattern, the
+// effect's own editor, and the failures. DISPLAY is unset for plughost, so it starts its own Xvfb
+// as it must where no desktop runs.
+#include "tests/host/test_plughost_screenshot_support.h"
+
+#include <set>
+
+namespace {
+
+using plughost_test::EditorCommandTest;
+using plughost_test::Picture;
+using plughost_test::readPng;
+using Rgb = Picture::Rgb;
+
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kGreen{0, 255, 0};
+constexpr Rgb kBlue{0, 0, 255};
+
+using ScreenshotTest = EditorCommandTest;
+
+TEST_F(ScreenshotTest, WritesTheEditorsPatternAtItsSize) {
+    const auto outcome = withoutDisplay(
+        {"screenshot", TEST_EDITOR_PLUGIN_PATH, file("editor.png").string(), "--param", "2=0.25"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_EQ(outcome.errors, "");
+    EXPECT_EQ(contents(), std::vector<std::string>{"editor.png"});
+
+    const std::optional<Picture> picture = readPng(file("editor.png"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 176);
+    EXPECT_EQ(picture->height, 104);
+    // The quadrants meet at (88, 52); the grey one shows the parameter given before opening.
+    const Rgb grey{64, 64, 64};
+    EXPECT_EQ(picture->at(0, 0), kRed);
+    EXPECT_EQ(picture->at(87, 51), kRed);
+    EXPECT_EQ(picture->at(88, 0), kGreen);
+    EXPECT_EQ(picture->at(175, 51), kGreen);
+    EXPECT_EQ(picture->at(0, 52), kBlue);
+    EXPECT_EQ(picture->at(87, 103), kBlue);
+    EXPECT_EQ(picture->at(88, 52), grey);
+    EXPECT_EQ(picture->at(175, 103), grey);
+}
+
+TEST_F(ScreenshotTest, TakesTheSizeAnEditorGivesOnlyOnceOpen) {
+    const auto outcome = withoutDisplay(
+        {"screenshot", TEST_EDITOR_PLUGIN_PATH, file("late.png").string(), "--param", "1=1"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    const std::optional<Picture> picture = readPng(file("late.png"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 176);
+    EXPECT_EQ(picture->height, 104);
+    EXPECT_EQ(picture->at(175, 103), (Rgb{0, 0, 0}));
+    EXPECT_EQ(picture->at(175, 0), kGreen);
+}
+
+TEST_F(ScreenshotTest, PhotographsTheEffectsEditor) {
+    plughost::RecordingHost host;
+    if ((plughost::PluginInstance(builtPlugin(), host).record()->flags & effFlagsHasEditor) == 0) {
+        GTEST_SKIP() << "this build of the plug-in has no editor";
+    }
+    const auto outcome = withoutDisplay(
+        {"screenshot", plughost_test::builtPluginPath(), file("filter.png").string()});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    const std::optional<Picture> picture = readPng(file("filter.png"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 225);
+    EXPECT_EQ(picture->height, 140);
+    // A painted panel: bitmaps, knobs and text give many colours; a blank window gives one.
+    std::set<Rgb> colours;
+    for (int y = 0; y < picture->height; ++y) {
+        for (int x = 0; x < picture->width; ++x) {
+            colours.insert(picture->at(x, y));
+        }
+    }
+    EXPECT_GT(colours.size(), 100u);
+}
+
+struct FailureCase {
+    const char* name;
+    std::string plugin;
+    std::vector<std::string> options;
+    std::string environment; // added to plughost's, DISPLAY being unset
+    const char* message;
+};
+
+class ScreenshotFailureTest : public EditorCommandTest,
+                              public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ScreenshotFailureTest, SaysWhyInOneLineAndLeavesTheOldFile) {
+    const FailureCase& failure = GetParam();
+    const auto output = file("editor.png");
+    std::ofstream(output) << "older picture";
+    std::vector<std::string> arguments{"screenshot", failure.plugin, output.string()};
+    arguments.insert(arguments.end(), failure.options.begin(), failure.options.end());
+
+    const auto outcome = run("-u DISPLAY " + failure.environment, arguments);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.errors.find(failure.message), std::string::npos) << outcome.errors;
+    EXPECT_EQ(std::count(outcome.errors.begin(), outcome.errors.end(), '\n'), 1) << outcome.errors;
+    EXPECT_EQ(contents(), std::vector<std::string>{"editor.png"});
+    EXPECT_EQ(plughost_test::readText(output), "older picture");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, ScreenshotFailureTest,
+    ::testing::Values(
+        FailureCase{"NoEditor", TEST_PLAIN_PLUGIN_PATH, {}, "", "has no editor"},
+        FailureCase{
+            "EditorRefuses", TEST_EDITOR_PLUGIN_PATH, {"--param", "0=1"}, "", "refused to open"},
+        FailureCase{
+            "NoXvfb", TEST_EDITOR_PLUGIN_PATH, {}, "PATH=/nonexistent", "Xvfb is not installed"},
+        FailureCase{"NotAPlugin", "/nonexistent/plugin.so", {}, "", "cannot load"}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+TEST_F(ScreenshotTest, UnwritableOutputIsRefused) {
+    const auto outcome = withoutDisplay(
+        {"screenshot", TEST_EDITOR_PLUGIN_PATH, file("missing/editor.png").string()});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.errors.find("cannot write"), std::string::npos) << outcome.errors;
+    EXPECT_FALSE(std::filesystem::exists(file("missing")));
+}
+
+} // namespace

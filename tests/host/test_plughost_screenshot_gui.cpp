@@ -1,0 +1,177 @@
+// plughost gui on a private Xvfb: the requests it prints, and the three ways it ends (its frame
+// count, the window manager's close, Ctrl-C), each closing the plug-in and exiting with 0.
+#include "tests/host/test_plughost_screenshot_support.h"
+#include "tools/plughost/guirequests.h"
+#include "tools/plughost/x11server.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <spawn.h>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+using plughost_test::EditorCommandTest;
+using namespace std::chrono_literals;
+
+const std::string kWindowTitle = "Test Pattern (TPat) - plughost";
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class GuiTest : public EditorCommandTest {
+protected:
+    static void SetUpTestSuite() { server = std::make_unique<plughost::PrivateXServer>(); }
+    static void TearDownTestSuite() { server.reset(); }
+
+    std::string onServer() const { return "DISPLAY=" + server->displayName(); }
+
+    // Starts plughost gui in the background with its output going to the folder's files.
+    pid_t startGui() {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, file("gui.out").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, file("gui.err").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<std::string> arguments = {"env", onServer(), PLUGHOST_PATH, "gui",
+                                              TEST_EDITOR_PLUGIN_PATH};
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawnp(&pid, "env", &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    // The exit code, or -1 when it did not end in time (it is killed then).
+    static int waitForExit(pid_t pid) {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                return -1;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Waits until the editor has painted and reported its automation.
+    bool waitForAutomation() const {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!contains(plughost_test::readText(file("gui.out")), "automate")) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    }
+
+    static inline std::unique_ptr<plughost::PrivateXServer> server;
+};
+
+// Finds the gui's top-level window by its title and asks it to close, as a window manager does.
+bool askWindowToClose(Display* display) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    bool sent = false;
+    for (unsigned i = 0; i < count && !sent; ++i) {
+        char* name = nullptr;
+        if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+            if (kWindowTitle == name) {
+                XEvent event{};
+                event.xclient.type = ClientMessage;
+                event.xclient.window = children[i];
+                event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+                event.xclient.format = 32;
+                event.xclient.data.l[0] =
+                    static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+                event.xclient.data.l[1] = CurrentTime;
+                XSendEvent(display, children[i], False, NoEventMask, &event);
+                XFlush(display);
+                sent = true;
+            }
+            XFree(name);
+        }
+    }
+    XFree(children);
+    return sent;
+}
+
+TEST_F(GuiTest, PrintsEachRequestThePluginMakes) {
+    const auto outcome =
+        run(onServer(), {"gui", TEST_EDITOR_PLUGIN_PATH, "--param", "2=0.25", "--frames", "20"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_EQ(outcome.errors, "");
+    // The version query at creation, MIDI asked for when switched on, then the editor's
+    // automation after its first paint.
+    EXPECT_EQ(outcome.output, "version\n"
+                              "wantMidi value=1\n"
+                              "automate index=2 value=0.25 (Shade)\n"
+                              "idle\n");
+}
+
+TEST_F(GuiTest, EndsWhenTheWindowIsClosed) {
+    const pid_t gui = startGui();
+    ASSERT_TRUE(waitForAutomation()) << plughost_test::readText(file("gui.err"));
+    Display* display = XOpenDisplay(server->displayName().c_str());
+    ASSERT_NE(display, nullptr);
+    EXPECT_TRUE(askWindowToClose(display));
+    XCloseDisplay(display);
+    EXPECT_EQ(waitForExit(gui), 0) << plughost_test::readText(file("gui.err"));
+}
+
+TEST_F(GuiTest, EndsOnInterrupt) {
+    const pid_t gui = startGui();
+    ASSERT_TRUE(waitForAutomation()) << plughost_test::readText(file("gui.err"));
+    kill(gui, SIGINT);
+    EXPECT_EQ(waitForExit(gui), 0) << plughost_test::readText(file("gui.err"));
+}
+
+TEST_F(GuiTest, NeedsADisplay) {
+    const auto outcome = withoutDisplay({"gui", TEST_EDITOR_PLUGIN_PATH});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.errors, "plughost: no X display: DISPLAY is not set\n");
+    EXPECT_EQ(outcome.output, "");
+}
+
+TEST(GuiRequestLines, NameTheRequestAndWhatItCarries) {
+    const std::vector<std::string> names = {"Flt.type", "Frequency"};
+    const auto line = [&names](int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                               float opt) {
+        return plughost::describeRequest({opcode, index, value, ptr, opt, true}, names);
+    };
+    EXPECT_EQ(line(audioMasterAutomate, 1, 0, nullptr, 0.5f),
+              "automate index=1 value=0.5 (Frequency)");
+    EXPECT_EQ(line(audioMasterAutomate, 0, 0, nullptr, 0.0f),
+              "automate index=0 value=0 (Flt.type)");
+    EXPECT_EQ(line(audioMasterAutomate, 7, 0, nullptr, 1.0f), "automate index=7 value=1");
+    EXPECT_EQ(line(audioMasterAutomate, -1, 0, nullptr, 1.0f), "automate index=-1 value=1");
+    EXPECT_EQ(line(audioMasterSizeWindow, 300, 200, nullptr, 0.0f),
+              "sizeWindow index=300 value=200");
+    char capability[] = "sizeWindow";
+    EXPECT_EQ(line(audioMasterCanDo, 0, 0, capability, 0.0f), "canDo \"sizeWindow\"");
+    EXPECT_EQ(line(audioMasterCanDo, 0, 0, nullptr, 0.0f), "canDo");
+    EXPECT_EQ(line(5, 0, 0, nullptr, 0.0f), "opcode 5");
+    EXPECT_EQ(line(99, 2, 0, nullptr, 0.0f), "opcode 99 index=2");
+    EXPECT_EQ(line(-3, 0, 0, nullptr, 0.0f), "opcode -3");
+}
+
+} // namespace
