@@ -5,6 +5,7 @@
 #   out/input.wav     a generated bright sawtooth chord
 #   out/demo.wav      the chord through the filter: a cutoff sweep on controller 71, then notes
 #   out/response.png  the filter's magnitude response at the demo's settings (and response.csv)
+#   out/editor.png    the plug-in's editor at the demo's settings
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
@@ -40,8 +41,9 @@ done
 
 "$plughost" render "$plugin" out/input.wav out/demo.wav "${settings[@]}" "${events[@]}"
 "$plughost" response "$plugin" out/response.png "${settings[@]}" --csv out/response.csv
-# out/editor.png: the editor's picture is written here once plughost can take screenshots.
+# The editor as a host shows it at the demo's settings (on a private Xvfb when no desktop runs).
+"$plughost" screenshot "$plugin" out/editor.png "${settings[@]}"
 
 echo
-echo "Demo written to out/: demo.wav (listen), response.png (look), info.txt."
+echo "Demo written to out/: demo.wav (listen), editor.png and response.png (look), info.txt."
 echo "Plug-in installed as $(cat "$build_dir/install_manifest.txt"); rescan in your host."

@@ -106,9 +106,11 @@ PrivateXServer::PrivateXServer() {
     if (log == nullptr || pipe2(displayPipe, O_CLOEXEC) != 0) {
         throw HostError(std::string("cannot start Xvfb: ") + std::strerror(errno));
     }
-    std::vector<std::string> arguments = {
-        "Xvfb",      "-displayfd", std::to_string(kDisplayDescriptor), "-screen", "0", kScreen,
-        "-nolisten", "tcp"};
+    std::vector<std::string> arguments = {"Xvfb", "-displayfd", std::to_string(kDisplayDescriptor),
+                                          "-screen", "0", kScreen, "-nolisten", "tcp",
+                                          // A client leaving must not reset the server under
+                                          // the next one.
+                                          "-noreset"};
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
