@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine, builds everything and runs every test: once in the normal build,
-# once in a build with AddressSanitizer and UndefinedBehaviorSanitizer, and the threading tests
-# once more with ThreadSanitizer.
+# once in a build with AddressSanitizer and UndefinedBehaviorSanitizer, the threading tests
+# once more with ThreadSanitizer, and every fuzzer for a bounded time from its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -23,3 +23,6 @@ cmake -S . -B build-tsan -G Ninja -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TSAN=ON 
   -DGLIDEFILTER_BENCH=OFF >/dev/null
 cmake --build build-tsan -j "$(nproc)" --target thread_tests
 ctest --test-dir build-tsan --output-on-failure -L threads
+
+# Every libFuzzer target from its committed corpus; FUZZ_SECONDS per target (default 30).
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
