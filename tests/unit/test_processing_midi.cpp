@@ -121,10 +121,22 @@ TEST_F(MidiTest, EntriesBeyondTheQueueAreDropped) {
     EXPECT_EQ(queue.back().cutoffRow, 0);
 }
 
-TEST(Learning, ArmedLearningTakesTheNextControllerButNotAllNotesOff) {
-    FilterEffect fx{quietHost};
+namespace {
+
+// The effect owns its editor: the recording one takes the panel's place and is deleted with
+// the effect.
+RecordingEditor* recordInsteadOfTheEditor(FilterEffect& fx) {
+    delete fx.getEditor();
     auto* editor = new RecordingEditor(&fx);
     fx.setEditor(editor);
+    return editor;
+}
+
+} // namespace
+
+TEST(Learning, ArmedLearningTakesTheNextControllerButNotAllNotesOff) {
+    FilterEffect fx{quietHost};
+    RecordingEditor* editor = recordInsteadOfTheEditor(fx);
     EXPECT_NE(fx.getLearnedController(), -1) << "a fresh instance is not learning";
     fx.armControllerLearning();
     EventList events;
@@ -149,8 +161,7 @@ TEST(Learning, StrayNegativeControllerByteIsNotLearned) {
 
 TEST(Learning, ProgramChangeTellsTheEditorEveryValueThenTheLearnedSlot) {
     FilterEffect fx{quietHost};
-    auto* editor = new RecordingEditor(&fx);
-    fx.setEditor(editor);
+    RecordingEditor* editor = recordInsteadOfTheEditor(fx);
     fx.setProgram(3);
     std::vector<int32_t> indices;
     for (const auto& call : editor->calls) {
