@@ -24,5 +24,5 @@ cmake -S . -B build-tsan -G Ninja -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TSAN=ON 
 cmake --build build-tsan -j "$(nproc)" --target thread_tests
 ctest --test-dir build-tsan --output-on-failure -L threads
 
-# Every libFuzzer target from its committed corpus; FUZZ_SECONDS per target (default 30).
-scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+# Every libFuzzer target from its committed corpus; FUZZ_SECONDS per target (default 60).
+scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
