@@ -480,6 +480,37 @@ TEST_F(EndToEnd, TwoInstancesEditorsOpenAtOnceCloseInEitherOrder) {
     XSync(display, False);
 }
 
+// A session with many instances, each editor on a connection of its own, closed out of order:
+// some editors first, the rest with their instance.
+TEST_F(EndToEnd, ManyEditorsOpenAtOnceAreClosedInAnyOrder) {
+    constexpr int kEditors = 16;
+    std::vector<std::unique_ptr<plughost::PluginInstance>> instances;
+    std::vector<Window> windows;
+    for (int i = 0; i < kEditors; ++i) {
+        instances.push_back(std::make_unique<plughost::PluginInstance>(library(), host));
+        windows.push_back(makeHostWindow(10 * i, 5 * i));
+        ASSERT_EQ(instances.back()->dispatch(effEditOpen, 0, 0, handle(windows.back())), 1) << i;
+    }
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < kEditors; ++i) {
+            instances[i]->setParameter(kFrequency, static_cast<float>(i + round) / kEditors);
+            instances[i]->dispatch(effEditIdle);
+        }
+    }
+    for (int i = 0; i < kEditors; ++i) {
+        const int which = (i * 7) % kEditors;
+        if (which % 2 == 0) {
+            instances[which]->dispatch(effEditClose);
+        }
+        instances[which]->close();
+        EXPECT_TRUE(children(windows[which]).empty()) << which;
+    }
+    for (Window window : windows) {
+        XDestroyWindow(display, window);
+    }
+    XSync(display, False);
+}
+
 // A window id is whatever number the host passes: none, one that never existed, a pixmap,
 // a window already destroyed. Each must open nothing, leak nothing, and raise no error that
 // reaches the host's own handler.
