@@ -44,6 +44,20 @@ inline Rect inkedArea(const Surface& surface, uint32_t empty) {
     return area.right > area.left ? area : Rect{};
 }
 
+// How many pixels of two equally sized surfaces differ; -1 when their sizes differ.
+inline int differingPixels(const Surface& a, const Surface& b) {
+    if (a.width() != b.width() || a.height() != b.height()) {
+        return -1;
+    }
+    int differing = 0;
+    for (int32_t y = 0; y < a.height(); ++y) {
+        for (int32_t x = 0; x < a.width(); ++x) {
+            differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return differing;
+}
+
 // Saves the surface as <test name>.png in the working directory when the current test has failed,
 // so the picture can be looked at.
 inline void dumpIfFailed(const Surface& surface) {

@@ -18,19 +18,6 @@ size_t heapInUse() {
     return mallinfo2().uordblks;
 }
 
-int differingPixels(const Surface& a, const Surface& b) {
-    if (a.width() != b.width() || a.height() != b.height()) {
-        return -1;
-    }
-    int differing = 0;
-    for (int32_t y = 0; y < a.height(); ++y) {
-        for (int32_t x = 0; x < a.width(); ++x) {
-            differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return differing;
-}
-
 class EditorCycles : public EditorFixture {
 protected:
     // What a user or host may be doing when the editor is closed.

@@ -9,17 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <thread>
+#include <string>
 #include <vector>
 
 // Last: Xlib's macros (None, Bool, Status) would clash with the headers above.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "tests/x11/x11_session.h"
+
 #include <X11/keysym.h>
 
 namespace {
@@ -87,82 +84,37 @@ public:
     std::function<void()> onIdle;
 };
 
-class ControlsWindow : public ::testing::Test {
+class ControlsWindow : public X11Test {
 protected:
     void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_SKIP() << "no X display; run through tests/run-with-xvfb.sh";
+        X11Test::SetUp();
+        if (!ready()) {
+            return;
         }
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr);
-        int unused = 0;
-        ASSERT_TRUE(XTestQueryExtension(display, &unused, &unused, &unused, &unused));
-        host = XCreateSimpleWindow(display, DefaultRootWindow(display), 30, 30, 120, 120, 0, 0,
-                                   0x808080);
-        XMapWindow(display, host);
-        XSync(display, False);
+        host = x11.makeHostWindow(30, 30, 120, 120);
         editor = new ControlsEditor(&effect, &listener);
-        ASSERT_EQ(editor->open(reinterpret_cast<void*>(static_cast<uintptr_t>(host))), 1);
+        ASSERT_EQ(editor->open(windowHandle(host)), 1);
         editorWindow =
             static_cast<Window>(reinterpret_cast<uintptr_t>(editor->getFrame()->getSystemWindow()));
         ASSERT_TRUE(idleUntil([&] { return editorPixel(kToggleArea.left, kToggleArea.top) == 0; }))
             << "the editor never painted";
     }
     void TearDown() override {
-        if (display == nullptr) {
+        if (x11.display == nullptr) {
             return;
         }
-        XTestFakeButtonEvent(display, 1, False, CurrentTime);
-        XSync(display, False);
+        x11.button(false);
         editor->close();
-        XDestroyWindow(display, host);
-        XCloseDisplay(display);
+        XDestroyWindow(x11.display, host);
     }
 
     bool idleUntil(const std::function<bool()>& done) {
-        for (int i = 0; i < 300; ++i) {
-            editor->idle();
-            if (done()) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        return repeatUntil([this] { editor->idle(); }, done);
     }
-    uint32_t editorPixel(int x, int y) {
-        XSync(display, False);
-        XImage* image = XGetImage(display, editorWindow, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (image == nullptr) {
-            return 0xdeadbeef;
-        }
-        const auto pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xffffff;
-        XDestroyImage(image);
-        return pixel;
-    }
-    void movePointer(int x, int y) {
-        int rootX = 0;
-        int rootY = 0;
-        Window child = 0;
-        XTranslateCoordinates(display, editorWindow, DefaultRootWindow(display), x, y, &rootX,
-                              &rootY, &child);
-        XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
-        XSync(display, False);
-    }
-    void button(bool down) {
-        XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
-        XSync(display, False);
-    }
-    void click(int x, int y) {
-        movePointer(x, y);
-        button(true);
-        button(false);
-    }
-    void key(KeySym symbol) {
-        const KeyCode code = XKeysymToKeycode(display, symbol);
-        XTestFakeKeyEvent(display, code, True, CurrentTime);
-        XTestFakeKeyEvent(display, code, False, CurrentTime);
-        XSync(display, False);
-    }
+    uint32_t editorPixel(int x, int y) { return x11.pixel(editorWindow, x, y); }
+    void movePointer(int x, int y) { x11.movePointer(editorWindow, x, y); }
+    void click(int x, int y) { x11.click(editorWindow, x, y); }
+    void key(KeySym symbol) { x11.type(symbol); }
     size_t notificationsOf(int32_t tag) const {
         size_t count = 0;
         for (const Notification& call : listener.calls) {
@@ -176,21 +128,8 @@ protected:
         return text;
     }
     // The field's edit box window, if one is open.
-    std::vector<Window> editorChildren() {
-        Window root = 0;
-        Window parent = 0;
-        Window* list = nullptr;
-        unsigned int count = 0;
-        std::vector<Window> result;
-        XSync(display, False);
-        if (XQueryTree(display, editorWindow, &root, &parent, &list, &count) != 0) {
-            result.assign(list, list + count);
-            XFree(list);
-        }
-        return result;
-    }
+    std::vector<Window> editorChildren() { return x11.children(editorWindow); }
 
-    Display* display = nullptr;
     Window host = 0;
     Window editorWindow = 0;
     ScriptedHostEffect effect;
@@ -203,34 +142,17 @@ TEST_F(ControlsWindow, ARealDragTurnsTheKnobContinuously) {
     // host idle (every 50 ms of the drag); then the release.
     const std::vector<Point> path{{34, 13}, {40, 15}, {44, 20}, {47, 26},
                                   {47, 34}, {44, 40}, {40, 45}};
-    size_t next = 0;
+    PointerWalk walk(x11, editorWindow, path);
     std::vector<float> values;
     effect.onIdle = [&] {
         values.push_back(editor->knob->getValue());
-        if (next < path.size()) {
-            movePointer(path[next].h, path[next].v);
-            ++next;
-        } else {
-            button(false);
-        }
+        walk.step();
     };
-    // Should the drag loop never see the release, let go after a while so the test can fail.
-    std::atomic<bool> finished{false};
-    std::thread watchdog([&finished] {
-        for (int i = 0; i < 500 && !finished; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        if (!finished) {
-            Display* rescue = XOpenDisplay(nullptr);
-            XTestFakeButtonEvent(rescue, 1, False, CurrentTime);
-            XCloseDisplay(rescue);
-        }
-    });
+    ReleaseWatchdog watchdog;
     movePointer(30, 12);
-    button(true);
-    const bool released = idleUntil([&] { return next == path.size() && !values.empty(); });
-    finished = true;
-    watchdog.join();
+    x11.button(true);
+    const bool released = idleUntil([&] { return walk.walked() && !values.empty(); });
+    watchdog.stop();
     ASSERT_TRUE(released);
     ASSERT_GE(values.size(), path.size());
     EXPECT_NEAR(values.front(), 0.5f, 0.05f);
@@ -274,14 +196,14 @@ TEST_F(ControlsWindow, Typing64AndReturnIntoATextFieldNotifiesOnce) {
     unsigned int height = 0;
     unsigned int border = 0;
     unsigned int depth = 0;
-    XGetGeometry(display, boxes[0], &root, &x, &y, &width, &height, &border, &depth);
+    XGetGeometry(x11.display, boxes[0], &root, &x, &y, &width, &height, &border, &depth);
     EXPECT_EQ(x, kFieldArea.left);
     EXPECT_EQ(y, kFieldArea.top);
     EXPECT_EQ(width, static_cast<unsigned>(kFieldArea.width() + 1));
     EXPECT_EQ(height, static_cast<unsigned>(kFieldArea.height() + 1));
     Window focus = 0;
     int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
+    XGetInputFocus(x11.display, &focus, &revert);
     EXPECT_EQ(focus, boxes[0]) << "the box takes the keyboard focus";
 
     key(XK_6);
@@ -308,8 +230,8 @@ TEST_F(ControlsWindow, EditingKeysAndAFocusLossCommit) {
     key(XK_1);
     ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox()->text() == "12"; }));
     // The host takes the focus, as when the user clicks into the host's own window.
-    XSetInputFocus(display, host, RevertToParent, CurrentTime);
-    XSync(display, False);
+    XSetInputFocus(x11.display, host, RevertToParent, CurrentTime);
+    XSync(x11.display, False);
     ASSERT_TRUE(idleUntil([&] { return editor->field->getEditBox() == nullptr; }));
     EXPECT_EQ(fieldText(), "12");
     EXPECT_EQ(notificationsOf(5), 1u);

@@ -4,113 +4,64 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <thread>
+#include <vector>
 
 // Last: Xlib's macros (None, Bool, Status) would clash with the headers above.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "tests/x11/x11_session.h"
 
 namespace {
-
-void* handle(Window window) {
-    return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
-}
 
 // The host's side: its own connection and a top-level window to embed the editor in.
 class HostWindow {
 public:
-    explicit HostWindow(int x, int y) : display(XOpenDisplay(nullptr)) {
-        if (display == nullptr) {
-            return;
+    HostWindow(int x, int y) {
+        if (x11.display != nullptr) {
+            window = x11.makeHostWindow(x, y, 100, 80);
         }
-        window =
-            XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, 100, 80, 0, 0, 0x808080);
-        XMapWindow(display, window);
-        XSync(display, False);
     }
     ~HostWindow() {
-        if (display != nullptr) {
-            if (window != 0) {
-                XDestroyWindow(display, window);
-            }
-            XCloseDisplay(display);
+        if (x11.display != nullptr && window != 0) {
+            XDestroyWindow(x11.display, window);
         }
     }
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
 
-    std::vector<Window> children() {
-        Window root = 0;
-        Window parent = 0;
-        Window* list = nullptr;
-        unsigned int count = 0;
-        std::vector<Window> result;
-        XSync(display, False);
-        if (XQueryTree(display, window, &root, &parent, &list, &count) != 0) {
-            result.assign(list, list + count);
-            XFree(list);
-        }
-        return result;
-    }
+    std::vector<Window> children() { return x11.children(window); }
     // The pixel (x, y) of the editor's window as the X server shows it.
     uint32_t editorPixel(int x, int y) {
         const std::vector<Window> inside = children();
         if (inside.size() != 1) {
             return 0xdeadbeef;
         }
-        XImage* image = XGetImage(display, inside[0], x, y, 1, 1, AllPlanes, ZPixmap);
-        if (image == nullptr) {
-            return 0xdeadbeef;
-        }
-        const auto pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xffffff;
-        XDestroyImage(image);
-        return pixel;
+        return x11.pixel(inside[0], x, y);
     }
     // A real button event at (x, y) of this window, through the XTEST extension.
     void button(int x, int y, unsigned int number, bool down) {
-        int rootX = 0;
-        int rootY = 0;
-        Window child = 0;
-        XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY,
-                              &child);
-        XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
-        XTestFakeButtonEvent(display, number, down ? True : False, CurrentTime);
-        XSync(display, False);
+        x11.movePointer(window, x, y);
+        x11.button(down, number);
     }
 
-    Display* display;
+    X11Session x11;
     Window window = 0;
 };
 
 // Idles the editor as a host does until `done` holds, for at most two seconds.
 bool idleUntil(EffectEditor& editor, const std::function<bool()>& done) {
-    for (int i = 0; i < 200; ++i) {
-        editor.idle();
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return repeatUntil([&editor] { editor.idle(); }, done, 200);
 }
 
 class EditorWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_SKIP() << "no X display; run through tests/run-with-xvfb.sh";
+            GTEST_SKIP() << kNoDisplay;
         }
-        int eventBase = 0;
-        int errorBase = 0;
-        int major = 0;
-        int minor = 0;
-        ASSERT_NE(host.display, nullptr);
-        ASSERT_TRUE(XTestQueryExtension(host.display, &eventBase, &errorBase, &major, &minor));
+        ASSERT_NE(host.x11.display, nullptr);
+        ASSERT_TRUE(host.x11.hasXTest());
         editor = new RecordingEditor(&effect);
     }
 
@@ -125,7 +76,7 @@ protected:
 };
 
 TEST_F(EditorWindow, OpensAChildWindowThatExposePaints) {
-    ASSERT_EQ(editor->open(handle(host.window)), 1);
+    ASSERT_EQ(editor->open(windowHandle(host.window)), 1);
     ASSERT_EQ(host.children().size(), 1u);
     EXPECT_EQ(host.children()[0], static_cast<Window>(reinterpret_cast<uintptr_t>(
                                       editor->getFrame()->getSystemWindow())));
@@ -136,7 +87,7 @@ TEST_F(EditorWindow, OpensAChildWindowThatExposePaints) {
 }
 
 TEST_F(EditorWindow, ARealPressReachesTheViewUnderThePointer) {
-    ASSERT_EQ(editor->open(handle(host.window)), 1);
+    ASSERT_EQ(editor->open(windowHandle(host.window)), 1);
     ASSERT_TRUE(idleUntil(*editor, [&] { return painted(host); }));
     host.button(40, 10, 1, true);
     const bool reached = idleUntil(*editor, [&] { return !editor->viewB->presses.empty(); });
@@ -159,12 +110,12 @@ TEST_F(EditorWindow, ARealPressReachesTheViewUnderThePointer) {
 }
 
 TEST_F(EditorWindow, ClosingLeavesNoWindowBehind) {
-    ASSERT_EQ(editor->open(handle(host.window)), 1);
+    ASSERT_EQ(editor->open(windowHandle(host.window)), 1);
     ASSERT_EQ(host.children().size(), 1u);
     editor->close();
     EXPECT_TRUE(host.children().empty());
-    ASSERT_EQ(editor->open(handle(host.window)), 1);
-    ASSERT_EQ(editor->open(handle(host.window)), 1);
+    ASSERT_EQ(editor->open(windowHandle(host.window)), 1);
+    ASSERT_EQ(editor->open(windowHandle(host.window)), 1);
     EXPECT_EQ(host.children().size(), 1u) << "opening again replaces the window";
     delete editor; // as the instance's deletion does
     effect.setEditor(nullptr);
@@ -172,10 +123,10 @@ TEST_F(EditorWindow, ClosingLeavesNoWindowBehind) {
 }
 
 TEST_F(EditorWindow, AParentDestroyedByTheHostStopsTheFrameQuietly) {
-    ASSERT_EQ(editor->open(handle(host.window)), 1);
+    ASSERT_EQ(editor->open(windowHandle(host.window)), 1);
     ASSERT_TRUE(idleUntil(*editor, [&] { return painted(host); }));
-    XDestroyWindow(host.display, host.window);
-    XSync(host.display, False);
+    XDestroyWindow(host.x11.display, host.window);
+    XSync(host.x11.display, False);
     host.window = 0;
     // Drawing before the editor hears of it reaches a window that is gone: no error may end the
     // process.
@@ -191,8 +142,8 @@ TEST_F(EditorWindow, TwoEditorsWorkIndependently) {
     HostWindow secondHost(200, 20);
     CountingEffect secondEffect;
     auto* second = new RecordingEditor(&secondEffect);
-    ASSERT_EQ(editor->open(handle(host.window)), 1);
-    ASSERT_EQ(second->open(handle(secondHost.window)), 1);
+    ASSERT_EQ(editor->open(windowHandle(host.window)), 1);
+    ASSERT_EQ(second->open(windowHandle(secondHost.window)), 1);
     ASSERT_TRUE(idleUntil(*editor, [&] { return painted(host); }));
     ASSERT_TRUE(idleUntil(*second, [&] { return painted(secondHost); }));
     secondHost.button(10, 10, 1, true);
@@ -208,11 +159,11 @@ TEST_F(EditorWindow, TwoEditorsWorkIndependently) {
 TEST_F(EditorWindow, WithoutADisplayOpenAnswersZero) {
     const std::string display = std::getenv("DISPLAY");
     setenv("DISPLAY", ":9999", 1);
-    EXPECT_EQ(editor->open(handle(host.window)), 0);
+    EXPECT_EQ(editor->open(windowHandle(host.window)), 0);
     EXPECT_EQ(editor->getFrame(), nullptr);
     setenv("DISPLAY", display.c_str(), 1);
     EXPECT_EQ(editor->open(nullptr), 0) << "no parent window";
-    EXPECT_EQ(editor->open(handle(0x7ffffff)), 0) << "a parent that does not exist";
+    EXPECT_EQ(editor->open(windowHandle(0x7ffffff)), 0) << "a parent that does not exist";
     EXPECT_TRUE(host.children().empty());
 }
 
