@@ -1,5 +1,6 @@
 #include "tools/artwork/cairoutil.h"
 
+#include <cmath>
 #include <stdexcept>
 
 namespace artwork {
@@ -39,6 +40,14 @@ void setSource(cairo_t* context, uint32_t rgb, double alpha) {
 void addColourStop(cairo_pattern_t* pattern, double offset, uint32_t rgb, double alpha) {
     cairo_pattern_add_color_stop_rgba(pattern, offset, channel(rgb, 16), channel(rgb, 8),
                                       channel(rgb, 0), alpha);
+}
+
+void fillCircle(cairo_t* context, double centreX, double centreY, double radius,
+                cairo_pattern_t* pattern) {
+    cairo_arc(context, centreX, centreY, radius, 0, 2 * M_PI);
+    cairo_set_source(context, pattern);
+    cairo_fill(context);
+    cairo_pattern_destroy(pattern);
 }
 
 void selectLabelFont(cairo_t* context, double pixelSize, bool bold) {

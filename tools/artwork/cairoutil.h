@@ -26,6 +26,9 @@ Context makeContext(const Surface& surface);
 
 void setSource(cairo_t* context, uint32_t rgb, double alpha = 1.0);
 void addColourStop(cairo_pattern_t* pattern, double offset, uint32_t rgb, double alpha = 1.0);
+// Fills the circle with the pattern, which it then releases.
+void fillCircle(cairo_t* context, double centreX, double centreY, double radius,
+                cairo_pattern_t* pattern);
 
 // Bold sans at the given pixel size, hinted fully so that tiny labels stay crisp.
 void selectLabelFont(cairo_t* context, double pixelSize, bool bold = true);

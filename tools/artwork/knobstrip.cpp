@@ -63,19 +63,13 @@ void drawBody(cairo_t* cr) {
                                                         kKnobCentreX + r * 0.6, kKnobCentreY + r);
     addColourStop(body, 0.0, kBodyLight);
     addColourStop(body, 1.0, kBodyDark);
-    cairo_arc(cr, kKnobCentreX, kKnobCentreY, r, 0, 2 * M_PI);
-    cairo_set_source(cr, body);
-    cairo_fill(cr);
-    cairo_pattern_destroy(body);
+    fillCircle(cr, kKnobCentreX, kKnobCentreY, r, body);
 
     cairo_pattern_t* cap = cairo_pattern_create_radial(kKnobCentreX - 2.5, kKnobCentreY - 3.0, 0.5,
                                                        kKnobCentreX, kKnobCentreY, kCapRadius);
     addColourStop(cap, 0.0, kCapLight);
     addColourStop(cap, 1.0, kCapDark);
-    cairo_arc(cr, kKnobCentreX, kKnobCentreY, kCapRadius, 0, 2 * M_PI);
-    cairo_set_source(cr, cap);
-    cairo_fill(cr);
-    cairo_pattern_destroy(cap);
+    fillCircle(cr, kKnobCentreX, kKnobCentreY, kCapRadius, cap);
 }
 
 void drawPointer(cairo_t* cr, uint32_t accent, double angle) {

@@ -27,10 +27,7 @@ void drawBezel(cairo_t* cr) {
         cairo_pattern_create_linear(0, kCentre - kBezelRadius, 0, kCentre + kBezelRadius);
     addColourStop(ring, 0.0, kBezelDark);
     addColourStop(ring, 1.0, kBezelLight);
-    cairo_arc(cr, kCentre, kCentre, kBezelRadius, 0, 2 * M_PI);
-    cairo_set_source(cr, ring);
-    cairo_fill(cr);
-    cairo_pattern_destroy(ring);
+    fillCircle(cr, kCentre, kCentre, kBezelRadius, ring);
     cairo_arc(cr, kCentre, kCentre, kLensRadius + 0.7, 0, 2 * M_PI);
     setSource(cr, kBezelDark);
     cairo_fill(cr);
@@ -42,10 +39,7 @@ void drawLens(cairo_t* cr, uint32_t core, uint32_t middle, uint32_t rim) {
     addColourStop(lens, 0.0, core);
     addColourStop(lens, 0.55, middle);
     addColourStop(lens, 1.0, rim);
-    cairo_arc(cr, kCentre, kCentre, kLensRadius, 0, 2 * M_PI);
-    cairo_set_source(cr, lens);
-    cairo_fill(cr);
-    cairo_pattern_destroy(lens);
+    fillCircle(cr, kCentre, kCentre, kLensRadius, lens);
 }
 
 void drawHighlight(cairo_t* cr, double alpha) {
@@ -59,10 +53,7 @@ void drawGlow(cairo_t* cr) {
         cairo_pattern_create_radial(kCentre, kCentre, kLensRadius - 0.5, kCentre, kCentre, kCentre);
     addColourStop(glow, 0.0, kLitMid, 0.55);
     addColourStop(glow, 1.0, kLitMid, 0.0);
-    cairo_arc(cr, kCentre, kCentre, kCentre, 0, 2 * M_PI);
-    cairo_set_source(cr, glow);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glow);
+    fillCircle(cr, kCentre, kCentre, kCentre, glow);
 }
 
 void drawOff(cairo_t* cr) {
