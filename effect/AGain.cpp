@@ -139,7 +139,7 @@ FilterEffect::FilterEffect(audioMasterCallback host)
     setNumOutputs(2);
     setUniqueID(fourCharCode("ZLQF"));
     canMono(true);
-    canProcessReplacing(kModernHosts);
+    announceHostInterface();
     buildFilterTables();
     // What setSampleRate at the default rate and resume would give, so that a host that
     // processes at once already hears a working filter.
@@ -252,16 +252,6 @@ void FilterEffect::loadProgramState(const Program& program) {
     stepCountdown = linearLawInterval(sampleRate, program.smoothness);
     stepInterval.store(stepCountdown, relaxed);
     activeTable.store(program.filterType >= 0.5f ? highpassTable : lowpassTable, relaxed);
-}
-
-intptr_t FilterEffect::canDo(char* text) {
-    if (!kModernHosts || text == nullptr) {
-        return 0;
-    }
-    return std::strcmp(text, "receiveVstEvents") == 0 ||
-                   std::strcmp(text, "receiveVstMidiEvent") == 0
-               ? 1
-               : 0;
 }
 
 void FilterEffect::setProgramName(char* name) {

@@ -22,10 +22,6 @@ enum ParameterIndex : int32_t {
     kLearnedController = 9,
 };
 
-// The build for hosts that refuse the accumulating entry: in-place processing that sounds like
-// the accumulating one, and MIDI input announced through the capability words.
-constexpr bool kModernHosts = GLIDEFILTER_MODERN_HOSTS != 0;
-
 constexpr int32_t kNumPrograms = 16;
 constexpr int32_t kControllerOff = 128;
 constexpr int32_t kProgramNameCapacity = 32;
@@ -83,6 +79,16 @@ private:
     // The tests keep the literal per-sample algorithm and compare it with this one bit for bit.
     friend struct ReferenceFilter;
 
+    // What each output frame receives: the processed frame added to what the buffer holds, the
+    // processed frame alone, or what adding it to a cleared buffer gives.
+    enum class Output { add, replace, addToSilence };
+    // The resonance's weight in the filter's Q on the accumulating entry.
+    static constexpr double kAccumulatingResonanceFactor = 0.4;
+
+    // Flags the host reads; defined with the replacing entry and the capability answers in the
+    // one source file of the host interface this build links.
+    void announceHostInterface();
+
     Program& currentProgram() { return programs[curProgram]; }
     void loadProgramState(const Program& program);
     void deriveParameter(int32_t index, float value);
@@ -92,9 +98,9 @@ private:
     void notifyEditor(int32_t index, float value);
     // The audio loop's working state in locals for one block (defined with the loop).
     struct Lanes;
-    template <bool accumulate>
+    template <Output output>
     void runBlock(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
-    template <bool accumulate>
+    template <Output output>
     static void runSamples(Lanes& lanes, Limiter::Chain& limiter, float* const* inputs,
                            float* const* outputs, int32_t begin, int32_t end);
     int32_t runEnd(int32_t sample, int32_t sampleFrames, const ControlEvent& next) const;

@@ -29,26 +29,12 @@ struct FilterEffect::Lanes {
 };
 
 void FilterEffect::process(float** inputs, float** outputs, int32_t sampleFrames) {
-    runBlock<true>(inputs, outputs, sampleFrames, 0.4);
-}
-
-void FilterEffect::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
-    if constexpr (kModernHosts) {
-        // Exactly what the accumulating entry gives into a cleared buffer, so the plug-in
-        // sounds the same in hosts that only call this entry.
-        for (int32_t i = 0; i < sampleFrames; ++i) {
-            outputs[0][i] = 0.0f;
-            outputs[1][i] = 0.0f;
-        }
-        runBlock<true>(inputs, outputs, sampleFrames, 0.4);
-    } else {
-        runBlock<false>(inputs, outputs, sampleFrames, 0.2);
-    }
+    runBlock<Output::add>(inputs, outputs, sampleFrames, kAccumulatingResonanceFactor);
 }
 
 // Runs of samples without a coefficient step or a queued change inside them: each run ends
 // with the sample after which one of them is due, and the per-sample loop tests nothing.
-template <bool accumulate>
+template <FilterEffect::Output output>
 void FilterEffect::runBlock(float** inputs, float** outputs, int32_t sampleFrames,
                             double resonanceFactor) {
     float* const in[2] = {inputs[0], inputs[1]};
@@ -58,7 +44,7 @@ void FilterEffect::runBlock(float** inputs, float** outputs, int32_t sampleFrame
     ControlEvent* next = eventQueue;
     for (int32_t sample = 0; sample < sampleFrames;) {
         const int32_t end = runEnd(sample, sampleFrames, *next);
-        runSamples<accumulate>(lanes, limiter, in, out, sample, end);
+        runSamples<output>(lanes, limiter, in, out, sample, end);
         stepCountdown -= end - sample;
         sample = end;
         if (stepCountdown == 0) {
@@ -72,7 +58,9 @@ void FilterEffect::runBlock(float** inputs, float** outputs, int32_t sampleFrame
     flushDenormalHistory();
 }
 
-template <bool accumulate>
+// Each frame's input is read before its output is written: a host may pass the same buffers for
+// both.
+template <FilterEffect::Output output>
 void FilterEffect::runSamples(Lanes& lanes, Limiter::Chain& limiter, float* const* inputs,
                               float* const* outputs, int32_t begin, int32_t end) {
     auto [b0, b1, b2, a1, a2, x1, x2, y1, y2, gain] = lanes;
@@ -86,8 +74,10 @@ void FilterEffect::runSamples(Lanes& lanes, Limiter::Chain& limiter, float* cons
         y2 = y1;
         y1 = roundedToFloat(y);
         const Stereo limited = limiter.apply(saturated);
-        if constexpr (accumulate) {
+        if constexpr (output == Output::add) {
             storeFrame(outputs, i, loadFrame(outputs, i) + limited);
+        } else if constexpr (output == Output::addToSilence) {
+            storeFrame(outputs, i, both(0.0) + limited);
         } else {
             storeFrame(outputs, i, limited);
         }
@@ -174,3 +164,9 @@ void FilterEffect::flushDenormalHistory() {
         }
     }
 }
+
+// The replacing entry of each host interface.
+template void FilterEffect::runBlock<FilterEffect::Output::replace>(float**, float**, int32_t,
+                                                                    double);
+template void FilterEffect::runBlock<FilterEffect::Output::addToSilence>(float**, float**, int32_t,
+                                                                         double);

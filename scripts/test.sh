@@ -13,10 +13,11 @@ BUILD_DIR=build-asan scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_SANI
   -DGLIDEFILTER_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure
 
-# The build for hosts that only process in place: what a host sees of it.
-BUILD_DIR=build-modern scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_MODERN_HOSTS=ON \
+# The build with the host interface as first defined: what a host sees of it, and its own
+# replacing path against the literal algorithm.
+BUILD_DIR=build-legacy scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_LEGACY_HOSTS=ON \
   -DGLIDEFILTER_BENCH=OFF
-ctest --test-dir build-modern --output-on-failure -R 'host_tests|exported_symbols'
+ctest --test-dir build-legacy --output-on-failure -R 'host_tests|unit_tests|exported_symbols'
 
 # ThreadSanitizer: only the tests that run threads against each other, to keep the run short.
 cmake -S . -B build-tsan -G Ninja -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TSAN=ON \

@@ -75,7 +75,7 @@ TEST_F(PluginTest, TextQueriesLeaveBuffersUntouchedAndAnswerZero) {
     }
 }
 
-// The MIDI words are the in-place build's own; see test_modern_hosts.cpp.
+// The MIDI words depend on the host interface the build links; see test_host_interface.cpp.
 TEST_F(PluginTest, CanDoAnswersZeroForEveryOtherText) {
     for (const char* word : {"sendVstEvents", "receiveVstTimeInfo", "offline", "", "x"}) {
         EXPECT_EQ(plugin->dispatch(effCanDo, 0, 0, const_cast<char*>(word)), 0) << word;

@@ -17,12 +17,18 @@ inline intptr_t quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, fl
 
 struct ReferenceFilter {
     static void process(FilterEffect& fx, float** inputs, float** outputs, int32_t frames) {
-        run<true>(fx, inputs, outputs, frames, 0.4);
+        run<Output::add>(fx, inputs, outputs, frames, 0.4);
     }
 
+    // As the effect announces it: where it processes in place, what the accumulating entry adds
+    // to a cleared buffer; otherwise a path of its own.
     static void processReplacing(FilterEffect& fx, float** inputs, float** outputs,
                                  int32_t frames) {
-        run<false>(fx, inputs, outputs, frames, 0.2);
+        if ((fx.getAeffect()->flags & effFlagsCanReplacing) != 0) {
+            run<Output::addToSilence>(fx, inputs, outputs, frames, 0.4);
+        } else {
+            run<Output::replace>(fx, inputs, outputs, frames, 0.2);
+        }
     }
 
     // What the tests observe of the working state.
@@ -56,8 +62,9 @@ struct ReferenceFilter {
 
 private:
     static constexpr auto relaxed = std::memory_order_relaxed;
+    using Output = FilterEffect::Output;
 
-    template <bool accumulate>
+    template <Output output>
     static void run(FilterEffect& fx, float** inputs, float** outputs, int32_t frames,
                     double resonanceFactor) {
         ControlEvent* next = fx.eventQueue;
@@ -79,8 +86,10 @@ private:
             }
             for (int c = 0; c < 2; ++c) {
                 const double out = limit(fx.outputLimiter, c, saturated[c]);
-                if constexpr (accumulate) {
+                if constexpr (output == Output::add) {
                     outputs[c][i] = static_cast<float>(outputs[c][i] + out);
+                } else if constexpr (output == Output::addToSilence) {
+                    outputs[c][i] = static_cast<float>(0.0f + out);
                 } else {
                     outputs[c][i] = static_cast<float>(out);
                 }

@@ -17,7 +17,8 @@ constexpr long long kLowestRate = 1000;
 constexpr long long kHighestRate = 768000;
 
 const CommandLine::OptionSet kRenderOptions{
-    {"--param", "--program", "--midi", "--cc", "--note", "--block", "--rate"}, {"--replacing"}};
+    {"--param", "--program", "--midi", "--cc", "--note", "--block", "--rate"},
+    {"--replacing", "--params-after-start"}};
 
 struct RenderJob {
     std::string pluginPath;
@@ -29,6 +30,8 @@ struct RenderJob {
     std::optional<int> sampleRate;
     int32_t blockSize = kDefaultBlockSize;
     bool replacing = false;
+    bool settingsAfterStart =
+        false; // as some hosts do: after the rate is set and it is switched on
 };
 
 RenderJob parseRenderJob(const Arguments& arguments) {
@@ -36,7 +39,7 @@ RenderJob parseRenderJob(const Arguments& arguments) {
     if (line.positional().size() != 3) {
         throw UsageError("usage: plughost render PLUGIN.so IN OUT [--param N=V ...] [--program N] "
                          "[--midi FILE.mid] [--cc C:V@FRAME ...] [--note N@FRAME ...] [--block N] "
-                         "[--rate R] [--replacing]");
+                         "[--rate R] [--replacing] [--params-after-start]");
     }
     RenderJob job;
     job.pluginPath = line.positional()[0];
@@ -60,6 +63,7 @@ RenderJob parseRenderJob(const Arguments& arguments) {
             static_cast<int32_t>(parseInteger(*block, "block size", 1, kLargestBlockSize));
     }
     job.replacing = line.flag("--replacing");
+    job.settingsAfterStart = line.flag("--params-after-start");
     return job;
 }
 
@@ -118,10 +122,15 @@ int runRender(const Arguments& arguments) {
         schedule.add(loadStandardMidiFile(*job.midiPath, sampleRate));
     }
     schedule.add(job.commandLineEvents);
-    applyPluginSettings(plugin, job.plugin);
+    if (!job.settingsAfterStart) {
+        applyPluginSettings(plugin, job.plugin);
+    }
 
     PendingOutput output(job.outputPath);
     Renderer renderer(plugin, {static_cast<float>(sampleRate), job.blockSize, job.replacing});
+    if (job.settingsAfterStart) {
+        applyPluginSettings(plugin, job.plugin);
+    }
     SoundFileWriter writer(output, input.format(), renderer.outputCount(), sampleRate);
     std::vector<float> inputFrames(static_cast<size_t>(job.blockSize * input.channels()));
     std::vector<float> outputFrames(static_cast<size_t>(job.blockSize * renderer.outputCount()));
