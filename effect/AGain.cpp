@@ -127,9 +127,8 @@ Program defaultProgram() {
 } // namespace
 
 FilterEffect::FilterEffect(audioMasterCallback host)
-    : AudioEffectX(host, kNumPrograms, kNumParams), a1(0.0f), x1{}, x2{}, a2(0.0f), y1{}, y2{},
-      b0(1.0f), b1(0.0f), b2(0.0f), gainFactor(1.0f), stepCountdown(1), cutoffRow(0),
-      resonanceStep(1), cutoffTarget(0), resonanceTarget(1), stepInterval(1),
+    : AudioEffectX(host, kNumPrograms, kNumParams), stepCountdown(1), requestedStart{}, requests(0),
+      gainFactor(1.0f), cutoffTarget(0), resonanceTarget(1), stepInterval(1),
       activeTable(lowpassTable), eventCount(0), ccRezo(kControllerOff), ccSmooth(kControllerOff),
       ccCutoff(kControllerOff), learnedController(kControllerOff) {
     for (Program& program : programs) {
@@ -232,7 +231,7 @@ void FilterEffect::setProgram(int32_t program) {
     for (int32_t index : kDerivedOnLoad) {
         setParameter(index, getParameter(index));
     }
-    clearHistory();
+    request(kHistoryClear);
     static constexpr int32_t kEditorOrder[] = {kGain,      kCcRezo,    kCcCutoff,   kCcSmooth,
                                                kResonance, kFrequency, kSmoothness, kFilterType};
     for (int32_t index : kEditorOrder) {
@@ -245,13 +244,17 @@ void FilterEffect::setProgram(int32_t program) {
 // coefficient step instead of gliding there.
 void FilterEffect::loadProgramState(const Program& program) {
     constexpr auto relaxed = std::memory_order_relaxed;
-    cutoffRow = cutoffRowFor(program.frequency);
-    cutoffTarget.store(cutoffRow, relaxed);
-    resonanceStep = resonanceStepFor(program.resonance);
-    resonanceTarget.store(resonanceStep, relaxed);
-    stepCountdown = linearLawInterval(sampleRate, program.smoothness);
-    stepInterval.store(stepCountdown, relaxed);
+    const int32_t row = cutoffRowFor(program.frequency);
+    const int32_t resonance = resonanceStepFor(program.resonance);
+    const int32_t interval = linearLawInterval(sampleRate, program.smoothness);
+    cutoffTarget.store(row, relaxed);
+    resonanceTarget.store(resonance, relaxed);
+    stepInterval.store(interval, relaxed);
     activeTable.store(program.filterType >= 0.5f ? highpassTable : lowpassTable, relaxed);
+    requestedStart.cutoffRow.store(row, relaxed);
+    requestedStart.resonanceStep.store(resonance, relaxed);
+    requestedStart.stepCountdown.store(interval, relaxed);
+    request(kProgramStart);
 }
 
 void FilterEffect::setProgramName(char* name) {
@@ -316,26 +319,18 @@ void FilterEffect::setSampleRate(float rate) {
     sampleRate = rate;
     buildFilterTables();
     outputLimiter.setRelease(kReleaseMs, rate);
-    outputLimiter.reset();
-    clearHistory();
+    request(kLimiterReset | kHistoryClear);
     setProgram(curProgram);
 }
 
 void FilterEffect::resume() {
     emptyEventQueue();
     wantEvents(1);
-    clearHistory();
-    outputLimiter.reset();
+    request(kHistoryClear | kLimiterReset);
 }
 
 void FilterEffect::buildFilterTables() {
     fillFilterTables(lowpassTable, highpassTable, sampleRate);
-}
-
-void FilterEffect::clearHistory() {
-    for (int channel = 0; channel < 2; ++channel) {
-        x1[channel] = x2[channel] = y1[channel] = y2[channel] = 0.0f;
-    }
 }
 
 void FilterEffect::emptyEventQueue() {

@@ -1,6 +1,7 @@
 // The filter effect: parameters, programs, working state, tables, processing and MIDI input.
 #pragma once
 
+#include "effect/filter.h"
 #include "effect/filtertables.h"
 #include "effect/limiter.h"
 #include "frame/audioeffectx.h"
@@ -48,6 +49,10 @@ struct ControlEvent {
 
 constexpr int32_t kEventQueueCapacity = 1024;
 
+// What each output frame of a block receives: the processed frame added to what the buffer
+// holds, the processed frame alone, or what adding it to a cleared buffer gives.
+enum class OutputMode { add, replace, addToSilence };
+
 class FilterEffect : public AudioEffectX {
 public:
     explicit FilterEffect(audioMasterCallback host);
@@ -79,9 +84,6 @@ private:
     // The tests keep the literal per-sample algorithm and compare it with this one bit for bit.
     friend struct ReferenceFilter;
 
-    // What each output frame receives: the processed frame added to what the buffer holds, the
-    // processed frame alone, or what adding it to a cleared buffer gives.
-    enum class Output { add, replace, addToSilence };
     // The resonance's weight in the filter's Q on the accumulating entry.
     static constexpr double kAccumulatingResonanceFactor = 0.4;
 
@@ -96,41 +98,39 @@ private:
     int32_t squaredLawInterval(double smoothness) const;
     std::atomic<int32_t>& controllerAssignment(int32_t index);
     void notifyEditor(int32_t index, float value);
-    // The audio loop's working state in locals for one block (defined with the loop).
-    struct Lanes;
-    template <Output output>
+    // Asks the audio loop to change its own state at the start of its next block.
+    enum Request : uint32_t { kProgramStart = 1, kHistoryClear = 2, kLimiterReset = 4 };
+    void request(uint32_t what) { requests.fetch_or(what, std::memory_order_release); }
+    void takeRequests();
+    // The audio loop's registers for one block (defined with the loop).
+    struct BlockLanes;
+    template <OutputMode mode>
     void runBlock(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
-    template <Output output>
-    static void runSamples(Lanes& lanes, Limiter::Chain& limiter, float* const* inputs,
-                           float* const* outputs, int32_t begin, int32_t end);
-    int32_t runEnd(int32_t sample, int32_t sampleFrames, const ControlEvent& next) const;
-    Lanes loadLanes() const;
-    void loadCoefficients(Lanes& lanes) const;
-    void storeHistory(const Lanes& lanes);
-    void updateCoefficients(double resonanceFactor);
-    ControlEvent* applyQueuedChanges(ControlEvent* next, int32_t sample);
-    void flushDenormalHistory();
+    template <OutputMode mode>
+    void runFrames(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
+    void afterSample(int32_t sample, BlockLanes& lanes, int32_t& countdown, ControlEvent*& next,
+                     double resonanceFactor);
+    ControlEvent* applyQueuedChanges(ControlEvent* next, int32_t sample, int32_t& countdown);
     void readMidiEvent(const VstMidiEvent& event, ControlEvent& running);
     void readControlChange(int32_t controller, int32_t value, ControlEvent& running);
     void queueChange(const ControlEvent& change);
     void buildFilterTables();
-    void clearHistory();
     void emptyEventQueue();
 
-    // Working state read by the audio loop. The fields that other threads write while it runs
-    // are relaxed atomics: whole 32-bit stores and loads, no lock, no fence.
-    float a1;
-    float x1[2];
-    float x2[2];
-    float a2;
-    float y1[2];
-    float y2[2];
-    float b0, b1, b2;
-    std::atomic<float> gainFactor;
-    Limiter outputLimiter;
+    // The audio loop's own state: only the loop writes it, other threads ask by request.
+    Filter filter;
     int32_t stepCountdown;
-    int32_t cutoffRow;
-    int32_t resonanceStep;
+    Limiter outputLimiter;
+    // A program's cutoff row, resonance step and countdown for the loop to start from.
+    struct ProgramStart {
+        std::atomic<int32_t> cutoffRow;
+        std::atomic<int32_t> resonanceStep;
+        std::atomic<int32_t> stepCountdown;
+    } requestedStart;
+    std::atomic<uint32_t> requests;
+    // Read by the audio loop, written by other threads at any time: relaxed atomics, whole
+    // 32-bit stores and loads, no lock, no fence.
+    std::atomic<float> gainFactor;
     std::atomic<int32_t> cutoffTarget;
     std::atomic<int32_t> resonanceTarget;
     std::atomic<int32_t> stepInterval;

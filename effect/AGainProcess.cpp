@@ -1,172 +1,138 @@
 #include "effect/AGain.h"
 #include "effect/stereo.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace {
 
 constexpr double kSaturation = static_cast<double>(-0.1666666716337204f);
-constexpr double kSqrt2 = 1.414213562373095;
-constexpr double kSmallestNormal = 1.1754943508222875e-38;
 constexpr auto relaxed = std::memory_order_relaxed;
 
-int32_t stepToward(int32_t current, int32_t target) {
-    if (current < target) {
-        return current + 1;
+// The cubic soft saturator; no clamp, the curve folds over past its peak.
+Stereo saturated(Stereo u) {
+    return u + kSaturation * (u * u * u);
+}
+
+template <OutputMode mode>
+void writeFrame(float* const* outputs, int32_t i, Stereo limited) {
+    if constexpr (mode == OutputMode::add) {
+        storeFrame(outputs, i, loadFrame(outputs, i) + limited);
+    } else if constexpr (mode == OutputMode::addToSilence) {
+        storeFrame(outputs, i, both(0.0) + limited);
+    } else {
+        storeFrame(outputs, i, limited);
     }
-    return current > target ? current - 1 : current;
 }
 
 } // namespace
 
-// Both channels side by side; the coefficients, which they share, in both lanes. History
-// values are always what the float fields hold, so a block computes exactly what a loop
-// over the fields would.
-struct FilterEffect::Lanes {
-    Stereo b0, b1, b2, a1, a2;
-    Stereo x1, x2, y1, y2;
+// The loop's state in registers for a block. A frame goes through the filter, the gain and the
+// saturator, then waits while the next frame does the same, and only then goes through the
+// limiter: the filter's and the limiter's recurrences overlap instead of waiting for each other.
+// A frame's input is read before its output is written, so a host may pass the same buffers.
+struct FilterEffect::BlockLanes {
+    Filter::Lanes filter;
     Stereo gain;
+    Limiter::Chain limiter;
+    Stereo waiting;     // the last frame through the saturator
+    Stereo waitingGain; // its gain from the limiter's table
+
+    void enter(Stereo x) {
+        waiting = saturated(gain * filter.filter(x));
+        waitingGain = limiter.gainFor(waiting);
+    }
+    Stereo finishWaiting() { return limiter.limit(waiting, waitingGain); }
 };
 
 void FilterEffect::process(float** inputs, float** outputs, int32_t sampleFrames) {
-    runBlock<Output::add>(inputs, outputs, sampleFrames, kAccumulatingResonanceFactor);
+    runBlock<OutputMode::add>(inputs, outputs, sampleFrames, kAccumulatingResonanceFactor);
 }
 
-// Runs of samples without a coefficient step or a queued change inside them: each run ends
-// with the sample after which one of them is due, and the per-sample loop tests nothing.
-template <FilterEffect::Output output>
+template <OutputMode mode>
 void FilterEffect::runBlock(float** inputs, float** outputs, int32_t sampleFrames,
                             double resonanceFactor) {
-    float* const in[2] = {inputs[0], inputs[1]};
-    float* const out[2] = {outputs[0], outputs[1]};
-    Lanes lanes = loadLanes();
-    Limiter::Chain limiter = outputLimiter.chain();
+    takeRequests();
+    if (sampleFrames > 0) {
+        runFrames<mode>(inputs, outputs, sampleFrames, resonanceFactor);
+    }
+    filter.flushDenormalHistory();
+}
+
+// Every register the block needs stays in one for the whole block; the countdown too, so that
+// nothing another thread writes can move the loop outside the block.
+template <OutputMode mode>
+void FilterEffect::runFrames(float** hostInputs, float** hostOutputs, int32_t sampleFrames,
+                             double resonanceFactor) {
+    // Copies the compiler can keep in registers: nothing the loop stores can change them.
+    float* const inputs[2] = {hostInputs[0], hostInputs[1]};
+    float* const outputs[2] = {hostOutputs[0], hostOutputs[1]};
+    BlockLanes lanes{filter.lanes(), both(gainFactor.load(relaxed)), outputLimiter.chain(), {}, {}};
+    int32_t countdown = stepCountdown;
     ControlEvent* next = eventQueue;
-    for (int32_t sample = 0; sample < sampleFrames;) {
-        const int32_t end = runEnd(sample, sampleFrames, *next);
-        runSamples<output>(lanes, limiter, in, out, sample, end);
-        stepCountdown -= end - sample;
-        sample = end;
-        if (stepCountdown == 0) {
-            updateCoefficients(resonanceFactor);
-            loadCoefficients(lanes);
-        }
-        next = applyQueuedChanges(next, sample - 1);
+    lanes.enter(loadFrame(inputs, 0));
+    afterSample(0, lanes, countdown, next, resonanceFactor);
+    for (int32_t i = 1; i < sampleFrames; ++i) {
+        const Stereo limited = lanes.finishWaiting();
+        lanes.enter(loadFrame(inputs, i));
+        writeFrame<mode>(outputs, i - 1, limited);
+        afterSample(i, lanes, countdown, next, resonanceFactor);
     }
-    storeHistory(lanes);
-    outputLimiter.keep(limiter);
-    flushDenormalHistory();
+    writeFrame<mode>(outputs, sampleFrames - 1, lanes.finishWaiting());
+    filter.keepHistory(lanes.filter);
+    outputLimiter.keep(lanes.limiter);
+    stepCountdown = countdown;
 }
 
-// Each frame's input is read before its output is written: a host may pass the same buffers for
-// both.
-template <FilterEffect::Output output>
-void FilterEffect::runSamples(Lanes& lanes, Limiter::Chain& limiter, float* const* inputs,
-                              float* const* outputs, int32_t begin, int32_t end) {
-    auto [b0, b1, b2, a1, a2, x1, x2, y1, y2, gain] = lanes;
-    for (int32_t i = begin; i < end; ++i) {
-        const Stereo x = loadFrame(inputs, i);
-        const Stereo y = b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
-        const Stereo u = gain * y;
-        const Stereo saturated = u + kSaturation * (u * u * u);
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = roundedToFloat(y);
-        const Stereo limited = limiter.apply(saturated);
-        if constexpr (output == Output::add) {
-            storeFrame(outputs, i, loadFrame(outputs, i) + limited);
-        } else if constexpr (output == Output::addToSilence) {
-            storeFrame(outputs, i, both(0.0) + limited);
-        } else {
-            storeFrame(outputs, i, limited);
-        }
+// The coefficient step when the countdown runs out, then the changes queued for this sample.
+// Always inline: a call would spill every register of the loop at each sample.
+[[gnu::always_inline]] inline void FilterEffect::afterSample(int32_t sample, BlockLanes& lanes,
+                                                             int32_t& countdown,
+                                                             ControlEvent*& next,
+                                                             double resonanceFactor) {
+    if (--countdown == 0) {
+        countdown = stepInterval.load(relaxed);
+        filter.step(cutoffTarget.load(relaxed), resonanceTarget.load(relaxed),
+                    activeTable.load(relaxed), resonanceFactor);
+        filter.loadCoefficients(lanes.filter);
     }
-    lanes.x1 = x1;
-    lanes.x2 = x2;
-    lanes.y1 = y1;
-    lanes.y2 = y2;
-}
-
-// The end of the run from `sample`: after the sample whose coefficient step is due, after the
-// sample at which the next queued change applies, or at the end of the block.
-int32_t FilterEffect::runEnd(int32_t sample, int32_t sampleFrames, const ControlEvent& next) const {
-    int32_t end = sampleFrames;
-    if (stepCountdown < end - sample) {
-        end = sample + stepCountdown;
-    }
-    if (next.sampleOffset >= sample && next.sampleOffset < end) {
-        end = next.sampleOffset + 1;
-    }
-    return end;
-}
-
-FilterEffect::Lanes FilterEffect::loadLanes() const {
-    Lanes lanes;
-    loadCoefficients(lanes);
-    lanes.x1 = Stereo{x1[0], x1[1]};
-    lanes.x2 = Stereo{x2[0], x2[1]};
-    lanes.y1 = Stereo{y1[0], y1[1]};
-    lanes.y2 = Stereo{y2[0], y2[1]};
-    lanes.gain = both(gainFactor.load(relaxed));
-    return lanes;
-}
-
-void FilterEffect::loadCoefficients(Lanes& lanes) const {
-    lanes.b0 = both(b0);
-    lanes.b1 = both(b1);
-    lanes.b2 = both(b2);
-    lanes.a1 = both(a1);
-    lanes.a2 = both(a2);
-}
-
-void FilterEffect::storeHistory(const Lanes& lanes) {
-    for (int c = 0; c < 2; ++c) {
-        x1[c] = static_cast<float>(lanes.x1[c]);
-        x2[c] = static_cast<float>(lanes.x2[c]);
-        y1[c] = static_cast<float>(lanes.y1[c]);
-        y2[c] = static_cast<float>(lanes.y2[c]);
+    if (next->sampleOffset == sample) {
+        next = applyQueuedChanges(next, sample, countdown);
     }
 }
 
-void FilterEffect::updateCoefficients(double resonanceFactor) {
-    stepCountdown = stepInterval.load(relaxed);
-    cutoffRow = stepToward(cutoffRow, cutoffTarget.load(relaxed));
-    resonanceStep = stepToward(resonanceStep, resonanceTarget.load(relaxed));
-    const double q = resonanceStep * resonanceFactor + kSqrt2;
-    const CoefficientRow& row = activeTable.load(relaxed)[cutoffRow];
-    const double alpha = row.sinW / q;
-    const double n = 1.0 / (1.0 + alpha);
-    a2 = static_cast<float>((1.0 - alpha) * n);
-    a1 = static_cast<float>(row.a1 * n);
-    b0 = static_cast<float>(row.b0 * n);
-    b1 = static_cast<float>(row.b1 * n);
-    b2 = static_cast<float>(row.b2 * n);
+// What other threads asked since the last block: a program's start, cleared history, a reset
+// limiter. Whatever they wrote meanwhile, the loop's own state changes only here.
+void FilterEffect::takeRequests() {
+    if (requests.load(relaxed) == 0) {
+        return;
+    }
+    const uint32_t asked = requests.exchange(0, std::memory_order_acquire);
+    if ((asked & kProgramStart) != 0) {
+        filter.cutoffRow = requestedStart.cutoffRow.load(relaxed);
+        filter.resonanceStep = requestedStart.resonanceStep.load(relaxed);
+        stepCountdown = requestedStart.stepCountdown.load(relaxed);
+    }
+    if ((asked & kHistoryClear) != 0) {
+        filter.clearHistory();
+    }
+    if ((asked & kLimiterReset) != 0) {
+        outputLimiter.reset();
+    }
 }
 
 // Entries at the same offset apply in queue order, the last one winning; each is consumed.
-ControlEvent* FilterEffect::applyQueuedChanges(ControlEvent* next, int32_t sample) {
+inline ControlEvent* FilterEffect::applyQueuedChanges(ControlEvent* next, int32_t sample,
+                                                      int32_t& countdown) {
     for (; next->sampleOffset == sample; ++next) {
         cutoffTarget.store(next->cutoffRow, relaxed);
         resonanceTarget.store(next->resonance, relaxed);
-        stepCountdown = next->stepInterval;
+        countdown = next->stepInterval;
         stepInterval.store(next->stepInterval, relaxed);
         next->sampleOffset = -1;
     }
     return next;
 }
 
-// Keeps the feedback path out of denormal arithmetic once the input has fallen silent.
-void FilterEffect::flushDenormalHistory() {
-    for (int c = 0; c < 2; ++c) {
-        if (!(std::fabs(static_cast<double>(y1[c])) > kSmallestNormal)) {
-            x1[c] = x2[c] = y1[c] = y2[c] = 0.0f;
-        }
-    }
-}
-
 // The replacing entry of each host interface.
-template void FilterEffect::runBlock<FilterEffect::Output::replace>(float**, float**, int32_t,
-                                                                    double);
-template void FilterEffect::runBlock<FilterEffect::Output::addToSilence>(float**, float**, int32_t,
-                                                                         double);
+template void FilterEffect::runBlock<OutputMode::replace>(float**, float**, int32_t, double);
+template void FilterEffect::runBlock<OutputMode::addToSilence>(float**, float**, int32_t, double);

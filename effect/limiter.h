@@ -28,8 +28,11 @@ public:
             : envelope(envelope), table(table), release(both(release)) {}
 
         // The samples scaled by the new envelopes.
-        Stereo apply(Stereo samples) {
-            envelope = nextEnvelope(gainFor(samples));
+        Stereo apply(Stereo samples) { return limit(samples, gainFor(samples)); }
+
+        // The same, with the samples' gain from the table already looked up.
+        Stereo limit(Stereo samples, Stereo gain) {
+            envelope = nextEnvelope(gain);
             return samples * envelope;
         }
 
@@ -43,10 +46,12 @@ public:
             return lower + fraction * (upper - lower);
         }
 
-        // Attack within the sample, release by a share of the remaining gap.
+        // Attack within the sample, release by a share of the remaining gap. Released toward a
+        // lower gain the envelope stays above it, toward a higher one below it (the share is 0
+        // to 1), so the lesser of the two is the attack or the release as due.
         Stereo nextEnvelope(Stereo gain) const {
             const Stereo released = envelope + (gain - envelope) * release;
-            return roundedToFloat(gain < envelope ? gain : released);
+            return roundedToFloat(limitedTo(gain, released));
         }
 
         Stereo envelope;

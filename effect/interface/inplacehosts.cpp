@@ -11,7 +11,7 @@ void FilterEffect::announceHostInterface() {
 }
 
 void FilterEffect::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
-    runBlock<Output::addToSilence>(inputs, outputs, sampleFrames, kAccumulatingResonanceFactor);
+    runBlock<OutputMode::addToSilence>(inputs, outputs, sampleFrames, kAccumulatingResonanceFactor);
 }
 
 intptr_t FilterEffect::canDo(char* text) {

@@ -37,17 +37,18 @@ struct ReferenceFilter {
             stepInterval;
         float gainFactor;
     };
-    static Glide glide(const FilterEffect& fx) {
-        return {fx.cutoffRow,
-                fx.cutoffTarget.load(relaxed),
-                fx.resonanceStep,
-                fx.resonanceTarget.load(relaxed),
-                fx.stepCountdown,
-                fx.stepInterval.load(relaxed),
+    // What another thread asked of the audio loop's state counts as done.
+    static Glide glide(FilterEffect& fx) {
+        fx.takeRequests();
+        return {fx.filter.cutoffRow,        fx.cutoffTarget.load(relaxed),
+                fx.filter.resonanceStep,    fx.resonanceTarget.load(relaxed),
+                fx.stepCountdown,           fx.stepInterval.load(relaxed),
                 fx.gainFactor.load(relaxed)};
     }
-    static bool historyIsZero(const FilterEffect& fx, int c) {
-        return fx.x1[c] == 0.0f && fx.x2[c] == 0.0f && fx.y1[c] == 0.0f && fx.y2[c] == 0.0f;
+    static bool historyIsZero(FilterEffect& fx, int c) {
+        fx.takeRequests();
+        const Filter& f = fx.filter;
+        return f.x1[c] == 0.0f && f.x2[c] == 0.0f && f.y1[c] == 0.0f && f.y2[c] == 0.0f;
     }
     static bool usesHighpass(const FilterEffect& fx) {
         return fx.activeTable.load(relaxed) == fx.highpassTable;
@@ -58,15 +59,20 @@ struct ReferenceFilter {
         EXPECT_EQ(fx.eventQueue[fx.eventCount].sampleOffset, -1) << "end mark";
         return entries;
     }
-    static const Limiter& limiter(const FilterEffect& fx) { return fx.outputLimiter; }
+    static const Limiter& limiter(FilterEffect& fx) {
+        fx.takeRequests();
+        return fx.outputLimiter;
+    }
 
 private:
     static constexpr auto relaxed = std::memory_order_relaxed;
-    using Output = FilterEffect::Output;
+    using Output = OutputMode;
 
     template <Output output>
     static void run(FilterEffect& fx, float** inputs, float** outputs, int32_t frames,
                     double resonanceFactor) {
+        fx.takeRequests();
+        Filter& f = fx.filter;
         ControlEvent* next = fx.eventQueue;
         for (int32_t i = 0; i < frames; ++i) {
             const double gain = fx.gainFactor.load(relaxed);
@@ -74,15 +80,15 @@ private:
             for (int c = 0; c < 2; ++c) {
                 const double x = inputs[c][i];
                 const double y =
-                    static_cast<double>(fx.b1) * fx.x1[c] + static_cast<double>(fx.b2) * fx.x2[c] -
-                    static_cast<double>(fx.a1) * fx.y1[c] - static_cast<double>(fx.a2) * fx.y2[c] +
-                    static_cast<double>(fx.b0) * x;
+                    static_cast<double>(f.b1) * f.x1[c] + static_cast<double>(f.b2) * f.x2[c] -
+                    static_cast<double>(f.a1) * f.y1[c] - static_cast<double>(f.a2) * f.y2[c] +
+                    static_cast<double>(f.b0) * x;
                 const double u = gain * y;
                 saturated[c] = u + static_cast<double>(-0.1666666716337204f) * (u * u * u);
-                fx.x2[c] = fx.x1[c];
-                fx.x1[c] = static_cast<float>(x);
-                fx.y2[c] = fx.y1[c];
-                fx.y1[c] = static_cast<float>(y);
+                f.x2[c] = f.x1[c];
+                f.x1[c] = static_cast<float>(x);
+                f.y2[c] = f.y1[c];
+                f.y1[c] = static_cast<float>(y);
             }
             for (int c = 0; c < 2; ++c) {
                 const double out = limit(fx.outputLimiter, c, saturated[c]);
@@ -105,8 +111,8 @@ private:
             }
         }
         for (int c = 0; c < 2; ++c) {
-            if (!(std::fabs(static_cast<double>(fx.y1[c])) > 1.1754943508222875e-38)) {
-                fx.x1[c] = fx.x2[c] = fx.y1[c] = fx.y2[c] = 0.0f;
+            if (!(std::fabs(static_cast<double>(f.y1[c])) > 1.1754943508222875e-38)) {
+                f.x1[c] = f.x2[c] = f.y1[c] = f.y2[c] = 0.0f;
             }
         }
     }
@@ -141,16 +147,16 @@ private:
             return;
         }
         fx.stepCountdown = fx.stepInterval.load(relaxed);
-        fx.cutoffRow = toward(fx.cutoffRow, fx.cutoffTarget.load(relaxed));
-        fx.resonanceStep = toward(fx.resonanceStep, fx.resonanceTarget.load(relaxed));
-        const double q = fx.resonanceStep * resonanceFactor + 1.414213562373095;
-        const CoefficientRow& row = fx.activeTable.load(relaxed)[fx.cutoffRow];
+        fx.filter.cutoffRow = toward(fx.filter.cutoffRow, fx.cutoffTarget.load(relaxed));
+        fx.filter.resonanceStep = toward(fx.filter.resonanceStep, fx.resonanceTarget.load(relaxed));
+        const double q = fx.filter.resonanceStep * resonanceFactor + 1.414213562373095;
+        const CoefficientRow& row = fx.activeTable.load(relaxed)[fx.filter.cutoffRow];
         const double alpha = row.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
-        fx.a2 = static_cast<float>((1.0 - alpha) * n);
-        fx.a1 = static_cast<float>(row.a1 * n);
-        fx.b0 = static_cast<float>(row.b0 * n);
-        fx.b1 = static_cast<float>(row.b1 * n);
-        fx.b2 = static_cast<float>(row.b2 * n);
+        fx.filter.a2 = static_cast<float>((1.0 - alpha) * n);
+        fx.filter.a1 = static_cast<float>(row.a1 * n);
+        fx.filter.b0 = static_cast<float>(row.b0 * n);
+        fx.filter.b1 = static_cast<float>(row.b1 * n);
+        fx.filter.b2 = static_cast<float>(row.b2 * n);
     }
 };

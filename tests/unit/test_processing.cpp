@@ -164,7 +164,7 @@ protected:
         auto io = buffer.pointers();
         fx.process(io.data(), io.data(), frames);
     }
-    ReferenceFilter::Glide glide() const { return ReferenceFilter::glide(fx); }
+    ReferenceFilter::Glide glide() { return ReferenceFilter::glide(fx); }
 
     FilterEffect fx{quietHost};
 };

@@ -1,0 +1,94 @@
+// The biquad of both channels and its glide: the coefficients, which the channels share, each
+// channel's history, and the cutoff row and resonance step that move one step at a time toward
+// their targets. A plain value that only the audio loop changes; the loop works on its lanes in
+// registers for a block and keeps them afterwards.
+#pragma once
+
+#include "effect/filtertables.h"
+#include "effect/stereo.h"
+
+#include <cstdint>
+
+class Filter {
+public:
+    // Both channels side by side; the coefficients in both lanes. History values are always what
+    // the float fields hold, so a block computes exactly what a loop over the fields would.
+    struct Lanes {
+        Stereo b0, b1, b2, a1, a2;
+        Stereo x1, x2, y1, y2;
+
+        // One frame through the biquad, summed in this order; the history moves on.
+        Stereo filter(Stereo x) {
+            const Stereo y = b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = roundedToFloat(y);
+            return y;
+        }
+    };
+
+    // Inline, like step: the audio loop keeps its registers across them.
+    Lanes lanes() const {
+        Lanes lanes;
+        loadCoefficients(lanes);
+        lanes.x1 = lanesOf(x1);
+        lanes.x2 = lanesOf(x2);
+        lanes.y1 = lanesOf(y1);
+        lanes.y2 = lanesOf(y2);
+        return lanes;
+    }
+    void loadCoefficients(Lanes& lanes) const {
+        lanes.b0 = both(b0);
+        lanes.b1 = both(b1);
+        lanes.b2 = both(b2);
+        lanes.a1 = both(a1);
+        lanes.a2 = both(a2);
+    }
+    void keepHistory(const Lanes& lanes) {
+        keep(x1, lanes.x1);
+        keep(x2, lanes.x2);
+        keep(y1, lanes.y1);
+        keep(y2, lanes.y2);
+    }
+
+    // Moves the cutoff row and the resonance step one step toward their targets and recomputes
+    // the coefficients from the table; resonanceFactor weighs the resonance step in the Q.
+    void step(int32_t cutoffTarget, int32_t resonanceTarget, const CoefficientRow* table,
+              double resonanceFactor) {
+        constexpr double kSqrt2 = 1.414213562373095;
+        cutoffRow = stepToward(cutoffRow, cutoffTarget);
+        resonanceStep = stepToward(resonanceStep, resonanceTarget);
+        const double q = resonanceStep * resonanceFactor + kSqrt2;
+        const CoefficientRow& row = table[cutoffRow];
+        const double alpha = row.sinW / q;
+        const double n = 1.0 / (1.0 + alpha);
+        a2 = static_cast<float>((1.0 - alpha) * n);
+        a1 = static_cast<float>(row.a1 * n);
+        b0 = static_cast<float>(row.b0 * n);
+        b1 = static_cast<float>(row.b1 * n);
+        b2 = static_cast<float>(row.b2 * n);
+    }
+    void clearHistory();
+    // Keeps the feedback path out of denormal arithmetic once the input has fallen silent.
+    void flushDenormalHistory();
+
+    // Until its first step a filter passes its input unchanged.
+    float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+    float x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
+    int32_t cutoffRow = 0;
+    int32_t resonanceStep = 1;
+
+private:
+    static Stereo lanesOf(const float (&channels)[2]) { return Stereo{channels[0], channels[1]}; }
+    static void keep(float (&channels)[2], Stereo lanes) {
+        channels[0] = static_cast<float>(lanes[0]);
+        channels[1] = static_cast<float>(lanes[1]);
+    }
+    static int32_t stepToward(int32_t current, int32_t target) {
+        if (current < target) {
+            return current + 1;
+        }
+        return current > target ? current - 1 : current;
+    }
+};
