@@ -108,7 +108,7 @@ private:
     void runBlock(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
     template <OutputMode mode>
     void runFrames(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
-    void afterSample(int32_t sample, BlockLanes& lanes, int32_t& countdown, ControlEvent*& next,
+    void afterSample(int32_t sample, int32_t& countdown, ControlEvent*& next,
                      double resonanceFactor);
     ControlEvent* applyQueuedChanges(ControlEvent* next, int32_t sample, int32_t& countdown);
     void readMidiEvent(const VstMidiEvent& event, ControlEvent& running);

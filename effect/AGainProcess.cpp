@@ -31,14 +31,14 @@ void writeFrame(float* const* outputs, int32_t i, Stereo limited) {
 // limiter: the filter's and the limiter's recurrences overlap instead of waiting for each other.
 // A frame's input is read before its output is written, so a host may pass the same buffers.
 struct FilterEffect::BlockLanes {
-    Filter::Lanes filter;
+    Filter::History history;
     Stereo gain;
     Limiter::Chain limiter;
     Stereo waiting;     // the last frame through the saturator
     Stereo waitingGain; // its gain from the limiter's table
 
-    void enter(Stereo x) {
-        waiting = saturated(gain * filter.filter(x));
+    void enter(const Filter& filter, Stereo x) {
+        waiting = saturated(gain * filter.apply(history, x));
         waitingGain = limiter.gainFor(waiting);
     }
     Stereo finishWaiting() { return limiter.limit(waiting, waitingGain); }
@@ -66,34 +66,33 @@ void FilterEffect::runFrames(float** hostInputs, float** hostOutputs, int32_t sa
     // Copies the compiler can keep in registers: nothing the loop stores can change them.
     float* const inputs[2] = {hostInputs[0], hostInputs[1]};
     float* const outputs[2] = {hostOutputs[0], hostOutputs[1]};
-    BlockLanes lanes{filter.lanes(), both(gainFactor.load(relaxed)), outputLimiter.chain(), {}, {}};
+    BlockLanes lanes{
+        filter.history(), both(gainFactor.load(relaxed)), outputLimiter.chain(), {}, {}};
     int32_t countdown = stepCountdown;
     ControlEvent* next = eventQueue;
-    lanes.enter(loadFrame(inputs, 0));
-    afterSample(0, lanes, countdown, next, resonanceFactor);
+    lanes.enter(filter, loadFrame(inputs, 0));
+    afterSample(0, countdown, next, resonanceFactor);
     for (int32_t i = 1; i < sampleFrames; ++i) {
         const Stereo limited = lanes.finishWaiting();
-        lanes.enter(loadFrame(inputs, i));
+        lanes.enter(filter, loadFrame(inputs, i));
         writeFrame<mode>(outputs, i - 1, limited);
-        afterSample(i, lanes, countdown, next, resonanceFactor);
+        afterSample(i, countdown, next, resonanceFactor);
     }
     writeFrame<mode>(outputs, sampleFrames - 1, lanes.finishWaiting());
-    filter.keepHistory(lanes.filter);
+    filter.keepHistory(lanes.history);
     outputLimiter.keep(lanes.limiter);
     stepCountdown = countdown;
 }
 
 // The coefficient step when the countdown runs out, then the changes queued for this sample.
 // Always inline: a call would spill every register of the loop at each sample.
-[[gnu::always_inline]] inline void FilterEffect::afterSample(int32_t sample, BlockLanes& lanes,
-                                                             int32_t& countdown,
+[[gnu::always_inline]] inline void FilterEffect::afterSample(int32_t sample, int32_t& countdown,
                                                              ControlEvent*& next,
                                                              double resonanceFactor) {
     if (--countdown == 0) {
         countdown = stepInterval.load(relaxed);
         filter.step(cutoffTarget.load(relaxed), resonanceTarget.load(relaxed),
                     activeTable.load(relaxed), resonanceFactor);
-        filter.loadCoefficients(lanes.filter);
     }
     if (next->sampleOffset == sample) {
         next = applyQueuedChanges(next, sample, countdown);

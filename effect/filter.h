@@ -1,7 +1,7 @@
 // The biquad of both channels and its glide: the coefficients, which the channels share, each
 // channel's history, and the cutoff row and resonance step that move one step at a time toward
-// their targets. A plain value that only the audio loop changes; the loop works on its lanes in
-// registers for a block and keeps them afterwards.
+// their targets. A plain value that only the audio loop changes; the loop keeps the history in
+// registers for a block.
 #pragma once
 
 #include "effect/filtertables.h"
@@ -11,45 +11,33 @@
 
 class Filter {
 public:
-    // Both channels side by side; the coefficients in both lanes. History values are always what
-    // the float fields hold, so a block computes exactly what a loop over the fields would.
-    struct Lanes {
-        Stereo b0, b1, b2, a1, a2;
+    // Each channel's history side by side, as the audio loop keeps it for a block. Its values
+    // are always what the float fields hold, so a block computes exactly what a loop over the
+    // fields would.
+    struct History {
         Stereo x1, x2, y1, y2;
-
-        // One frame through the biquad, summed in this order; the history moves on.
-        Stereo filter(Stereo x) {
-            const Stereo y = b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
-            x2 = x1;
-            x1 = x;
-            y2 = y1;
-            y1 = roundedToFloat(y);
-            return y;
-        }
     };
 
-    // Inline, like step: the audio loop keeps its registers across them.
-    Lanes lanes() const {
-        Lanes lanes;
-        loadCoefficients(lanes);
-        lanes.x1 = lanesOf(x1);
-        lanes.x2 = lanesOf(x2);
-        lanes.y1 = lanesOf(y1);
-        lanes.y2 = lanesOf(y2);
-        return lanes;
+    // One frame of both channels through the biquad, summed in this order; the history moves
+    // on. The coefficients come from their fields at each frame, which leaves the registers to
+    // the recurrences.
+    Stereo apply(History& history, Stereo x) const {
+        auto& [x1, x2, y1, y2] = history;
+        const Stereo y =
+            both(b1) * x1 + both(b2) * x2 - both(a1) * y1 - both(a2) * y2 + both(b0) * x;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = roundedToFloat(y);
+        return y;
     }
-    void loadCoefficients(Lanes& lanes) const {
-        lanes.b0 = both(b0);
-        lanes.b1 = both(b1);
-        lanes.b2 = both(b2);
-        lanes.a1 = both(a1);
-        lanes.a2 = both(a2);
-    }
-    void keepHistory(const Lanes& lanes) {
-        keep(x1, lanes.x1);
-        keep(x2, lanes.x2);
-        keep(y1, lanes.y1);
-        keep(y2, lanes.y2);
+
+    History history() const { return {lanesOf(x1), lanesOf(x2), lanesOf(y1), lanesOf(y2)}; }
+    void keepHistory(const History& history) {
+        keep(x1, history.x1);
+        keep(x2, history.x2);
+        keep(y1, history.y1);
+        keep(y2, history.y2);
     }
 
     // Moves the cutoff row and the resonance step one step toward their targets and recomputes
