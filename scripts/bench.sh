@@ -6,9 +6,26 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build-bench}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLIDEFILTER_TESTS=OFF >/dev/null
-cmake --build "$build_dir" -j 2 --target bench_audio
+cmake --build "$build_dir" -j 2 --target bench_audio glidefilter
 bench="$build_dir/bench/bench_audio"
 "$bench" "$@"
+
+# The speed yardstick, where the machine has it: the plug-in against a reference implementation of
+# the same signal path in one run, with a check that both compute the same samples.
+yardstick=../shared/perf/vsthost_bench
+if [ -x "$yardstick" ]; then
+  while read -r name options; do
+    # shellcheck disable=SC2086 # the options are separate words
+    ratio=$("$yardstick" --kernel --cpu 1 --kernel-entry accumulating $options "$build_dir/glidefilter.so" |
+      awk '/^RATIO/ { print $3, $NF == "(bit-exact)" ? "bit-exact" : "NOT bit-exact" }')
+    echo "yardstick, $name: plug-in / reference $ratio"
+  done <<'CASES'
+default-program
+step-every-sample --param 3=0
+cutoff-controller-every-block --midi-cc-every 1
+accumulating-entry --entry accumulating
+CASES
+fi
 
 if ! command -v valgrind >/dev/null; then
   echo "valgrind not installed: no instruction count" >&2
