@@ -13,8 +13,18 @@ intptr_t dispatchEntry(AEffect* effect, int32_t opcode, int32_t index, intptr_t 
     AudioEffect* instance = AudioEffect::fromRecord(effect);
     if (opcode == effClose) {
         instance->dispatcher(opcode, index, value, ptr, opt);
-        delete instance;
+        if (instance->closeForHost()) {
+            delete instance;
+        }
         return 1;
+    }
+    if (opcode == effEditIdle) {
+        instance->enterEditorIdle();
+        const intptr_t answer = instance->dispatcher(opcode, index, value, ptr, opt);
+        if (instance->leaveEditorIdle()) {
+            delete instance;
+        }
+        return answer;
     }
     return instance->dispatcher(opcode, index, value, ptr, opt);
 }
@@ -215,9 +225,20 @@ intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, 
     }
 }
 
+bool AudioEffect::closeForHost() {
+    if (editorIdles == 0) {
+        return true;
+    }
+    closedByHost.store(true);
+    if (editor != nullptr) {
+        editor->close();
+    }
+    return false;
+}
+
 intptr_t AudioEffect::callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                float opt) {
-    if (audioMaster == nullptr) {
+    if (audioMaster == nullptr || closedByHost.load(std::memory_order_relaxed)) {
         return 0;
     }
     return audioMaster(&cEffect, opcode, index, value, ptr, opt);

@@ -3,6 +3,7 @@
 
 #include "frame/aeffect.h"
 
+#include <atomic>
 #include <cstdint>
 
 class AudioEffect;
@@ -95,6 +96,16 @@ public:
         return static_cast<AudioEffect*>(effect->object);
     }
 
+    // The editor's idle, from the host, is running: the editor may call the host from inside it
+    // (a drag's host idle, automation), and the host may close the instance there.
+    void enterEditorIdle() { ++editorIdles; }
+    // True when the instance was closed during the idle that ends here: delete it now.
+    bool leaveEditorIdle() { return --editorIdles == 0 && closedByHost.load(); }
+    // After effClose: true when the instance may be deleted at once. Inside an editor idle the
+    // editor closes now, the host hears nothing more from the instance, and the idle deletes it
+    // when it ends.
+    bool closeForHost();
+
 protected:
     // Makes one request of the host; 0 when there is no host to ask.
     intptr_t callHost(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
@@ -109,4 +120,9 @@ protected:
     int32_t curProgram;
     int32_t blockSize;
     AEffect cEffect;
+
+private:
+    int32_t editorIdles = 0;
+    // Set once the host has closed the instance; any thread may ask the host something.
+    std::atomic<bool> closedByHost{false};
 };

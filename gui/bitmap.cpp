@@ -4,9 +4,12 @@
 #include "gui/drawcontext.h"
 #include "resources/embedded.h"
 
+#include <atomic>
+
 namespace {
-int32_t liveBitmaps = 0;
-}
+// Editors on several UI threads make and release bitmaps at once.
+std::atomic<int32_t> liveBitmaps{0};
+} // namespace
 
 Bitmap::Bitmap(int32_t resourceId) : resourceId(resourceId) {
     ++liveBitmaps;

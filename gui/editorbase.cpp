@@ -36,17 +36,26 @@ int32_t EditorBase::open(void* window) {
 }
 
 void EditorBase::close() {
-    delete frame;
+    if (frame != nullptr && frame->isHandlingEvents()) {
+        frame->withdraw();
+        withdrawnFrames.emplace_back(frame);
+    } else {
+        delete frame;
+    }
     frame = nullptr;
 }
 
 void EditorBase::idle() {
+    ++idleNesting;
     if (frame != nullptr) {
         frame->processEvents();
     }
     EffectEditor::idle();
     if (frame != nullptr) {
         frame->idle();
+    }
+    if (--idleNesting == 0) {
+        withdrawnFrames.clear();
     }
 }
 

@@ -6,6 +6,8 @@
 #include "gui/geometry.h"
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class Frame;
 
@@ -21,8 +23,9 @@ public:
     // Closes a frame that is still open, requests an update, keeps the parent window; answers 0.
     // A derived editor calls this first, then builds its frame (see openFrame).
     int32_t open(void* window) override;
-    // Deletes the frame. A derived editor that overrides this deletes the frame itself or calls
-    // this.
+    // Deletes the frame, or withdraws it when it is handling a press (the host closed the editor
+    // from inside a request the press made) and deletes it when the outermost idle ends. A
+    // derived editor that overrides this calls it.
     void close() override;
     // Handles the window's pending events, runs a pending update, redraws changed controls.
     void idle() override;
@@ -44,4 +47,10 @@ protected:
     ERect rect{};
     Frame* frame = nullptr;
     uint32_t lastTicks;
+
+private:
+    // Idles on the stack: the host may idle the editor again from inside a drag's host idle.
+    int32_t idleNesting = 0;
+    // Frames closed while their events were on the stack, deleted when the outermost idle ends.
+    std::vector<std::unique_ptr<Frame>> withdrawnFrames;
 };

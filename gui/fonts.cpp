@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <mutex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -25,6 +26,15 @@ constexpr std::array<FontTableEntry, kFontCount> fontTable{{
 
 // Heights beyond this are drawn at this height.
 constexpr int32_t kMaxHeight = 512;
+
+// Editors may draw on several UI threads (a host may give each plug-in window its own), and
+// they share the font table, the faces (one per face and weight, resized for every height) and
+// the glyph caches; FreeType allows one thread at a time on a face. Held for the length of one
+// lookup or one text operation.
+std::mutex& fontLock() {
+    static std::mutex lock;
+    return lock;
+}
 
 // The families asked of fontconfig for a table face, best first; fontconfig itself falls back to
 // its default sans face when none is installed.
@@ -170,6 +180,7 @@ Typeface::Typeface(std::unique_ptr<Impl> impl) : impl(std::move(impl)) {
 Typeface::~Typeface() = default;
 
 Typeface* Typeface::get(int32_t id, int32_t height, bool normalWeight) {
+    const std::lock_guard lock(fontLock());
     static std::map<std::tuple<int32_t, int32_t, bool>, std::unique_ptr<Typeface>> fonts;
     const FontTableEntry& entry = fontTableEntry(id);
     const bool bold = entry.bold && !normalWeight;
@@ -216,6 +227,7 @@ const Typeface::Glyph& Typeface::glyph(unsigned char character) {
 }
 
 int32_t Typeface::textWidth(std::string_view text) {
+    const std::lock_guard lock(fontLock());
     int32_t width = 0;
     for (char c : text) {
         width += glyph(static_cast<unsigned char>(c)).advance;
@@ -239,6 +251,7 @@ uint32_t blend(uint32_t under, uint32_t over, uint32_t coverage) {
 
 void Typeface::drawText(Surface& surface, std::string_view text, int32_t x, int32_t baseline,
                         const Rect& clip, uint32_t colour) {
+    const std::lock_guard lock(fontLock());
     const Rect bounds{std::max(clip.left, 0), std::max(clip.top, 0),
                       std::min(clip.right, surface.width()),
                       std::min(clip.bottom, surface.height())};

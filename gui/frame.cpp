@@ -100,6 +100,14 @@ void Frame::processEvents() {
     dispatching = false;
 }
 
+void Frame::withdraw() {
+    editor = nullptr;
+    windowOpen = false;
+    if (window != nullptr) {
+        window->withdraw();
+    }
+}
+
 void Frame::idle() {
     if (firstPaintPending) {
         return;

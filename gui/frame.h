@@ -29,6 +29,12 @@ public:
     // Handles the window's pending events. Ignored while an event is being handled already (a
     // host may idle the editor from inside a drag loop): nested presses would nest drag loops.
     void processEvents();
+    bool isHandlingEvents() const { return dispatching; }
+    // The editor lets go of the frame while its events are being handled (the host closed the
+    // editor from inside a request made during a press): the window leaves the screen, a drag
+    // in progress ends, and nothing reaches the editor any more. The editor deletes the frame
+    // once the press has unwound.
+    void withdraw();
     // Redraws the changed views, once the window has been painted for the first time.
     void idle();
     // Draws `view` at once, or the whole frame when the view is null or not in the list.

@@ -22,7 +22,7 @@ void HeadlessWindow::present() {
 }
 
 void HeadlessWindow::processEvents() {
-    while (!pending.empty()) {
+    while (!withdrawn && !pending.empty()) {
         const Event event = pending.front();
         pending.pop_front();
         switch (event.kind) {
@@ -43,6 +43,10 @@ std::unique_ptr<EditBox> HeadlessWindow::openEditBox(const EditBoxLayout& layout
                                                      const std::string& text,
                                                      EditBoxEvents& events) {
     return std::make_unique<HeadlessEditBox>(layout, text, events);
+}
+
+void HeadlessWindow::withdraw() {
+    withdrawn = true;
 }
 
 void HeadlessWindow::queueExpose() {

@@ -14,12 +14,14 @@ public:
     Surface& surface() override { return pixels; }
     void present() override;
     void processEvents() override;
-    int32_t mouseButtons() override { return buttons; }
+    int32_t mouseButtons() override { return withdrawn ? 0 : buttons; }
     Point mouseLocation() override { return location; }
     void* nativeHandle() override { return this; }
     // A HeadlessEditBox, which tests find through HeadlessEditBox::current().
     std::unique_ptr<EditBox> openEditBox(const EditBoxLayout& layout, const std::string& text,
                                          EditBoxEvents& events) override;
+    void withdraw() override;
+    bool isWithdrawn() const { return withdrawn; }
 
     void setMouseButtons(int32_t bits) { buttons = bits; }
     void setMouseLocation(Point where) { location = where; }
@@ -47,6 +49,7 @@ private:
     int32_t buttons = 0;
     Point location;
     int32_t presents = 0;
+    bool withdrawn = false;
 };
 
 class HeadlessPlatform : public Platform {

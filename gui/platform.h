@@ -44,6 +44,10 @@ public:
     // events arrive through processEvents. Null when none can be made.
     virtual std::unique_ptr<EditBox>
     openEditBox(const EditBoxLayout& layout, const std::string& text, EditBoxEvents& events) = 0;
+    // The editor closed while the window's events are still being handled: the window leaves the
+    // screen at once, delivers no more events and reports no button held, so that a drag loop
+    // on the stack ends; the object itself goes once that stack has unwound.
+    virtual void withdraw() = 0;
 };
 
 class Platform {

@@ -1,6 +1,7 @@
 #include "gui/x11editbox.h"
 
 #include "gui/fonts.h"
+#include "gui/x11errors.h"
 
 #include <algorithm>
 #include <bit>
@@ -59,6 +60,7 @@ X11EditBox::X11EditBox(_XDisplay* display, unsigned long parent, const EditBoxLa
       pixels(std::max(layout.area.width(), 1), std::max(layout.area.height(), 1), kBoxBackground),
       fontId(layout.fontId >= 0 && layout.fontId < kFontCount ? layout.fontId : 0), line(text),
       events(events), slot(slot) {
+    const x11errors::Shield shield;
     XWindowAttributes parentAttributes;
     if (XGetWindowAttributes(display, parent, &parentAttributes) == 0) {
         return;
@@ -96,6 +98,7 @@ X11EditBox::~X11EditBox() {
     if (display == nullptr) {
         return;
     }
+    const x11errors::Shield shield;
     if (gc != nullptr) {
         XFreeGC(display, gc);
     }
@@ -116,6 +119,7 @@ bool X11EditBox::handle(const XEvent& event) {
     if (display == nullptr || window == 0 || event.xany.window != window) {
         return false;
     }
+    const x11errors::Shield shield;
     switch (event.type) {
     case Expose:
         if (event.xexpose.count == 0) {

@@ -2,6 +2,7 @@
 // window in the host's window; events are drained when the editor idles.
 #include "gui/platform.h"
 #include "gui/x11editbox.h"
+#include "gui/x11errors.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,59 +11,8 @@
 #include <bit>
 #include <cstdint>
 #include <utility>
-#include <vector>
 
 namespace {
-
-// Errors on our own connections are expected (the host may destroy our window's parent before
-// we hear of it) and are swallowed; errors on anybody else's connection go to the handler that
-// was installed before ours.
-class ErrorTrap {
-public:
-    static void watch(Display* display) {
-        if (displays().empty()) {
-            previous = XSetErrorHandler(&ErrorTrap::handle);
-        }
-        displays().push_back(display);
-    }
-    static void unwatch(Display* display) {
-        std::erase(displays(), display);
-        // A later connection may get the same address: forget what this one saw.
-        takeError(display);
-        if (displays().empty()) {
-            XErrorHandler current = XSetErrorHandler(previous);
-            if (current != &ErrorTrap::handle) {
-                // Somebody replaced ours meanwhile: leave theirs in place.
-                XSetErrorHandler(current);
-            }
-            previous = nullptr;
-        }
-    }
-    // Whether an error arrived on `display` since the last call.
-    static bool takeError(Display* display) {
-        const bool seen = failed == display;
-        if (seen) {
-            failed = nullptr;
-        }
-        return seen;
-    }
-
-private:
-    static std::vector<Display*>& displays() {
-        static std::vector<Display*> list;
-        return list;
-    }
-    static int handle(Display* display, XErrorEvent* error) {
-        if (std::find(displays().begin(), displays().end(), display) != displays().end()) {
-            failed = display;
-            return 0;
-        }
-        return previous != nullptr ? previous(display, error) : 0;
-    }
-
-    static inline XErrorHandler previous = nullptr;
-    static inline Display* failed = nullptr;
-};
 
 int32_t buttonBits(unsigned int mask) {
     int32_t bits = 0;
@@ -79,10 +29,13 @@ class X11Window : public PlatformWindow {
 public:
     X11Window(Display* display, int32_t width, int32_t height, WindowEvents& events)
         : display(display), pixels(width, height), events(events) {
-        ErrorTrap::watch(display);
+        x11errors::watch(display);
+        XSetIOErrorExitHandler(display, &X11Window::connectionLost, this);
     }
 
     ~X11Window() override {
+        const x11errors::Shield shield;
+        closing = true;
         if (editBox != nullptr) {
             editBox->abandon();
         }
@@ -91,21 +44,24 @@ public:
             XDestroyImage(image);
         }
         if (gc != nullptr) {
-            XFreeGC(display, gc);
+            XFreeGC(display, gc); // also the client's memory; sends nothing on a lost connection
         }
-        if (window != 0 && alive) {
-            XDestroyWindow(display, window);
-        }
-        if (colormap != 0) {
-            XFreeColormap(display, colormap);
+        if (connected) {
+            if (window != 0 && alive) {
+                XDestroyWindow(display, window);
+            }
+            if (colormap != 0) {
+                XFreeColormap(display, colormap);
+            }
         }
         XCloseDisplay(display);
-        ErrorTrap::unwatch(display);
+        x11errors::unwatch(display);
     }
     X11Window(const X11Window&) = delete;
     X11Window& operator=(const X11Window&) = delete;
 
     bool create(Window parent) {
+        const x11errors::Shield shield;
         XWindowAttributes parentAttributes;
         XVisualInfo visual;
         if (parent == 0 || XGetWindowAttributes(display, parent, &parentAttributes) == 0 ||
@@ -127,7 +83,7 @@ public:
             static_cast<unsigned>(std::max(pixels.height(), 1)), 0, visual.depth, InputOutput,
             visual.visual, CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
         XSync(display, False);
-        if (ErrorTrap::takeError(display)) {
+        if (x11errors::takeError(display) || !connected) {
             window = 0;
             return false;
         }
@@ -145,7 +101,7 @@ public:
         }
         XMapWindow(display, window);
         XSync(display, False);
-        return true;
+        return connected;
     }
 
     Surface& surface() override { return pixels; }
@@ -155,20 +111,32 @@ public:
         if (!alive || image == nullptr || area.right <= area.left) {
             return;
         }
+        const x11errors::Shield shield;
         XPutImage(display, window, gc, image, area.left, area.top, area.left, area.top,
                   static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()));
         XFlush(display);
     }
 
     void processEvents() override {
-        while (alive && XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
+        XEvent event;
+        while (nextEvent(event)) {
             translate(event);
         }
     }
 
+    void withdraw() override {
+        if (alive) {
+            const x11errors::Shield shield;
+            XDestroyWindow(display, window);
+            XFlush(display);
+            alive = false;
+        }
+    }
+
     int32_t mouseButtons() override {
+        if (!alive) {
+            return 0;
+        }
         // Events wait for the editor's idle, so a short click may be over before its press is
         // handled: the first question asked about a press is answered with the press's own state.
         if (pressState != 0) {
@@ -192,6 +160,7 @@ public:
         if (!alive || window == 0) {
             return nullptr;
         }
+        const x11errors::Shield shield;
         return std::make_unique<X11EditBox>(display, window, layout, text, events, editBox);
     }
 
@@ -211,9 +180,37 @@ private:
         Window child = 0;
         int rootX = 0;
         int rootY = 0;
+        const x11errors::Shield shield;
         XQueryPointer(display, window, &root, &child, &rootX, &rootY, &pointer.x, &pointer.y,
                       &pointer.mask);
-        return !ErrorTrap::takeError(display);
+        return !x11errors::takeError(display) && alive;
+    }
+
+    // The next pending event, if there is one and the window still takes events.
+    bool nextEvent(XEvent& event) {
+        const x11errors::Shield shield;
+        if (!alive || XPending(display) <= 0) {
+            return false;
+        }
+        XNextEvent(display, &event);
+        return true;
+    }
+
+    // The connection broke (Xlib calls this from inside whichever call of ours noticed): the
+    // window is gone with it, and the display takes no more requests but its closing.
+    static void connectionLost(Display*, void* data) {
+        auto* self = static_cast<X11Window*>(data);
+        if (!self->connected) {
+            return;
+        }
+        self->connected = false;
+        self->alive = false;
+        if (self->editBox != nullptr) {
+            self->editBox->abandon();
+        }
+        if (!self->closing) {
+            self->events.windowDestroyed();
+        }
     }
 
     // Paint, left and right presses, and the window's destruction reach the frame; keys and
@@ -260,7 +257,11 @@ private:
     X11EditBox* editBox = nullptr;
     // The button word of the press being handled, until somebody asks for the buttons.
     int32_t pressState = 0;
+    // The window exists on the server.
     bool alive = true;
+    // The connection works; once broken it stays so.
+    bool connected = true;
+    bool closing = false;
 };
 
 class X11Platform : public Platform {

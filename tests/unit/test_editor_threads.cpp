@@ -1,10 +1,12 @@
 // The editor open and drawing on the UI thread while an audio thread learns controllers and an
 // automation thread sets parameters: built with ThreadSanitizer, any unguarded access fails it.
-// Afterwards every control must show what the effect holds.
+// Afterwards every control must show what the effect holds. Then two editors on two UI threads
+// of their own, on the X server the test runs against.
 #include "editor/conversions.h"
 #include "editor/editor.h"
 #include "effect/AGain.h"
 #include "event_list.h"
+#include "gui/bitmap.h"
 #include "gui/frame.h"
 #include "gui/headless.h"
 #include "gui/knob.h"
@@ -15,14 +17,21 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <string>
 #include <thread>
+
+// Last: Xlib's macros (None, Bool, Status) would clash with the headers above.
+#include <X11/Xlib.h>
 
 namespace {
 
 // The UI thread idles at least this often, and until each storm has run at least this long.
 constexpr int kUiPasses = 400;
 constexpr int kStormRounds = 3000;
+
+constexpr int kEditorCycles = 15;
+constexpr int kIdlesPerCycle = 20;
 
 // Controllers learned and played: a different one each time, some on the default assignments.
 void stormMidi(FilterEffect& effect, const std::atomic<bool>& stop, std::atomic<int>& rounds) {
@@ -123,6 +132,49 @@ TEST(EditorThreads, LearningAndAutomationStormsWhileTheEditorIdlesAndDraws) {
         editor->close();
     }
     setPlatform(nullptr);
+}
+
+// Each thread opens its instance's editor, idles it through parameter changes that redraw knobs
+// and read-outs, and closes it, over and over: both share the fonts, their glyph caches, the
+// bitmap count and the record of X connections, each editor on a connection of its own.
+void runEditorCycles(unsigned long parentWindow, int seed, std::atomic<int>& opened) {
+    FilterEffect effect(nullptr);
+    EffectEditor* editor = effect.getEditor();
+    for (int cycle = 0; cycle < kEditorCycles; ++cycle) {
+        if (editor->open(reinterpret_cast<void*>(parentWindow)) == 1) {
+            ++opened;
+        }
+        for (int pass = 0; pass < kIdlesPerCycle; ++pass) {
+            const int32_t parameter = kFrequency + pass % 4;
+            effect.setParameter(parameter,
+                                static_cast<float>((seed + 7 * pass + cycle) % 100) / 100);
+            editor->idle();
+        }
+        editor->close();
+    }
+}
+
+TEST(EditorThreads, TwoEditorsOnTwoUiThreads) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "no X display; run through tests/run-with-xvfb.sh";
+    }
+    Display* host = XOpenDisplay(nullptr);
+    ASSERT_NE(host, nullptr);
+    Window parents[2] = {};
+    for (Window& parent : parents) {
+        parent = XCreateSimpleWindow(host, DefaultRootWindow(host), 0, 0, 260, 180, 0, 0, 0);
+        XMapWindow(host, parent);
+    }
+    XSync(host, False);
+    const int32_t bitmapsBefore = Bitmap::liveCount();
+    std::atomic<int> opened{0};
+    std::thread first(runEditorCycles, parents[0], 0, std::ref(opened));
+    std::thread second(runEditorCycles, parents[1], 50, std::ref(opened));
+    first.join();
+    second.join();
+    EXPECT_EQ(opened.load(), 2 * kEditorCycles);
+    EXPECT_EQ(Bitmap::liveCount(), bitmapsBefore);
+    XCloseDisplay(host);
 }
 
 } // namespace

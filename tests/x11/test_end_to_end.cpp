@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -64,6 +67,8 @@ protected:
     void SetUp() override {
         hostErrors = 0;
         XSetErrorHandler(&countHostError);
+        hostIoErrorHandler = XSetIOErrorHandler(nullptr);
+        XSetIOErrorHandler(hostIoErrorHandler);
         PluginEditorFixture::SetUp();
         if (!ready()) {
             return;
@@ -76,6 +81,7 @@ protected:
         EXPECT_EQ(windowCount(), windowsBefore) << "windows left on the server";
         EXPECT_EQ(openDescriptors(), descriptorsBefore) << "connections left open";
         EXPECT_EQ(XSetErrorHandler(nullptr), &countHostError) << "the host's handler was taken";
+        EXPECT_EQ(XSetIOErrorHandler(hostIoErrorHandler), hostIoErrorHandler);
         EXPECT_EQ(hostErrors, 0);
     }
 
@@ -114,8 +120,17 @@ protected:
         EXPECT_EQ(plugin->getParameter(parameter), last);
     }
 
+    // An X error of the host's own: a window that does not exist.
+    int provokeHostError() {
+        hostErrors = 0;
+        XMapWindow(x11.display, 0x1fffffff);
+        XSync(x11.display, False);
+        return hostErrors.exchange(0);
+    }
+
     int windowsBefore = 0;
     int descriptorsBefore = 0;
+    XIOErrorHandler hostIoErrorHandler = nullptr;
 };
 
 // Each knob is turned from its top to one side, alternately clockwise and counter-clockwise, so
@@ -202,6 +217,79 @@ TEST_F(EndToEnd, SwitchesFieldsAndLearnThroughRealInput) {
     EXPECT_EQ(plugin->getParameter(kCcCutoff), 42.0f / 128.0f);
     EXPECT_TRUE(showsFreshEditor()) << "the field reads 42 and the learn switch is dark";
     EXPECT_TRUE(automation().empty()) << "fields and learning are not automation";
+}
+
+// A host may run its own loop inside the requests the editor makes, and close the editor (and
+// perhaps reopen it) or the whole instance there, while the drag or the press that made the
+// request is still on the editor's stack.
+enum class HostCloses { Editor, EditorAndReopens, Instance };
+
+struct ReentryCase {
+    int32_t request;
+    Point press;
+    bool held; // a drag; otherwise a click
+};
+
+TEST_F(EndToEnd, TheHostClosingFromInsideARequestIsSurvived) {
+    const ReentryCase cases[] = {
+        {audioMasterIdle, {41, 63}, true},       // the frequency knob's drag loop idles the host
+        {audioMasterAutomate, {41, 63}, true},   // the knob reports its first value
+        {audioMasterAutomate, {142, 80}, false}, // the high-pass switch
+    };
+    for (const ReentryCase& reentry : cases) {
+        for (HostCloses closing :
+             {HostCloses::Editor, HostCloses::EditorAndReopens, HostCloses::Instance}) {
+            const std::string name =
+                std::to_string(reentry.request) + "/" + std::to_string(static_cast<int>(closing));
+            plugin = std::make_unique<plughost::PluginInstance>(builtPlugin(), host);
+            plugin->setParameter(kFrequency, 0.5f);
+            openEditor();
+            bool closed = false;
+            host.setObserver([&](const plughost::HostRequest& request) {
+                if (request.opcode != reentry.request || closed) {
+                    return;
+                }
+                closed = true;
+                if (closing == HostCloses::Instance) {
+                    plugin->close();
+                    return;
+                }
+                plugin->dispatch(effEditClose);
+                if (closing == HostCloses::EditorAndReopens) {
+                    plugin->dispatch(effEditOpen, 0, 0, windowHandle(hostWindow));
+                }
+            });
+            ReleaseWatchdog watchdog;
+            x11.movePointer(editorWindow, reentry.press.h, reentry.press.v);
+            x11.button(true);
+            if (!reentry.held) {
+                x11.button(false);
+            }
+            // The instance may be gone by the time its idle returns: idle through the record.
+            AEffect* record = plugin->record();
+            ASSERT_TRUE(
+                repeatUntil([&] { record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f); },
+                            [&] { return closed; }))
+                << name;
+            watchdog.stop();
+            x11.button(false);
+            relayHostIdles();
+            const std::vector<Window> inside = children(hostWindow);
+            if (closing != HostCloses::EditorAndReopens) {
+                EXPECT_TRUE(inside.empty()) << name;
+            } else {
+                ASSERT_EQ(inside.size(), 1u) << name;
+                editorWindow = inside[0];
+                EXPECT_TRUE(showsFreshEditor()) << name;
+            }
+            if (closing == HostCloses::Editor) {
+                openEditor(); // and it opens again
+            }
+            plugin.reset();
+            EXPECT_EQ(windowCount(), windowsBefore) << name;
+            EXPECT_EQ(openDescriptors(), descriptorsBefore) << name;
+        }
+    }
 }
 
 TEST_F(EndToEnd, OpenCloseCyclesOnTheServerLeaveNoWindowOrConnection) {
@@ -330,6 +418,53 @@ TEST_F(EndToEnd, AHostWindowDestroyedUnderTheEditorIsSurvived) {
     plugin->dispatch(effEditClose);
     EXPECT_EQ(windowCount(), windowsBefore);
     EXPECT_EQ(openDescriptors(), descriptorsBefore);
+}
+
+// Two copies of the plug-in (two files, so two libraries) with their editors open; one is closed
+// and unloaded. The host's X errors must still reach the host's handler, and only it.
+TEST_F(EndToEnd, AnUnloadedCopyLeavesTheHostsErrorHandlerAlone) {
+    const std::string stem = std::filesystem::temp_directory_path() /
+                             ("glidefilter-copy-" + std::to_string(getpid()) + "-");
+    const std::string paths[] = {stem + "a.so", stem + "b.so"};
+    std::unique_ptr<plughost::PluginLibrary> libraries[2];
+    std::unique_ptr<plughost::PluginInstance> copies[2];
+    const Window windows[] = {hostWindow, makeHostWindow(320, 30)};
+    for (int i = 0; i < 2; ++i) {
+        std::filesystem::copy_file(GLIDEFILTER_PLUGIN_PATH, paths[i],
+                                   std::filesystem::copy_options::overwrite_existing);
+        libraries[i] = std::make_unique<plughost::PluginLibrary>(paths[i]);
+        copies[i] = std::make_unique<plughost::PluginInstance>(*libraries[i], host);
+        ASSERT_EQ(copies[i]->dispatch(effEditOpen, 0, 0, windowHandle(windows[i])), 1) << i;
+        copies[i]->dispatch(effEditIdle);
+    }
+    const XErrorHandler installed = XSetErrorHandler(nullptr);
+    XSetErrorHandler(installed);
+    EXPECT_EQ(installed, &countHostError) << "a copy took the handler";
+    for (int i = 0; i < 2; ++i) {
+        copies[i]->dispatch(effEditClose);
+        copies[i].reset();
+        libraries[i].reset();
+        EXPECT_EQ(dlopen(paths[i].c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded";
+        std::filesystem::remove(paths[i]);
+        EXPECT_EQ(provokeHostError(), 1) << "after unloading copy " << i;
+    }
+    XDestroyWindow(x11.display, windows[1]);
+    XSync(x11.display, False);
+}
+
+// The user kills the editor's connection (xkill on the plug-in's area): the host goes on, and
+// the editor opens again.
+TEST_F(EndToEnd, AKilledEditorConnectionLeavesTheHostRunning) {
+    openEditor();
+    XKillClient(x11.display, editorWindow);
+    XSync(x11.display, False);
+    for (int i = 0; i < 5; ++i) {
+        plugin->setParameter(kFrequency, 0.1f * static_cast<float>(i));
+        plugin->dispatch(effEditIdle);
+    }
+    EXPECT_TRUE(children(hostWindow).empty());
+    plugin->dispatch(effEditClose);
+    openEditor();
 }
 
 TEST_F(EndToEnd, WithoutADisplayTheEditorDoesNotOpen) {
