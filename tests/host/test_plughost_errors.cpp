@@ -2,7 +2,15 @@
 // output behind, not even a temporary file.
 #include "tests/host/test_plughost_support.h"
 
+#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <dlfcn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace plughost_test;
 
@@ -13,6 +21,15 @@ std::string libraryWithoutEntry() {
     Dl_info info{};
     EXPECT_NE(dladdr(reinterpret_cast<void*>(&sf_version_string), &info), 0);
     return info.dli_fname;
+}
+
+void makeSocket(const std::filesystem::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    const int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
+    EXPECT_EQ(bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(socketFd);
 }
 
 struct ErrorCase {
@@ -29,6 +46,8 @@ protected:
         PlughostTest::SetUp();
         writeAudio(file("in.wav"), noise(2, 44100, 1000));
         std::ofstream(file("notes.txt")) << "not audio, not MIDI\n";
+        std::filesystem::create_symlink("loop.wav", file("loop.wav"));
+        makeSocket(file("socket.wav"));
         inputs = contents();
     }
 
@@ -41,6 +60,9 @@ protected:
         }
         if (argument == "TXT") {
             return file("notes.txt");
+        }
+        if (argument == "LOOP" || argument == "SOCKET") {
+            return file(argument == "LOOP" ? "loop.wav" : "socket.wav");
         }
         if (argument == "SO") {
             return builtPluginPath();
@@ -125,6 +147,12 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          1,
          "cannot write /nonexistent/out.wav"},
         {"output is a folder", {"render", "SO", "IN", "/tmp"}, 1, "cannot write /tmp"},
+        {"output is a socket", {"render", "SO", "IN", "SOCKET"}, 1, "it is a socket"},
+        {"output links to itself", {"render", "SO", "IN", "LOOP"}, 1, "levels of symbolic links"},
+        {"output device full",
+         {"render", "SO", "IN", "/dev/full"},
+         1,
+         "cannot write /dev/full: No space left on device"},
         {"unknown command", {"bake", "SO"}, 2, "unknown command 'bake'"},
     };
     for (const ErrorCase& error : cases) {
@@ -159,4 +187,57 @@ TEST_F(PlughostErrors, AFailedRenderKeepsTheOldOutput) {
     inputs = contents();
     check({"bad MIDI", {"render", "SO", "IN", "OUT", "--midi", "TXT"}, 1, "cannot read MIDI file"});
     EXPECT_EQ(readText(file("out.wav")), "previous result");
+}
+
+// Starts `plughost generate` on an hour of audio: it is still writing when the signal comes.
+pid_t startLongRun(const std::filesystem::path& output) {
+    std::vector<std::string> arguments = {PLUGHOST_PATH, "generate", output.string(), "--seconds",
+                                          "3600"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    const int lastSignal = SIGRTMAX;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Default dispositions and no core files, whatever this process inherited.
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int signalNumber = 1; signalNumber <= lastSignal; ++signalNumber) {
+            signal(signalNumber, SIG_DFL);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// The sanitizer runtime keeps its own handlers for SIGSEGV, SIGBUS and SIGFPE; every other
+// signal that ends a process by default is here.
+TEST_F(PlughostErrors, EverySignalEndingTheRunRemovesTheTemporaryFile) {
+    using namespace std::chrono_literals;
+    for (const int signalNumber : {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,  SIGABRT, SIGUSR1,
+                                   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGXCPU,  SIGXFSZ, SIGVTALRM,
+                                   SIGPROF, SIGIO,   SIGPWR,  SIGSYS,  SIGRTMIN, SIGRTMAX}) {
+        const pid_t pid = startLongRun(file("long.wav"));
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (contents().size() == inputs.size() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(1ms);
+        }
+        kill(pid, signalNumber);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber)
+            << strsignal(signalNumber);
+        EXPECT_EQ(contents(), inputs) << strsignal(signalNumber);
+        for (const std::string& name : contents()) {
+            if (name.starts_with(".long.wav.")) { // left behind: each signal is judged alone
+                std::filesystem::remove(file(name));
+            }
+        }
+    }
 }

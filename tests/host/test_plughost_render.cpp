@@ -4,9 +4,15 @@
 #include "tests/unit/test_smf_builder.h"
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace plughost_test;
 
@@ -113,6 +119,34 @@ MidiAt controller(int64_t frame, uint8_t number, uint8_t value) {
 
 MidiAt note(int64_t frame, uint8_t number) {
     return {frame, {0x90, number, 100}};
+}
+
+// What a pipe's reader receives while `write` runs.
+std::string readPipeWhile(const std::filesystem::path& pipe, const std::function<void()>& write) {
+    // Open without waiting for a writer; with a reader there, the writer's open returns at once.
+    const int pipeFd = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_GE(pipeFd, 0);
+    std::atomic<bool> done = false;
+    std::thread writer([&] {
+        write();
+        done = true;
+    });
+    std::string received;
+    std::array<char, 4096> chunk{};
+    for (;;) {
+        const bool finished = done; // before the read: what it wrote is drained below
+        const ssize_t got = read(pipeFd, chunk.data(), chunk.size());
+        if (got > 0) {
+            received.append(chunk.data(), static_cast<size_t>(got));
+        } else if (finished) {
+            break;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    writer.join();
+    close(pipeFd);
+    return received;
 }
 
 using PlughostRender = PlughostTest;
@@ -230,4 +264,30 @@ TEST_F(PlughostRender, GenerateWritesABrightStereoInputOfTheGivenLength) {
     }
     EXPECT_GT(peak, 0.3f);
     EXPECT_LT(peak, 1.0f);
+}
+
+TEST_F(PlughostRender, WritesThroughPipesAndDevicesAndFollowsLinks) {
+    writeAudio(file("in.wav"), noise(2, 44100, 3000));
+    const auto render = [&](const std::filesystem::path& output) {
+        const Outcome run = plughost({"render", builtPluginPath(), file("in.wav"), output});
+        EXPECT_EQ(run.exitCode, 0) << output << ": " << run.errors;
+    };
+    render(file("plain.wav"));
+    const std::string expected = readText(file("plain.wav"));
+
+    std::filesystem::create_directory(file("takes"));
+    std::ofstream(file("takes/take.wav")) << "older take";
+    std::filesystem::create_symlink("takes/take.wav", file("link.wav"));
+    render(file("link.wav"));
+    EXPECT_TRUE(std::filesystem::is_symlink(file("link.wav")));
+    EXPECT_EQ(readText(file("takes/take.wav")), expected);
+
+    ASSERT_EQ(mkfifo(file("pipe.wav").c_str(), 0600), 0);
+    EXPECT_EQ(readPipeWhile(file("pipe.wav"), [&] { render(file("pipe.wav")); }), expected);
+    EXPECT_TRUE(std::filesystem::is_fifo(file("pipe.wav")));
+
+    render("/dev/null");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_EQ(contents(),
+              (std::vector<std::string>{"in.wav", "link.wav", "pipe.wav", "plain.wav", "takes"}));
 }
