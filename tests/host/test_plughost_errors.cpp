@@ -1,5 +1,5 @@
 // plughost refuses bad input with one line naming the problem and a non-zero exit, and leaves no
-// output behind, not even a temporary file.
+// output behind, not even a temporary file. Asked for help, it helps.
 #include "tests/host/test_plughost_support.h"
 
 #include <chrono>
@@ -45,6 +45,7 @@ protected:
     void SetUp() override {
         PlughostTest::SetUp();
         writeAudio(file("in.wav"), noise(2, 44100, 1000));
+        writeAudio(file("low.wav"), noise(1, 4000, 100));
         std::ofstream(file("notes.txt")) << "not audio, not MIDI\n";
         std::filesystem::create_symlink("loop.wav", file("loop.wav"));
         makeSocket(file("socket.wav"));
@@ -57,6 +58,9 @@ protected:
         }
         if (argument == "OUT") {
             return file("out.wav");
+        }
+        if (argument == "LOW") {
+            return file("low.wav");
         }
         if (argument == "TXT") {
             return file("notes.txt");
@@ -103,7 +107,7 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
         {"missing audio",
          {"render", "SO", "/nonexistent/in.wav", "OUT"},
          1,
-         "cannot read audio file /nonexistent/in.wav"},
+         "cannot read audio file /nonexistent/in.wav: No such file or directory\n"},
         {"text as audio", {"render", "SO", "TXT", "OUT"}, 1, "cannot read audio file"},
         {"missing MIDI",
          {"render", "SO", "IN", "OUT", "--midi", "/nonexistent/song.mid"},
@@ -142,6 +146,23 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          "unknown option '--wet'"},
         {"missing value", {"render", "SO", "IN", "OUT", "--rate"}, 2, "--rate needs a value"},
         {"missing output", {"render", "SO", "IN"}, 2, "usage: plughost render"},
+        {"empty output name",
+         {"render", "SO", "IN", ""},
+         2,
+         "plughost: an output file's name is empty"},
+        {"unwritable extension",
+         {"render", "SO", "IN", "/nonexistent/out.mp4"},
+         2,
+         "no audio format has the extension .mp4"},
+        {"rate below 8000",
+         {"render", "SO", "IN", "OUT", "--rate", "4000"},
+         2,
+         "bad sample rate 4000: must be 8000 to 768000"},
+        {"input rate below 8000",
+         {"render", "SO", "LOW", "OUT"},
+         1,
+         "at its sample rate, 4000 Hz: plughost runs plug-ins at 8000 to 768000 Hz"},
+        {"flag with a value", {"render", "SO", "IN", "OUT", "--replacing=1"}, 2, "takes no value"},
         {"output folder missing",
          {"render", "SO", "IN", "/nonexistent/out.wav"},
          1,
@@ -239,5 +260,24 @@ TEST_F(PlughostErrors, EverySignalEndingTheRunRemovesTheTemporaryFile) {
                 std::filesystem::remove(file(name));
             }
         }
+    }
+}
+
+TEST_F(PlughostErrors, HelpAndVersionGoToStandardOutput) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--help"}, "commands:\n  info"},
+        {{"-h"}, "commands:"},
+        {{"help"}, "commands:"},
+        {{"--version"}, "plughost 1."},
+        {{"help", "render"}, "usage: plughost render PLUGIN.so IN OUT"},
+        {{"render", "--help"}, "  --replacing "},
+        {{"info", "-h"}, "usage: plughost info PLUGIN.so [--param N=V ...] [--program N]"},
+    };
+    for (const auto& [arguments, text] : cases) {
+        const Outcome run = plughost(arguments);
+        EXPECT_EQ(run.exitCode, 0) << arguments.back() << ": " << run.errors;
+        EXPECT_EQ(run.errors, "") << arguments.back();
+        EXPECT_NE(run.output.find(text), std::string::npos)
+            << arguments.back() << ": " << run.output;
     }
 }

@@ -1,5 +1,5 @@
 // plughost render end to end: its output equals what a host loop gives through the test host,
-// events land at their frames, and the file keeps its format.
+// events land at their frames, and the file's format follows its name. plughost info too.
 #include "tests/host/test_plughost_support.h"
 #include "tests/unit/test_smf_builder.h"
 
@@ -156,8 +156,8 @@ using PlughostRender = PlughostTest;
 TEST_F(PlughostRender, MatchesAHostLoopWithSettingsAndEventsGivenOutOfOrder) {
     writeAudio(file("in.wav"), noise(2, 48000, 12000));
     std::vector<std::string> arguments = {
-        "render", builtPluginPath(), file("in.wav"), file("out.wav"), "--program", "5", "--param",
-        "1=0.3", "--param", "2=0.8", "--param", "3=0.05", "--block", "256",
+        "render", builtPluginPath(), file("in.wav"), file("out.wav"), "--program", "5",
+        "--param=1=0.3", "--param", "2=0.8", "--param", "3=0.05", "--block", "256",
         // Out of order on the command line; two on frame 3000 keep their given order.
         "--note", "72@9000", "--cc", "71:100@1000", "--note", "60@3000", "--cc", "71:5@3000"};
     HostLoop loop{.setUp =
@@ -239,15 +239,36 @@ TEST_F(PlughostRender, MidiFileEventsLandAtTheirFramesThroughTheTempoMap) {
     EXPECT_EQ(firstDifference(withFile, withNote), -1);
 }
 
-TEST_F(PlughostRender, KeepsTheInputFormatAndLength) {
-    writeAudio(file("in.flac"), noise(1, 44100, 3000, SF_FORMAT_FLAC | SF_FORMAT_PCM_24));
-    const Outcome run = plughost({"render", builtPluginPath(), file("in.flac"), file("out.flac")});
-    ASSERT_EQ(run.exitCode, 0) << run.errors;
-    const Audio rendered = readAudio(file("out.flac"));
-    EXPECT_EQ(rendered.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
-    EXPECT_EQ(rendered.channels, 2);
-    EXPECT_EQ(rendered.frames(), 3000);
-    EXPECT_EQ(contents(), (std::vector<std::string>{"in.flac", "out.flac"}));
+TEST_F(PlughostRender, TheOutputsExtensionChoosesItsFormatKeepingTheInputsSampleFormat) {
+    struct FormatCase {
+        std::string input;
+        int inputFormat;
+        std::string output;
+        int outputFormat;
+    };
+    const std::vector<FormatCase> cases = {
+        {"a.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "a-out.flac",
+         SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        {"b.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "b-out.wav",
+         SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+        {"c.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, "c-out.FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        {"d.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, "d-out.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+        {"e.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, "e-out", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+    };
+    std::vector<std::string> written;
+    for (const FormatCase& format : cases) {
+        writeAudio(file(format.input), noise(1, 44100, 3000, format.inputFormat));
+        const Outcome run =
+            plughost({"render", builtPluginPath(), file(format.input), file(format.output)});
+        ASSERT_EQ(run.exitCode, 0) << format.output << ": " << run.errors;
+        const Audio rendered = readAudio(file(format.output));
+        EXPECT_EQ(rendered.format, format.outputFormat) << format.output;
+        EXPECT_EQ(rendered.channels, 2) << format.output;
+        EXPECT_EQ(rendered.frames(), 3000) << format.output;
+        written.insert(written.end(), {format.input, format.output});
+    }
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(contents(), written);
 }
 
 TEST_F(PlughostRender, GenerateWritesABrightStereoInputOfTheGivenLength) {
@@ -264,6 +285,23 @@ TEST_F(PlughostRender, GenerateWritesABrightStereoInputOfTheGivenLength) {
     }
     EXPECT_GT(peak, 0.3f);
     EXPECT_LT(peak, 1.0f);
+    ASSERT_EQ(plughost({"generate", file("chord.flac"), "--seconds", "0.1"}).exitCode, 0);
+    EXPECT_EQ(readAudio(file("chord.flac")).format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+}
+
+TEST_F(PlughostRender, InfoDecodesFlagsAndCapabilitiesAtTheSettingsGiven) {
+    const Outcome editor = plughost({"info", TEST_EDITOR_PLUGIN_PATH, "--param=2=0.25"});
+    ASSERT_EQ(editor.exitCode, 0) << editor.errors;
+    for (const std::string line :
+         {"flags            1: editor\n",
+          "MIDI input       receiveVstEvents yes, receiveVstMidiEvent no\n",
+          "2     Shade        0.250000"}) {
+        EXPECT_NE(editor.output.find(line), std::string::npos) << line << editor.output;
+    }
+    // Its entry is exported as `main` only.
+    const Outcome plain = plughost({"info", TEST_PLAIN_PLUGIN_PATH});
+    ASSERT_EQ(plain.exitCode, 0) << plain.errors;
+    EXPECT_NE(plain.output.find("flags            0\n"), std::string::npos) << plain.output;
 }
 
 TEST_F(PlughostRender, WritesThroughPipesAndDevicesAndFollowsLinks) {

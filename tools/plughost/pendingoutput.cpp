@@ -1,5 +1,6 @@
 #include "tools/plughost/pendingoutput.h"
 
+#include "tools/plughost/options.h"
 #include "tools/plughost/pluginhost.h"
 #include "tools/plughost/signalcleanup.h"
 
@@ -74,7 +75,7 @@ int unnamedTemporaryFile() {
 
 PendingOutput::PendingOutput(std::string destination) : destinationPath(std::move(destination)) {
     if (destinationPath.empty()) {
-        throw HostError("cannot write an output with an empty name");
+        throw UsageError("an output file's name is empty");
     }
     struct stat status {};
     if (stat(destinationPath.c_str(), &status) != 0) {

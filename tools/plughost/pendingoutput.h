@@ -14,7 +14,7 @@ class PendingOutput {
 public:
     // Throws HostError("cannot write DESTINATION: reason") when the folder is not writable or
     // the destination is nothing plughost can write safely (a folder, a socket, a block device,
-    // a read-only file).
+    // a read-only file); UsageError when the name is empty.
     explicit PendingOutput(std::string destination);
     ~PendingOutput();
     PendingOutput(const PendingOutput&) = delete;

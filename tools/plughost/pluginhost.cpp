@@ -83,6 +83,15 @@ PluginLibrary::~PluginLibrary() {
     dlclose(handle);
 }
 
+PluginLibrary::Entry PluginLibrary::entry() const {
+    for (const char* name : {"VSTPluginMain", "main"}) {
+        if (void* symbol = dlsym(handle, name)) {
+            return reinterpret_cast<Entry>(symbol);
+        }
+    }
+    throw HostError(libraryPath + " has no entry point VSTPluginMain or main: not a VST 2 plug-in");
+}
+
 PluginLibrary::Entry PluginLibrary::entry(const char* name) const {
     void* symbol = dlsym(handle, name);
     if (symbol == nullptr) {
@@ -109,6 +118,8 @@ PluginInstance::PluginInstance(const PluginLibrary& library, RecordingHost& host
     if (effect->magic != kEffectMagic) {
         throw HostError(library.path() + " returned a record without the plug-in magic");
     }
+    // Hosts open the instance before anything else; some plug-ins build their state only then.
+    dispatch(effOpen);
 }
 
 PluginInstance::~PluginInstance() {
