@@ -10,9 +10,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 
-scripts/install-deps.sh
-# The demo needs only the plug-in and the host; scripts/test.sh builds everything else.
-cmake -S . -B "$build_dir" -G Ninja >/dev/null
+scripts/install-deps.sh demo
+# The demo needs only the plug-in and the host. A new build folder is set up without the tests
+# and benchmarks, whose libraries the demo does not install; scripts/test.sh turns them on.
+options=()
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+  options=(-DGLIDEFILTER_TESTS=OFF -DGLIDEFILTER_BENCH=OFF)
+fi
+cmake -S . -B "$build_dir" -G Ninja "${options[@]}" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target glidefilter plughost
 cmake --install "$build_dir"
 

@@ -1,13 +1,32 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs, only those that are missing.
+# Installs the Debian packages a task needs, only those that are missing.
+# Usage: scripts/install-deps.sh [demo|test|bench]...   (default: all three)
+#   demo   building the plug-in and plughost, and running the demo (scripts/demo.sh)
+#   test   the tests, sanitizer builds and fuzzers as well (scripts/test.sh, scripts/fuzz.sh)
+#   bench  the benchmarks and their instruction count (scripts/bench.sh)
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build clang clang-format libclang-rt-14-dev
-  pkg-config libx11-dev libxtst-dev libfreetype-dev libfontconfig-dev
-  fonts-liberation2 fonts-dejavu-core libpng-dev libsndfile1-dev libcairo2-dev
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool xauth sox
+demo=(
+  build-essential cmake ninja-build pkg-config libx11-dev libfreetype-dev libfontconfig-dev
+  fonts-liberation2 fonts-dejavu-core libpng-dev libsndfile1-dev libcairo2-dev xvfb
 )
+test=(clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libxtst-dev xdotool xauth sox)
+bench=(libbenchmark-dev valgrind)
+
+tasks=("$@")
+[ ${#tasks[@]} -gt 0 ] || tasks=(demo test bench)
+packages=("${demo[@]}")
+for task in "${tasks[@]}"; do
+  case "$task" in
+  demo) ;;
+  test) packages+=("${test[@]}") ;;
+  bench) packages+=("${bench[@]}") ;;
+  *)
+    echo "usage: scripts/install-deps.sh [demo|test|bench]..." >&2
+    exit 2
+    ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

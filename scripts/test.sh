@@ -4,9 +4,10 @@
 # once more with ThreadSanitizer, and every fuzzer for a bounded time from its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test bench
 
-scripts/build.sh -DGLIDEFILTER_WERROR=ON
+# Tests and benchmarks on, also in a build/ the demo set up without them.
+scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TESTS=ON -DGLIDEFILTER_BENCH=ON
 ctest --test-dir build --output-on-failure
 
 BUILD_DIR=build-asan scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_SANITIZE=ON \

@@ -48,7 +48,8 @@ public:
 
     Audio run() {
         plughost::RecordingHost host;
-        plughost::PluginInstance plugin(builtPlugin(), host);
+        plughost::PluginInstance plugin(builtPlugin(), host,
+                                        plughost::PluginInstance::Open::byCaller);
         start(plugin);
         plughost::EventSchedule schedule;
         schedule.add(kMidi);

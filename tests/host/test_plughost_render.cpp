@@ -1,12 +1,18 @@
 // plughost render end to end: its output equals what a host loop gives through the test host,
-// events land at their frames, and the file keeps its format.
+// events land at their frames, and the file's format follows its name. plughost info too.
 #include "tests/host/test_plughost_support.h"
 #include "tests/unit/test_smf_builder.h"
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace plughost_test;
 
@@ -115,6 +121,34 @@ MidiAt note(int64_t frame, uint8_t number) {
     return {frame, {0x90, number, 100}};
 }
 
+// What a pipe's reader receives while `write` runs.
+std::string readPipeWhile(const std::filesystem::path& pipe, const std::function<void()>& write) {
+    // Open without waiting for a writer; with a reader there, the writer's open returns at once.
+    const int pipeFd = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_GE(pipeFd, 0);
+    std::atomic<bool> done = false;
+    std::thread writer([&] {
+        write();
+        done = true;
+    });
+    std::string received;
+    std::array<char, 4096> chunk{};
+    for (;;) {
+        const bool finished = done; // before the read: what it wrote is drained below
+        const ssize_t got = read(pipeFd, chunk.data(), chunk.size());
+        if (got > 0) {
+            received.append(chunk.data(), static_cast<size_t>(got));
+        } else if (finished) {
+            break;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    writer.join();
+    close(pipeFd);
+    return received;
+}
+
 using PlughostRender = PlughostTest;
 
 } // namespace
@@ -122,8 +156,8 @@ using PlughostRender = PlughostTest;
 TEST_F(PlughostRender, MatchesAHostLoopWithSettingsAndEventsGivenOutOfOrder) {
     writeAudio(file("in.wav"), noise(2, 48000, 12000));
     std::vector<std::string> arguments = {
-        "render", builtPluginPath(), file("in.wav"), file("out.wav"), "--program", "5", "--param",
-        "1=0.3", "--param", "2=0.8", "--param", "3=0.05", "--block", "256",
+        "render", builtPluginPath(), file("in.wav"), file("out.wav"), "--program", "5",
+        "--param=1=0.3", "--param", "2=0.8", "--param", "3=0.05", "--block", "256",
         // Out of order on the command line; two on frame 3000 keep their given order.
         "--note", "72@9000", "--cc", "71:100@1000", "--note", "60@3000", "--cc", "71:5@3000"};
     HostLoop loop{.setUp =
@@ -205,15 +239,36 @@ TEST_F(PlughostRender, MidiFileEventsLandAtTheirFramesThroughTheTempoMap) {
     EXPECT_EQ(firstDifference(withFile, withNote), -1);
 }
 
-TEST_F(PlughostRender, KeepsTheInputFormatAndLength) {
-    writeAudio(file("in.flac"), noise(1, 44100, 3000, SF_FORMAT_FLAC | SF_FORMAT_PCM_24));
-    const Outcome run = plughost({"render", builtPluginPath(), file("in.flac"), file("out.flac")});
-    ASSERT_EQ(run.exitCode, 0) << run.errors;
-    const Audio rendered = readAudio(file("out.flac"));
-    EXPECT_EQ(rendered.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
-    EXPECT_EQ(rendered.channels, 2);
-    EXPECT_EQ(rendered.frames(), 3000);
-    EXPECT_EQ(contents(), (std::vector<std::string>{"in.flac", "out.flac"}));
+TEST_F(PlughostRender, TheOutputsExtensionChoosesItsFormatKeepingTheInputsSampleFormat) {
+    struct FormatCase {
+        std::string input;
+        int inputFormat;
+        std::string output;
+        int outputFormat;
+    };
+    const std::vector<FormatCase> cases = {
+        {"a.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "a-out.flac",
+         SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        {"b.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "b-out.wav",
+         SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+        {"c.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, "c-out.FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        {"d.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, "d-out.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+        {"e.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, "e-out", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+    };
+    std::vector<std::string> written;
+    for (const FormatCase& format : cases) {
+        writeAudio(file(format.input), noise(1, 44100, 3000, format.inputFormat));
+        const Outcome run =
+            plughost({"render", builtPluginPath(), file(format.input), file(format.output)});
+        ASSERT_EQ(run.exitCode, 0) << format.output << ": " << run.errors;
+        const Audio rendered = readAudio(file(format.output));
+        EXPECT_EQ(rendered.format, format.outputFormat) << format.output;
+        EXPECT_EQ(rendered.channels, 2) << format.output;
+        EXPECT_EQ(rendered.frames(), 3000) << format.output;
+        written.insert(written.end(), {format.input, format.output});
+    }
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(contents(), written);
 }
 
 TEST_F(PlughostRender, GenerateWritesABrightStereoInputOfTheGivenLength) {
@@ -230,4 +285,47 @@ TEST_F(PlughostRender, GenerateWritesABrightStereoInputOfTheGivenLength) {
     }
     EXPECT_GT(peak, 0.3f);
     EXPECT_LT(peak, 1.0f);
+    ASSERT_EQ(plughost({"generate", file("chord.flac"), "--seconds", "0.1"}).exitCode, 0);
+    EXPECT_EQ(readAudio(file("chord.flac")).format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+}
+
+TEST_F(PlughostRender, InfoDecodesFlagsAndCapabilitiesAtTheSettingsGiven) {
+    const Outcome editor = plughost({"info", TEST_EDITOR_PLUGIN_PATH, "--param=2=0.25"});
+    ASSERT_EQ(editor.exitCode, 0) << editor.errors;
+    for (const std::string line :
+         {"flags            1: editor\n",
+          "MIDI input       receiveVstEvents yes, receiveVstMidiEvent no\n",
+          "2     Shade        0.250000"}) {
+        EXPECT_NE(editor.output.find(line), std::string::npos) << line << editor.output;
+    }
+    // Its entry is exported as `main` only.
+    const Outcome plain = plughost({"info", TEST_PLAIN_PLUGIN_PATH});
+    ASSERT_EQ(plain.exitCode, 0) << plain.errors;
+    EXPECT_NE(plain.output.find("flags            0\n"), std::string::npos) << plain.output;
+}
+
+TEST_F(PlughostRender, WritesThroughPipesAndDevicesAndFollowsLinks) {
+    writeAudio(file("in.wav"), noise(2, 44100, 3000));
+    const auto render = [&](const std::filesystem::path& output) {
+        const Outcome run = plughost({"render", builtPluginPath(), file("in.wav"), output});
+        EXPECT_EQ(run.exitCode, 0) << output << ": " << run.errors;
+    };
+    render(file("plain.wav"));
+    const std::string expected = readText(file("plain.wav"));
+
+    std::filesystem::create_directory(file("takes"));
+    std::ofstream(file("takes/take.wav")) << "older take";
+    std::filesystem::create_symlink("takes/take.wav", file("link.wav"));
+    render(file("link.wav"));
+    EXPECT_TRUE(std::filesystem::is_symlink(file("link.wav")));
+    EXPECT_EQ(readText(file("takes/take.wav")), expected);
+
+    ASSERT_EQ(mkfifo(file("pipe.wav").c_str(), 0600), 0);
+    EXPECT_EQ(readPipeWhile(file("pipe.wav"), [&] { render(file("pipe.wav")); }), expected);
+    EXPECT_TRUE(std::filesystem::is_fifo(file("pipe.wav")));
+
+    render("/dev/null");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_EQ(contents(),
+              (std::vector<std::string>{"in.wav", "link.wav", "pipe.wav", "plain.wav", "takes"}));
 }

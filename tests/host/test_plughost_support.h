@@ -25,6 +25,7 @@ inline std::string builtPluginPath() {
 struct Outcome {
     int exitCode;
     std::string errors; // what plughost wrote on stderr
+    std::string output; // and on stdout
 };
 
 inline std::string quoted(const std::string& argument) {
@@ -108,9 +109,13 @@ protected:
             command += " " + quoted(argument);
         }
         const auto errors = file(".stderr");
-        const int status = std::system((command + " 2>" + quoted(errors.string())).c_str());
-        Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(errors)};
+        const auto output = file(".stdout");
+        const int status = std::system(
+            (command + " 2>" + quoted(errors.string()) + " >" + quoted(output.string())).c_str());
+        Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(errors),
+                        readText(output)};
         std::filesystem::remove(errors);
+        std::filesystem::remove(output);
         return outcome;
     }
 

@@ -1,8 +1,9 @@
 // plughost generate: a bright test input (a sawtooth chord) for trying a filter without any
-// audio file at hand.
+// audio file at hand; 16-bit where the output's format holds it.
 #include "tools/plughost/commands.h"
 #include "tools/plughost/options.h"
 #include "tools/plughost/soundfile.h"
+#include "tools/plughost/soundformat.h"
 
 #include <algorithm>
 #include <array>
@@ -56,16 +57,17 @@ double envelopeAt(int64_t frame, int64_t total, double sampleRate) {
 int runGenerate(const Arguments& arguments) {
     const CommandLine line(arguments, kGenerateOptions);
     if (line.positional().size() != 1) {
-        throw UsageError("usage: plughost generate OUT.wav [--seconds S] [--rate R]");
+        throw UsageError(usageOf("generate"));
     }
     const double seconds =
         parseNumber(line.value("--seconds").value_or("4"), "length in seconds", 0.1, 3600.0);
-    const auto rate = static_cast<int>(
-        parseInteger(line.value("--rate").value_or("44100"), "sample rate", 8000, 768000));
+    const int rate = parseSampleRate(line.value("--rate").value_or("44100"));
     const auto total = static_cast<int64_t>(seconds * rate);
 
-    PendingOutput output(line.positional()[0]);
-    SoundFileWriter writer(output, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, rate);
+    const std::string& outputPath = line.positional()[0];
+    const FileType type = fileTypeForName(outputPath, {SF_FORMAT_WAV, 0});
+    PendingOutput output(outputPath);
+    SoundFileWriter writer(output, chooseFormat(type, SF_FORMAT_PCM_16, 2, rate), 2, rate);
     SawChord left(rate, -kDetune);
     SawChord right(rate, kDetune);
     std::vector<float> frames;

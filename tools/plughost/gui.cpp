@@ -72,7 +72,7 @@ void runWindow(EditorWindow& window, std::optional<long long> frames) {
 int runGui(const Arguments& arguments) {
     const CommandLine line(arguments, kGuiOptions);
     if (line.positional().size() != 1) {
-        throw UsageError("usage: plughost gui PLUGIN.so [--param N=V ...] [--program N]");
+        throw UsageError(usageOf("gui"));
     }
     const std::string& pluginPath = line.positional()[0];
     const PluginSettings settings = parsePluginSettings(line);

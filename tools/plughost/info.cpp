@@ -1,18 +1,71 @@
+// plughost info: the plug-in as a host sees it, at the settings given.
 #include "tools/plughost/commands.h"
+#include "tools/plughost/options.h"
 #include "tools/plughost/pluginhost.h"
+#include "tools/plughost/renderer.h"
 
+#include <array>
+#include <bit>
 #include <cstdio>
+#include <string>
 
 namespace plughost {
 namespace {
 
-void printRecord(const AEffect& effect) {
+const CommandLine::OptionSet kInfoOptions{{"--param", "--program"}, {}};
+
+struct FlagName {
+    int32_t flag;
+    const char* name;
+};
+
+constexpr std::array kFlagNames = {
+    FlagName{effFlagsHasEditor, "editor"},
+    FlagName{effFlagsHasClip, "clip meter"},
+    FlagName{effFlagsHasVu, "VU meter"},
+    FlagName{effFlagsCanMono, "mono"},
+    FlagName{effFlagsCanReplacing, "in-place processing"},
+    FlagName{effFlagsProgramChunks, "program chunks"},
+    FlagName{effFlagsIsSynth, "instrument"},
+    FlagName{effFlagsNoSoundInStop, "silent when stopped"},
+    FlagName{effFlagsExtIsAsync, "asynchronous"},
+    FlagName{effFlagsExtHasBuffer, "external buffer"},
+};
+
+// "25: editor, mono, in-place processing"; bits without a name by number.
+std::string describeFlags(int32_t flags) {
+    std::string names;
+    auto remaining = static_cast<uint32_t>(flags);
+    for (const FlagName& known : kFlagNames) {
+        if ((remaining & static_cast<uint32_t>(known.flag)) != 0) {
+            names += std::string(names.empty() ? "" : ", ") + known.name;
+            remaining &= ~static_cast<uint32_t>(known.flag);
+        }
+    }
+    while (remaining != 0) {
+        const int bit = std::countr_zero(remaining);
+        names += (names.empty() ? "bit " : ", bit ") + std::to_string(bit);
+        remaining &= remaining - 1;
+    }
+    return std::to_string(flags) + (names.empty() ? "" : ": " + names);
+}
+
+// The answer to a capability question: 1 yes, -1 no, 0 (or anything else) no answer.
+std::string canDo(const PluginInstance& plugin, std::string capability) {
+    const intptr_t answer = plugin.dispatch(effCanDo, 0, 0, capability.data());
+    return capability + " " + (answer == 1 ? "yes" : answer == -1 ? "no" : "no answer");
+}
+
+void printRecord(const PluginInstance& plugin) {
+    const AEffect& effect = *plugin.record();
     std::printf("magic            %s\n", fourCharText(effect.magic).c_str());
     std::printf("unique id        %s\n", fourCharText(effect.uniqueID).c_str());
     std::printf("version          %d\n", effect.version);
     std::printf("inputs           %d\n", effect.numInputs);
     std::printf("outputs          %d\n", effect.numOutputs);
-    std::printf("flags            %d\n", effect.flags);
+    std::printf("flags            %s\n", describeFlags(effect.flags).c_str());
+    std::printf("MIDI input       %s, %s\n", canDo(plugin, "receiveVstEvents").c_str(),
+                canDo(plugin, "receiveVstMidiEvent").c_str());
     std::printf("programs         %d\n", effect.numPrograms);
     std::printf("parameters       %d\n", effect.numParams);
     std::printf("initial delay    %d\n", effect.initialDelay);
@@ -33,7 +86,8 @@ void printPrograms(const PluginInstance& plugin) {
     const auto current = plugin.dispatch(effGetProgram);
     for (int32_t program = 0; program < plugin.record()->numPrograms; ++program) {
         plugin.dispatch(effSetProgram, 0, program);
-        std::printf("%5d %s\n", program, plugin.programName().c_str());
+        std::printf("%5d %s%s\n", program, plugin.programName().c_str(),
+                    program == current ? "   (current)" : "");
     }
     plugin.dispatch(effSetProgram, 0, current);
 }
@@ -41,14 +95,16 @@ void printPrograms(const PluginInstance& plugin) {
 } // namespace
 
 int runInfo(const Arguments& arguments) {
-    if (arguments.size() != 1) {
-        std::fprintf(stderr, "usage: plughost info PLUGIN.so\n");
-        return 2;
+    const CommandLine line(arguments, kInfoOptions);
+    if (line.positional().size() != 1) {
+        throw UsageError(usageOf("info"));
     }
-    PluginLibrary library(arguments[0]);
+    const PluginSettings settings = parsePluginSettings(line);
+    PluginLibrary library(line.positional()[0]);
     RecordingHost host;
     PluginInstance plugin(library, host);
-    printRecord(*plugin.record());
+    applyPluginSettings(plugin, settings);
+    printRecord(plugin);
     printParameters(plugin);
     printPrograms(plugin);
     return 0;

@@ -1,41 +1,61 @@
 // plughost: loads a VST 2 plug-in and makes it usable without a DAW.
 #include "tools/plughost/commands.h"
 #include "tools/plughost/options.h"
-#include "tools/plughost/pluginhost.h"
-#include "tools/plughost/responseplot.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <map>
 #include <string>
 
 namespace {
 
-using Command = int (*)(const plughost::Arguments&);
-
-const std::map<std::string, Command>& commands() {
-    static const std::map<std::string, Command> table = {
-        {"info", plughost::runInfo},
-        {"render", plughost::runRender},
-        {"response", plughost::runResponse},
-        {"generate", plughost::runGenerate},
-        {"screenshot", plughost::runScreenshot},
-        {"gui", plughost::runGui},
-    };
-    return table;
+bool asksForHelp(const std::string& argument) {
+    return argument == "--help" || argument == "-h" || argument == "help";
 }
 
-std::string commandNames() {
-    std::string names;
-    for (const auto& [name, command] : commands()) {
-        names += (names.empty() ? "" : ", ") + name;
+void printOverview() {
+    std::printf("plughost %s: loads a VST 2 plug-in for 64-bit Linux as a host does, to hear,\n"
+                "measure and script it without a DAW.\n\n"
+                "usage: plughost COMMAND ARGUMENTS...\n"
+                "       plughost help [COMMAND] | plughost COMMAND --help | plughost --version\n\n"
+                "commands:\n",
+                PLUGHOST_VERSION);
+    for (const plughost::Command& command : plughost::commands()) {
+        std::printf("  %-11s %s\n", std::string(command.name).c_str(),
+                    std::string(command.summary).c_str());
     }
-    return names;
+    std::printf("\nErrors are one line on stderr. Exit codes: 0 done, 1 something could not be\n"
+                "loaded, read or written, 2 the command line is wrong.\n");
 }
 
-int run(Command command, const plughost::Arguments& arguments) {
+void printCommandHelp(const plughost::Command& command) {
+    std::printf("%s\n\n%s", plughost::usageOf(command.name).c_str(),
+                std::string(command.details).c_str());
+}
+
+int unknownCommand(const std::string& name) {
+    std::fprintf(stderr, "plughost: unknown command '%s' (plughost --help lists them)\n",
+                 name.c_str());
+    return 2;
+}
+
+// "help", "--help", "help COMMAND"; the version.
+int runHelp(const plughost::Arguments& arguments) {
+    if (arguments.empty()) {
+        printOverview();
+        return 0;
+    }
+    const plughost::Command* command = plughost::findCommand(arguments[0]);
+    if (command == nullptr) {
+        return unknownCommand(arguments[0]);
+    }
+    printCommandHelp(*command);
+    return 0;
+}
+
+int run(const plughost::Command& command, const plughost::Arguments& arguments) {
     try {
-        return command(arguments);
+        return command.run(arguments);
     } catch (const plughost::UsageError& error) {
         const std::string message = error.what();
         std::fprintf(stderr, "%s%s\n",
@@ -50,18 +70,29 @@ int run(Command command, const plughost::Arguments& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: plughost COMMAND ARGUMENTS (commands: %s)\n",
-                     commandNames().c_str());
+    const plughost::Arguments arguments(argv + 1, argv + argc);
+    if (arguments.empty()) {
+        std::fprintf(stderr, "usage: plughost COMMAND ARGUMENTS... (plughost --help lists the "
+                             "commands)\n");
         return 2;
     }
-    const auto command = commands().find(argv[1]);
-    if (command == commands().end()) {
-        std::fprintf(stderr, "plughost: unknown command '%s' (commands: %s)\n", argv[1],
-                     commandNames().c_str());
-        return 2;
+    if (arguments[0] == "--version") {
+        std::printf("plughost %s\n", PLUGHOST_VERSION);
+        return 0;
     }
-    const int status = run(command->second, plughost::Arguments(argv + 2, argv + argc));
-    plughost::releaseDrawingCaches();
-    return status;
+    if (asksForHelp(arguments[0])) {
+        return runHelp({arguments.begin() + 1, arguments.end()});
+    }
+    const plughost::Command* command = plughost::findCommand(arguments[0]);
+    if (command == nullptr) {
+        return unknownCommand(arguments[0]);
+    }
+    const plughost::Arguments rest(arguments.begin() + 1, arguments.end());
+    if (std::any_of(rest.begin(), rest.end(), [](const std::string& argument) {
+            return argument == "--help" || argument == "-h";
+        })) {
+        printCommandHelp(*command);
+        return 0;
+    }
+    return run(*command, rest);
 }

@@ -40,15 +40,23 @@ uint8_t parseDataByte(const std::string& text, const std::string& what) {
 CommandLine::CommandLine(const Arguments& arguments, const OptionSet& known) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        const auto equals = argument.find('=');
+        const std::string option = argument.substr(0, equals);
         if (argument.size() < 2 || argument[0] != '-') {
             positionalArguments.push_back(argument);
-        } else if (known.flags.contains(argument)) {
-            given.emplace_back(argument, "");
-        } else if (known.withValue.contains(argument)) {
-            if (i + 1 == arguments.size()) {
-                throw UsageError("option " + argument + " needs a value");
+        } else if (known.flags.contains(option)) {
+            if (equals != std::string::npos) {
+                throw UsageError("option " + option + " takes no value");
             }
-            given.emplace_back(argument, arguments[++i]);
+            given.emplace_back(option, "");
+        } else if (known.withValue.contains(option)) {
+            if (equals != std::string::npos) {
+                given.emplace_back(option, argument.substr(equals + 1));
+            } else if (i + 1 == arguments.size()) {
+                throw UsageError("option " + option + " needs a value");
+            } else {
+                given.emplace_back(option, arguments[++i]);
+            }
         } else {
             throw UsageError("unknown option '" + argument + "'");
         }
@@ -100,6 +108,11 @@ double parseNumber(const std::string& text, const std::string& what, double lowe
                          formatNumber(highest));
     }
     return value;
+}
+
+int parseSampleRate(const std::string& text) {
+    return static_cast<int>(
+        parseInteger(text, "sample rate", kLowestSampleRate, kHighestSampleRate));
 }
 
 ParameterSetting parseParameterSetting(const std::string& text) {

@@ -28,6 +28,7 @@ public:
         std::set<std::string> flags;     // "--replacing"
     };
 
+    // An option's value follows it ("--block 256") or is joined to it ("--block=256").
     CommandLine(const Arguments& arguments, const OptionSet& known);
 
     const std::vector<std::string>& positional() const { return positionalArguments; }
@@ -47,6 +48,11 @@ private:
 long long parseInteger(const std::string& text, const std::string& what, long long lowest,
                        long long highest);
 double parseNumber(const std::string& text, const std::string& what, double lowest, double highest);
+
+// The sample rates plughost runs a plug-in at, given with --rate or read from an input file.
+constexpr int kLowestSampleRate = 8000;
+constexpr int kHighestSampleRate = 768000;
+int parseSampleRate(const std::string& text);
 
 struct ParameterSetting {
     int32_t index;

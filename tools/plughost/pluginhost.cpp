@@ -83,6 +83,15 @@ PluginLibrary::~PluginLibrary() {
     dlclose(handle);
 }
 
+PluginLibrary::Entry PluginLibrary::entry() const {
+    for (const char* name : {"VSTPluginMain", "main"}) {
+        if (void* symbol = dlsym(handle, name)) {
+            return reinterpret_cast<Entry>(symbol);
+        }
+    }
+    throw HostError(libraryPath + " has no entry point VSTPluginMain or main: not a VST 2 plug-in");
+}
+
 PluginLibrary::Entry PluginLibrary::entry(const char* name) const {
     void* symbol = dlsym(handle, name);
     if (symbol == nullptr) {
@@ -101,13 +110,17 @@ AEffect* createInstance(PluginLibrary::Entry entry, RecordingHost& host) {
     return effect;
 }
 
-PluginInstance::PluginInstance(const PluginLibrary& library, RecordingHost& host)
+PluginInstance::PluginInstance(const PluginLibrary& library, RecordingHost& host, Open open)
     : effect(createInstance(library.entry(), host)) {
     if (effect == nullptr) {
         throw HostError(library.path() + " refused to create an instance");
     }
     if (effect->magic != kEffectMagic) {
         throw HostError(library.path() + " returned a record without the plug-in magic");
+    }
+    // Some plug-ins build their state only when opened.
+    if (open == Open::now) {
+        dispatch(effOpen);
     }
 }
 

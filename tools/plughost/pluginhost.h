@@ -59,7 +59,10 @@ public:
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
     using Entry = AEffect* (*)(audioMasterCallback);
-    Entry entry(const char* name = "VSTPluginMain") const;
+    // The entry a host calls: VSTPluginMain, or `main`, the only name older plug-ins export.
+    Entry entry() const;
+    // The entry under this name; throws HostError when the library has none.
+    Entry entry(const char* name) const;
     const std::string& path() const { return libraryPath; }
 
 private:
@@ -74,9 +77,13 @@ intptr_t recordingCallback(AEffect* effect, int32_t opcode, int32_t index, intpt
 // Calls the entry with the recording callback; null when the plug-in refuses to start.
 AEffect* createInstance(PluginLibrary::Entry entry, RecordingHost& host);
 
+// An instance created through the library's entry and opened (effOpen), as a host does.
 class PluginInstance {
 public:
-    PluginInstance(const PluginLibrary& library, RecordingHost& host);
+    // Hosts open an instance at once, most before anything else; some first set the sample rate
+    // and block size and open it themselves.
+    enum class Open { now, byCaller };
+    PluginInstance(const PluginLibrary& library, RecordingHost& host, Open open = Open::now);
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;

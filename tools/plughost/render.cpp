@@ -5,6 +5,7 @@
 #include "tools/plughost/renderer.h"
 #include "tools/plughost/smf.h"
 #include "tools/plughost/soundfile.h"
+#include "tools/plughost/soundformat.h"
 
 #include <cstdio>
 
@@ -13,8 +14,6 @@ namespace {
 
 constexpr int32_t kDefaultBlockSize = 512;
 constexpr int32_t kLargestBlockSize = 1 << 16;
-constexpr long long kLowestRate = 1000;
-constexpr long long kHighestRate = 768000;
 
 const CommandLine::OptionSet kRenderOptions{
     {"--param", "--program", "--midi", "--cc", "--note", "--block", "--rate"},
@@ -30,16 +29,14 @@ struct RenderJob {
     std::optional<int> sampleRate;
     int32_t blockSize = kDefaultBlockSize;
     bool replacing = false;
-    bool settingsAfterStart =
-        false; // as some hosts do: after the rate is set and it is switched on
+    // As some hosts do: after the sample rate is set and the plug-in switched on.
+    bool settingsAfterStart = false;
 };
 
 RenderJob parseRenderJob(const Arguments& arguments) {
     const CommandLine line(arguments, kRenderOptions);
     if (line.positional().size() != 3) {
-        throw UsageError("usage: plughost render PLUGIN.so IN OUT [--param N=V ...] [--program N] "
-                         "[--midi FILE.mid] [--cc C:V@FRAME ...] [--note N@FRAME ...] [--block N] "
-                         "[--rate R] [--replacing] [--params-after-start]");
+        throw UsageError(usageOf("render"));
     }
     RenderJob job;
     job.pluginPath = line.positional()[0];
@@ -55,8 +52,7 @@ RenderJob parseRenderJob(const Arguments& arguments) {
         }
     }
     if (const auto rate = line.value("--rate")) {
-        job.sampleRate =
-            static_cast<int>(parseInteger(*rate, "sample rate", kLowestRate, kHighestRate));
+        job.sampleRate = parseSampleRate(*rate);
     }
     if (const auto block = line.value("--block")) {
         job.blockSize =
@@ -107,6 +103,16 @@ void warnAboutIgnoredInput(const RenderJob& job, int fileChannels, int32_t plugi
     }
 }
 
+// The input's rate is the render rate unless --rate is given; both follow one rule.
+void requireRenderRate(const RenderJob& job, int sampleRate) {
+    if (sampleRate < kLowestSampleRate || sampleRate > kHighestSampleRate) {
+        throw HostError("cannot render " + job.inputPath + " at its sample rate, " +
+                        std::to_string(sampleRate) + " Hz: plughost runs plug-ins at " +
+                        std::to_string(kLowestSampleRate) + " to " +
+                        std::to_string(kHighestSampleRate) + " Hz (choose one with --rate)");
+    }
+}
+
 } // namespace
 
 int runRender(const Arguments& arguments) {
@@ -116,6 +122,9 @@ int runRender(const Arguments& arguments) {
     PluginInstance plugin(library, host);
     SoundFileReader input(job.inputPath);
     const int sampleRate = job.sampleRate.value_or(input.sampleRate());
+    requireRenderRate(job, sampleRate);
+    const FileType outputType =
+        fileTypeForName(job.outputPath, {input.format() & SF_FORMAT_TYPEMASK, 0});
 
     EventSchedule schedule;
     if (job.midiPath) {
@@ -131,7 +140,9 @@ int runRender(const Arguments& arguments) {
     if (job.settingsAfterStart) {
         applyPluginSettings(plugin, job.plugin);
     }
-    SoundFileWriter writer(output, input.format(), renderer.outputCount(), sampleRate);
+    SoundFileWriter writer(
+        output, chooseFormat(outputType, input.format(), renderer.outputCount(), sampleRate),
+        renderer.outputCount(), sampleRate);
     std::vector<float> inputFrames(static_cast<size_t>(job.blockSize * input.channels()));
     std::vector<float> outputFrames(static_cast<size_t>(job.blockSize * renderer.outputCount()));
     ProgressBar progress(input.frames());

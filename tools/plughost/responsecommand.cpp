@@ -54,13 +54,11 @@ std::string describeSettings(const PluginInstance& plugin, const PluginSettings&
 int runResponse(const Arguments& arguments) {
     const CommandLine line(arguments, kResponseOptions);
     if (line.positional().size() != 2) {
-        throw UsageError("usage: plughost response PLUGIN.so OUT.png [--param N=V ...] "
-                         "[--program N] [--csv FILE] [--rate R]");
+        throw UsageError(usageOf("response"));
     }
     const std::string& pluginPath = line.positional()[0];
     const PluginSettings settings = parsePluginSettings(line);
-    const auto sampleRate = static_cast<int>(
-        parseInteger(line.value("--rate").value_or("44100"), "sample rate", 8000, 768000));
+    const int sampleRate = parseSampleRate(line.value("--rate").value_or("44100"));
     const auto csvPath = line.value("--csv");
 
     PluginLibrary library(pluginPath);

@@ -1,7 +1,6 @@
 #include "tools/plughost/responseplot.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -202,11 +201,6 @@ void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts,
     if (status != CAIRO_STATUS_SUCCESS) {
         output.fail(cairo_status_to_string(status));
     }
-}
-
-void releaseDrawingCaches() {
-    cairo_debug_reset_static_data();
-    FcFini();
 }
 
 } // namespace plughost

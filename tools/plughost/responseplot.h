@@ -16,8 +16,4 @@ struct PlotTexts {
 // Plots the first channel; throws HostError naming the output when it cannot be written.
 void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts, PendingOutput& output);
 
-// Frees cairo's and fontconfig's process-wide caches, so that a sanitizer build exits without
-// leaks. Only when no drawing object and no plug-in is left.
-void releaseDrawingCaches();
-
 } // namespace plughost

@@ -36,8 +36,7 @@ RgbImage photographEditor(X11Session& session, const PluginInstance& plugin, Rec
 int runScreenshot(const Arguments& arguments) {
     const CommandLine line(arguments, kScreenshotOptions);
     if (line.positional().size() != 2) {
-        throw UsageError(
-            "usage: plughost screenshot PLUGIN.so OUT.png [--param N=V ...] [--program N]");
+        throw UsageError(usageOf("screenshot"));
     }
     const std::string& pluginPath = line.positional()[0];
     const PluginSettings settings = parsePluginSettings(line);

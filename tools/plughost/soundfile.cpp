@@ -2,12 +2,33 @@
 
 #include "tools/plughost/pluginhost.h"
 
+#include <algorithm>
+
 namespace plughost {
+namespace {
+
+// libsndfile's messages read "System error : No such file or directory." or "Error : ...";
+// plughost's read "...: No such file or directory".
+std::string tidy(const char* message) {
+    std::string text = message != nullptr ? message : "unknown error";
+    for (const std::string prefix : {"System error : ", "Error : "}) {
+        if (text.starts_with(prefix)) {
+            text.erase(0, prefix.size());
+        }
+    }
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+} // namespace
 
 SoundFileReader::SoundFileReader(const std::string& path)
     : path(path), file(sf_open(path.c_str(), SFM_READ, &info)) {
     if (file == nullptr) {
-        throw HostError("cannot read audio file " + path + ": " + sf_strerror(nullptr));
+        throw HostError("cannot read audio file " + path + ": " + tidy(sf_strerror(nullptr)));
     }
     if (info.channels < 1) {
         sf_close(file);
@@ -22,7 +43,7 @@ SoundFileReader::~SoundFileReader() {
 int64_t SoundFileReader::read(float* interleaved, int64_t count) {
     const sf_count_t got = sf_readf_float(file, interleaved, count);
     if (got < count && sf_error(file) != SF_ERR_NO_ERROR) {
-        throw HostError("cannot read audio file " + path + ": " + sf_strerror(file));
+        throw HostError("cannot read audio file " + path + ": " + tidy(sf_strerror(file)));
     }
     return got;
 }
@@ -33,13 +54,13 @@ SoundFileWriter::SoundFileWriter(PendingOutput& output, int format, int channels
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRate;
-    if (!sf_format_check(&info)) {
-        output.fail("the input's file format cannot hold " + std::to_string(channels) +
-                    " channels at " + std::to_string(sampleRate) + " Hz");
+    if (format == 0 || !sf_format_check(&info)) {
+        output.fail("its audio format cannot hold " + std::to_string(channels) + " channels at " +
+                    std::to_string(sampleRate) + " Hz");
     }
     file = sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (file == nullptr) {
-        output.fail(sf_strerror(nullptr));
+        output.fail(tidy(sf_strerror(nullptr)));
     }
     // The plug-in may overshoot full scale a little; integer formats then clip, not wrap.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
@@ -53,7 +74,7 @@ SoundFileWriter::~SoundFileWriter() {
 
 void SoundFileWriter::write(const float* interleaved, int64_t count) {
     if (sf_writef_float(file, interleaved, count) != count) {
-        output.fail(sf_strerror(file));
+        output.fail(tidy(sf_strerror(file)));
     }
 }
 
@@ -61,7 +82,7 @@ void SoundFileWriter::close() {
     const int error = sf_close(file);
     file = nullptr;
     if (error != 0) {
-        output.fail(sf_error_number(error));
+        output.fail(tidy(sf_error_number(error)));
     }
 }
 

@@ -36,7 +36,7 @@ private:
 class SoundFileWriter {
 public:
     // Writes into the pending output's temporary file; throws HostError naming the destination
-    // when the format cannot hold this many channels or this rate.
+    // when the format (0: none found) cannot hold this many channels or this rate.
     SoundFileWriter(PendingOutput& output, int format, int channels, int sampleRate);
     ~SoundFileWriter();
     SoundFileWriter(const SoundFileWriter&) = delete;

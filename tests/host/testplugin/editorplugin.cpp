@@ -1,6 +1,7 @@
 // A tiny plug-in with an editor of its own, painted with plain Xlib: four quadrants, red, green
 // and blue, and a grey whose level is parameter 2. It lets plughost's editor commands be tested
-// apart from the effect's editor. Built once more without an editor.
+// apart from the effect's editor. Built once more without an editor, exporting its entry as
+// `main` only.
 //
 // Parameters: 0 "Refuse" (at 1 the editor refuses to open), 1 "LateSize" (at 1 the editor gives
 // its size only once open), 2 "Shade". After its first paint the editor reports the shade to the
@@ -102,6 +103,7 @@ struct TestPlugin {
     float parameters[kParameterCount] = {};
     PatternEditor editor;
     ERect rect{0, 0, kHeight, kWidth};
+    bool opened = false; // its editor needs effOpen first, as in plug-ins that build state there
 };
 
 TestPlugin& pluginOf(AEffect* effect) {
@@ -121,7 +123,7 @@ intptr_t editorOpcode(TestPlugin& plugin, int32_t opcode, void* ptr) {
         *static_cast<ERect**>(ptr) = &plugin.rect;
         return 1;
     case effEditOpen:
-        if (plugin.parameters[kRefuse] >= 0.5f) {
+        if (!plugin.opened || plugin.parameters[kRefuse] >= 0.5f) {
             return 0;
         }
         return plugin.editor.open(static_cast<Window>(reinterpret_cast<uintptr_t>(ptr))) ? 1 : 0;
@@ -145,6 +147,9 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value
     TestPlugin& plugin = pluginOf(effect);
     const bool validIndex = index >= 0 && index < kParameterCount;
     switch (opcode) {
+    case effOpen:
+        plugin.opened = true;
+        return 0;
     case effClose:
         plugin.editor.close();
         delete &plugin;
@@ -160,6 +165,10 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value
     case effGetEffectName:
         std::strcpy(static_cast<char*>(ptr), "Test Pattern");
         return 1;
+    case effCanDo: // one capability of each answer, for plughost info
+        return std::strcmp(static_cast<const char*>(ptr), "receiveVstEvents") == 0      ? 1
+               : std::strcmp(static_cast<const char*>(ptr), "receiveVstMidiEvent") == 0 ? -1
+                                                                                        : 0;
     case effEditGetRect:
     case effEditOpen:
     case effEditClose:
@@ -184,7 +193,14 @@ void silence(AEffect*, float**, float**, int32_t) {}
 
 } // namespace
 
+#if TEST_PLUGIN_HAS_EDITOR
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
+#else
+// Exported as `main` only, as older plug-ins export their entry.
+extern "C" __attribute__((visibility("default"))) AEffect*
+entryNamedMain(audioMasterCallback host) __asm__("main");
+AEffect* entryNamedMain(audioMasterCallback host) {
+#endif
     if (host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         return nullptr;
     }

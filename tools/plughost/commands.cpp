@@ -1,0 +1,97 @@
+#include "tools/plughost/commands.h"
+
+#include <algorithm>
+
+namespace plughost {
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> table = {
+        {"info", runInfo, "PLUGIN.so [--param N=V ...] [--program N]",
+         "the plug-in as a host sees it: record, capabilities, parameters, programs",
+         R"(Prints the plug-in's record with its flags decoded, its answers to the MIDI
+capability questions, its parameters (index, name, value, display text, label) and
+its programs. With --program and --param, the texts show those settings.
+
+  --param N=V        set parameter N to V, 0 to 1; repeatable
+  --program N        select program N first; --param then applies to it
+)"},
+        {"render", runRender,
+         "PLUGIN.so IN OUT [--param N=V ...] [--program N] [--midi FILE.mid] "
+         "[--cc C:V@FRAME ...] [--note N@FRAME ...] [--block N] [--rate R] [--replacing] "
+         "[--params-after-start]",
+         "plays an audio file through the plug-in",
+         R"(Reads IN (any format libsndfile reads; a mono file feeds every input) and writes
+the plug-in's output to OUT. OUT's format follows its extension (.wav, .flac, .ogg,
+.aiff, .mp3 ...; IN's format when it has none), keeping IN's sample format where
+that format holds it.
+
+  --param N=V        set parameter N (its index, as info lists them) to V, 0 to 1;
+                     repeatable
+  --program N        select program N first; --param then applies to it
+  --midi FILE.mid    play a Standard MIDI File along (format 0 or 1)
+  --cc C:V@FRAME     controller C to value V at frame FRAME, channel 1; repeatable
+  --note N@FRAME     note-on N, velocity 100, at frame FRAME, channel 1; repeatable
+  --block N          block size (default 512)
+  --rate R           sample rate, 8000 to 768000 Hz (default IN's; not resampled)
+  --replacing        call processReplacing (default: process into a cleared buffer)
+  --params-after-start
+                     apply --program and --param after the sample rate is set and
+                     the plug-in switched on, as some hosts do (default: before)
+)"},
+        {"response", runResponse,
+         "PLUGIN.so OUT.png [--param N=V ...] [--program N] "
+         "[--csv FILE] [--rate R]",
+         "the magnitude response at the given settings, as a plot",
+         R"(Sends an impulse at -60 dBFS after half a second of silence and plots the
+spectrum of the first output from 20 Hz to 20 kHz.
+
+  --param N=V        set parameter N to V, 0 to 1; repeatable
+  --program N        select program N first; --param then applies to it
+  --csv FILE         also write the values, one row per frequency
+  --rate R           sample rate, 8000 to 768000 Hz (default 44100)
+)"},
+        {"generate", runGenerate, "OUT [--seconds S] [--rate R]",
+         "writes a bright stereo test input (a sawtooth chord)",
+         R"(Writes a 16-bit stereo sawtooth chord; the format follows OUT's extension
+(default WAV).
+
+  --seconds S        length, 0.1 to 3600 (default 4)
+  --rate R           sample rate, 8000 to 768000 Hz (default 44100)
+)"},
+        {"screenshot", runScreenshot, "PLUGIN.so OUT.png [--param N=V ...] [--program N]",
+         "the plug-in's editor as a PNG",
+         R"(Opens the editor in a window of plughost's own, idles it until it has painted
+and writes the window's pixels. Without DISPLAY it uses a private Xvfb.
+
+  --param N=V        set parameter N to V, 0 to 1; repeatable
+  --program N        select program N first; --param then applies to it
+)"},
+        {"gui", runGui, "PLUGIN.so [--param N=V ...] [--program N] [--frames N]",
+         "the editor in a window, every request to the host printed",
+         R"(Opens the editor in a window on your display, switched on and idled 30 times a
+second, until the window is closed or Ctrl-C is pressed. Every request the plug-in
+makes to its host is printed as it comes.
+
+  --param N=V        set parameter N to V, 0 to 1; repeatable
+  --program N        select program N first; --param then applies to it
+  --frames N         close after N idle passes
+)"},
+    };
+    return table;
+}
+
+const Command* findCommand(std::string_view name) {
+    const auto& table = commands();
+    const auto found = std::find_if(table.begin(), table.end(), [name](const Command& command) {
+        return command.name == name;
+    });
+    return found == table.end() ? nullptr : &*found;
+}
+
+std::string usageOf(std::string_view name) {
+    const Command* command = findCommand(name);
+    return "usage: plughost " + std::string(name) + " " +
+           std::string(command != nullptr ? command->synopsis : "");
+}
+
+} // namespace plughost

@@ -1,0 +1,23 @@
+// Which audio file format an output gets: the container from the name's extension, the sample
+// format from what the caller prefers, within what libsndfile can write.
+#pragma once
+
+#include <string>
+
+namespace plughost {
+
+struct FileType {
+    int container; // SF_FORMAT_WAV, SF_FORMAT_FLAC, ...
+    int encoding;  // the sample format the extension implies (.mp3: layer III), or 0
+};
+
+// The type for the output's extension; `otherwise` when the name has none, or when `otherwise`
+// is a container with this very extension (a WAVEX input stays WAVEX in a .wav). Throws
+// UsageError naming the extensions libsndfile writes when it writes none like this one.
+FileType fileTypeForName(const std::string& path, FileType otherwise);
+
+// The full format: the type's own encoding, else `preferred`, else float, 24-bit or 16-bit PCM,
+// else the first encoding the container takes; 0 when it takes none for these channels.
+int chooseFormat(FileType type, int preferred, int channels, int sampleRate);
+
+} // namespace plughost
