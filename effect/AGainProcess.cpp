@@ -34,14 +34,12 @@ struct FilterEffect::BlockLanes {
     Filter::History history;
     Stereo gain;
     Limiter::Chain limiter;
-    Stereo waiting;     // the last frame through the saturator
-    Stereo waitingGain; // its gain from the limiter's table
+    Stereo waiting; // the last frame through the saturator
 
     void enter(const Filter& filter, Stereo x) {
         waiting = saturated(gain * filter.apply(history, x));
-        waitingGain = limiter.gainFor(waiting);
     }
-    Stereo finishWaiting() { return limiter.limit(waiting, waitingGain); }
+    Stereo finishWaiting() { return limiter.apply(waiting); }
 };
 
 void FilterEffect::process(float** inputs, float** outputs, int32_t sampleFrames) {
@@ -66,8 +64,7 @@ void FilterEffect::runFrames(float** hostInputs, float** hostOutputs, int32_t sa
     // Copies the compiler can keep in registers: nothing the loop stores can change them.
     float* const inputs[2] = {hostInputs[0], hostInputs[1]};
     float* const outputs[2] = {hostOutputs[0], hostOutputs[1]};
-    BlockLanes lanes{
-        filter.history(), both(gainFactor.load(relaxed)), outputLimiter.chain(), {}, {}};
+    BlockLanes lanes{filter.history(), both(gainFactor.load(relaxed)), outputLimiter.chain(), {}};
     int32_t countdown = stepCountdown;
     ControlEvent* next = eventQueue;
     lanes.enter(filter, loadFrame(inputs, 0));
@@ -91,8 +88,8 @@ void FilterEffect::runFrames(float** hostInputs, float** hostOutputs, int32_t sa
                                                              double resonanceFactor) {
     if (--countdown == 0) {
         countdown = stepInterval.load(relaxed);
-        filter.step(cutoffTarget.load(relaxed), resonanceTarget.load(relaxed),
-                    activeTable.load(relaxed), resonanceFactor);
+        filter.coefficients = filter.step(cutoffTarget.load(relaxed), resonanceTarget.load(relaxed),
+                                          activeTable.load(relaxed), resonanceFactor);
     }
     if (next->sampleOffset == sample) {
         next = applyQueuedChanges(next, sample, countdown);

@@ -19,12 +19,12 @@ public:
     };
 
     // One frame of both channels through the biquad, summed in this order; the history moves
-    // on. The coefficients come from their fields at each frame, which leaves the registers to
-    // the recurrences.
+    // on. The coefficients are read from their fields at each frame (the step may change them),
+    // which leaves the registers to the recurrences.
     Stereo apply(History& history, Stereo x) const {
         auto& [x1, x2, y1, y2] = history;
-        const Stereo y =
-            both(b1) * x1 + both(b2) * x2 - both(a1) * y1 - both(a2) * y2 + both(b0) * x;
+        const auto& [b0, b1, b2, a1, a2] = coefficients;
+        const Stereo y = b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
         x2 = x1;
         x1 = x;
         y2 = y1;
@@ -40,10 +40,16 @@ public:
         keep(y2, history.y2);
     }
 
-    // Moves the cutoff row and the resonance step one step toward their targets and recomputes
-    // the coefficients from the table; resonanceFactor weighs the resonance step in the Q.
-    void step(int32_t cutoffTarget, int32_t resonanceTarget, const CoefficientRow* table,
-              double resonanceFactor) {
+    // The coefficients are float values, kept in both lanes as the frames use them.
+    struct Coefficients {
+        Stereo b0, b1, b2, a1, a2;
+    };
+
+    // Moves the cutoff row and the resonance step one step toward their targets and computes
+    // their coefficients from the table; resonanceFactor weighs the resonance step in the Q. The
+    // caller puts them in place when they are due, so that it can start them early.
+    Coefficients step(int32_t cutoffTarget, int32_t resonanceTarget, const CoefficientRow* table,
+                      double resonanceFactor) {
         constexpr double kSqrt2 = 1.414213562373095;
         cutoffRow = stepToward(cutoffRow, cutoffTarget);
         resonanceStep = stepToward(resonanceStep, resonanceTarget);
@@ -51,21 +57,24 @@ public:
         const CoefficientRow& row = table[cutoffRow];
         const double alpha = row.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
-        a2 = static_cast<float>((1.0 - alpha) * n);
-        a1 = static_cast<float>(row.a1 * n);
-        b0 = static_cast<float>(row.b0 * n);
-        b1 = static_cast<float>(row.b1 * n);
-        b2 = static_cast<float>(row.b2 * n);
+        return {.b0 = asFloat(row.b0 * n),
+                .b1 = asFloat(row.b1 * n),
+                .b2 = asFloat(row.b2 * n),
+                .a1 = asFloat(row.a1 * n),
+                .a2 = asFloat((1.0 - alpha) * n)};
     }
     void clearHistory();
     // Keeps the feedback path out of denormal arithmetic once the input has fallen silent.
     void flushDenormalHistory();
 
     // Until its first step a filter passes its input unchanged.
-    float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+    Coefficients coefficients{both(1.0), both(0.0), both(0.0), both(0.0), both(0.0)};
     float x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
     int32_t cutoffRow = 0;
     int32_t resonanceStep = 1;
+
+    // What a float field keeps of the value, in both lanes.
+    static Stereo asFloat(double value) { return both(static_cast<float>(value)); }
 
 private:
     static Stereo lanesOf(const float (&channels)[2]) { return Stereo{channels[0], channels[1]}; }

@@ -79,10 +79,9 @@ private:
             double saturated[2];
             for (int c = 0; c < 2; ++c) {
                 const double x = inputs[c][i];
-                const double y =
-                    static_cast<double>(f.b1) * f.x1[c] + static_cast<double>(f.b2) * f.x2[c] -
-                    static_cast<double>(f.a1) * f.y1[c] - static_cast<double>(f.a2) * f.y2[c] +
-                    static_cast<double>(f.b0) * x;
+                const Filter::Coefficients& k = f.coefficients;
+                const double y = k.b1[c] * f.x1[c] + k.b2[c] * f.x2[c] - k.a1[c] * f.y1[c] -
+                                 k.a2[c] * f.y2[c] + k.b0[c] * x;
                 const double u = gain * y;
                 saturated[c] = u + static_cast<double>(-0.1666666716337204f) * (u * u * u);
                 f.x2[c] = f.x1[c];
@@ -153,10 +152,11 @@ private:
         const CoefficientRow& row = fx.activeTable.load(relaxed)[fx.filter.cutoffRow];
         const double alpha = row.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
-        fx.filter.a2 = static_cast<float>((1.0 - alpha) * n);
-        fx.filter.a1 = static_cast<float>(row.a1 * n);
-        fx.filter.b0 = static_cast<float>(row.b0 * n);
-        fx.filter.b1 = static_cast<float>(row.b1 * n);
-        fx.filter.b2 = static_cast<float>(row.b2 * n);
+        Filter::Coefficients& k = fx.filter.coefficients;
+        k.a2 = Filter::asFloat((1.0 - alpha) * n);
+        k.a1 = Filter::asFloat(row.a1 * n);
+        k.b0 = Filter::asFloat(row.b0 * n);
+        k.b1 = Filter::asFloat(row.b1 * n);
+        k.b2 = Filter::asFloat(row.b2 * n);
     }
 };
