@@ -103,13 +103,14 @@ private:
     void request(uint32_t what) { requests.fetch_or(what, std::memory_order_release); }
     void takeRequests();
     // The audio loop's registers for one block (defined with the loop).
-    struct BlockLanes;
+    struct Pipeline;
     template <OutputMode mode>
     void runBlock(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
     template <OutputMode mode>
     void runFrames(float** inputs, float** outputs, int32_t sampleFrames, double resonanceFactor);
-    void afterSample(int32_t sample, int32_t& countdown, ControlEvent*& next,
-                     double resonanceFactor);
+    template <OutputMode mode, int32_t framesHeld>
+    void runPass(Pipeline& pipeline, float* const* inputs, float* const* outputs, int32_t i,
+                 int32_t& countdown, ControlEvent*& next, double resonanceFactor);
     ControlEvent* applyQueuedChanges(ControlEvent* next, int32_t sample, int32_t& countdown);
     void readMidiEvent(const VstMidiEvent& event, ControlEvent& running);
     void readControlChange(int32_t controller, int32_t value, ControlEvent& running);

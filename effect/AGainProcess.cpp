@@ -26,20 +26,27 @@ void writeFrame(float* const* outputs, int32_t i, Stereo limited) {
 
 } // namespace
 
-// The loop's state in registers for a block. A frame goes through the filter, the gain and the
-// saturator, then waits while the next frame does the same, and only then goes through the
-// limiter: the filter's and the limiter's recurrences overlap instead of waiting for each other.
-// A frame's input is read before its output is written, so a host may pass the same buffers.
-struct FilterEffect::BlockLanes {
+// The loop's state in registers for a block. Each frame passes through three stages on three
+// passes of the loop: the filter, the gain and the saturator; the limiter's table; the limiter's
+// envelope and the output. A pass works on three frames at once, so the filter's and the
+// envelope's recurrences overlap instead of waiting for each other. A frame's input is read
+// before any output is written in its pass, so a host may pass the same buffers.
+struct FilterEffect::Pipeline {
     Filter::History history;
     Stereo gain;
     Limiter::Chain limiter;
-    Stereo waiting; // the last frame through the saturator
+    Stereo saturatedFrame{}; // the newest frame, through the saturator
+    Stereo lookedUpFrame{};  // the frame before it
+    Stereo lookedUpGain{};   // and its gain from the limiter's table
 
     void enter(const Filter& filter, Stereo x) {
-        waiting = saturated(gain * filter.apply(history, x));
+        saturatedFrame = saturated(gain * filter.apply(history, x));
     }
-    Stereo finishWaiting() { return limiter.apply(waiting); }
+    void lookUpGain() {
+        lookedUpFrame = saturatedFrame;
+        lookedUpGain = limiter.gainFor(saturatedFrame);
+    }
+    Stereo limitLookedUp() { return limiter.limit(lookedUpFrame, lookedUpGain); }
 };
 
 void FilterEffect::process(float** inputs, float** outputs, int32_t sampleFrames) {
@@ -64,35 +71,53 @@ void FilterEffect::runFrames(float** hostInputs, float** hostOutputs, int32_t sa
     // Copies the compiler can keep in registers: nothing the loop stores can change them.
     float* const inputs[2] = {hostInputs[0], hostInputs[1]};
     float* const outputs[2] = {hostOutputs[0], hostOutputs[1]};
-    BlockLanes lanes{filter.history(), both(gainFactor.load(relaxed)), outputLimiter.chain(), {}};
+    Pipeline pipeline{filter.history(), both(gainFactor.load(relaxed)), outputLimiter.chain()};
     int32_t countdown = stepCountdown;
     ControlEvent* next = eventQueue;
-    lanes.enter(filter, loadFrame(inputs, 0));
-    afterSample(0, countdown, next, resonanceFactor);
-    for (int32_t i = 1; i < sampleFrames; ++i) {
-        const Stereo limited = lanes.finishWaiting();
-        lanes.enter(filter, loadFrame(inputs, i));
-        writeFrame<mode>(outputs, i - 1, limited);
-        afterSample(i, countdown, next, resonanceFactor);
+    // The first two passes fill the pipeline.
+    runPass<mode, 0>(pipeline, inputs, outputs, 0, countdown, next, resonanceFactor);
+    if (sampleFrames >= 2) {
+        runPass<mode, 1>(pipeline, inputs, outputs, 1, countdown, next, resonanceFactor);
     }
-    writeFrame<mode>(outputs, sampleFrames - 1, lanes.finishWaiting());
-    filter.keepHistory(lanes.history);
-    outputLimiter.keep(lanes.limiter);
+    for (int32_t i = 2; i < sampleFrames; ++i) {
+        runPass<mode, 2>(pipeline, inputs, outputs, i, countdown, next, resonanceFactor);
+    }
+    if (sampleFrames >= 2) {
+        writeFrame<mode>(outputs, sampleFrames - 2, pipeline.limitLookedUp());
+    }
+    pipeline.lookUpGain();
+    writeFrame<mode>(outputs, sampleFrames - 1, pipeline.limitLookedUp());
+    filter.keepHistory(pipeline.history);
+    outputLimiter.keep(pipeline.limiter);
     stepCountdown = countdown;
 }
 
-// The coefficient step when the countdown runs out, then the changes queued for this sample.
-// Always inline: a call would spill every register of the loop at each sample.
-[[gnu::always_inline]] inline void FilterEffect::afterSample(int32_t sample, int32_t& countdown,
-                                                             ControlEvent*& next,
-                                                             double resonanceFactor) {
-    if (--countdown == 0) {
-        countdown = stepInterval.load(relaxed);
-        filter.coefficients = filter.step(cutoffTarget.load(relaxed), resonanceTarget.load(relaxed),
-                                          activeTable.load(relaxed), resonanceFactor);
+// Frame i enters the pipeline, and the frames before it move on where the pipeline holds them.
+// Always inline: a call would spill every register of the loop at each frame.
+template <OutputMode mode, int32_t framesHeld>
+[[gnu::always_inline]] inline void
+FilterEffect::runPass(Pipeline& pipeline, float* const* inputs, float* const* outputs, int32_t i,
+                      int32_t& countdown, ControlEvent*& next, double resonanceFactor) {
+    // The coefficient step due after this frame does not depend on it: started first, its
+    // divisions are done when it is due.
+    const bool stepDue = --countdown == 0;
+    if (stepDue) {
+        filter.prepareStep(cutoffTarget.load(relaxed), resonanceTarget.load(relaxed),
+                           activeTable.load(relaxed), resonanceFactor);
     }
-    if (next->sampleOffset == sample) {
-        next = applyQueuedChanges(next, sample, countdown);
+    if constexpr (framesHeld == 2) {
+        writeFrame<mode>(outputs, i - 2, pipeline.limitLookedUp());
+    }
+    if constexpr (framesHeld >= 1) {
+        pipeline.lookUpGain();
+    }
+    pipeline.enter(filter, loadFrame(inputs, i));
+    if (stepDue) {
+        filter.takeStep();
+        countdown = stepInterval.load(relaxed);
+    }
+    if (next->sampleOffset == i) {
+        next = applyQueuedChanges(next, i, countdown);
     }
 }
 

@@ -47,9 +47,10 @@ public:
 
     // Moves the cutoff row and the resonance step one step toward their targets and computes
     // their coefficients from the table; resonanceFactor weighs the resonance step in the Q. The
-    // caller puts them in place when they are due, so that it can start them early.
-    Coefficients step(int32_t cutoffTarget, int32_t resonanceTarget, const CoefficientRow* table,
-                      double resonanceFactor) {
+    // frames use them once takeStep puts them in place: the caller starts the divisions a frame
+    // early, and they are done when due.
+    void prepareStep(int32_t cutoffTarget, int32_t resonanceTarget, const CoefficientRow* table,
+                     double resonanceFactor) {
         constexpr double kSqrt2 = 1.414213562373095;
         cutoffRow = stepToward(cutoffRow, cutoffTarget);
         resonanceStep = stepToward(resonanceStep, resonanceTarget);
@@ -57,18 +58,20 @@ public:
         const CoefficientRow& row = table[cutoffRow];
         const double alpha = row.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
-        return {.b0 = asFloat(row.b0 * n),
-                .b1 = asFloat(row.b1 * n),
-                .b2 = asFloat(row.b2 * n),
-                .a1 = asFloat(row.a1 * n),
-                .a2 = asFloat((1.0 - alpha) * n)};
+        prepared = {.b0 = asFloat(row.b0 * n),
+                    .b1 = asFloat(row.b1 * n),
+                    .b2 = asFloat(row.b2 * n),
+                    .a1 = asFloat(row.a1 * n),
+                    .a2 = asFloat((1.0 - alpha) * n)};
     }
+    void takeStep() { coefficients = prepared; }
     void clearHistory();
     // Keeps the feedback path out of denormal arithmetic once the input has fallen silent.
     void flushDenormalHistory();
 
     // Until its first step a filter passes its input unchanged.
     Coefficients coefficients{both(1.0), both(0.0), both(0.0), both(0.0), both(0.0)};
+    Coefficients prepared{};
     float x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
     int32_t cutoffRow = 0;
     int32_t resonanceStep = 1;
