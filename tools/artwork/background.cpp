@@ -259,6 +259,7 @@ void drawBezels(cairo_t* cr) {
 
 void drawPanelEdge(cairo_t* cr) {
     cairo_set_line_width(cr, 1.0);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND); // softened corners
     cairo_rectangle(cr, 0.5, 0.5, kPanelWidth - 1, kPanelHeight - 1);
     setSource(cr, theme::kPanelEdgeDark);
     cairo_stroke(cr);
@@ -269,62 +270,30 @@ void drawPanelEdge(cairo_t* cr) {
     cairo_stroke(cr);
 }
 
-// A resonant low-pass response over a faint grid: the product's mark.
+// The product's mark: three gliding strokes in the colours of the three MIDI columns. No grid
+// and no axes, so that nobody reads it as a live response display.
 void drawEmblem(cairo_t* cr) {
-    const double left = kEmblemBox.left + 5;
-    const double right = kEmblemBox.right - 4;
-    const double top = kEmblemBox.top + 5;
-    const double bottom = kEmblemBox.bottom - 4;
+    const double left = kEmblemBox.left + 12;
+    const double right = kEmblemBox.right - 11;
+    const double top = kEmblemBox.top + 7;
+    const double bottom = kEmblemBox.bottom - 18;
+    constexpr std::array<uint32_t, 3> kStrokeColours = {
+        theme::kAccentFrequency, theme::kAccentResonanceGain, theme::kAccentSmoothness};
+    constexpr double kStrokeSpacing = 6.0;
 
-    cairo_set_line_width(cr, 1.0);
-    setSource(cr, theme::kSeparator);
-    for (double x = left + 10; x < right; x += 12) {
-        cairo_move_to(cr, std::floor(x) + 0.5, top);
-        cairo_line_to(cr, std::floor(x) + 0.5, bottom);
+    cairo_save(cr);
+    cairo_set_line_width(cr, 2.0);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    for (size_t stroke = 0; stroke < kStrokeColours.size(); ++stroke) {
+        const double offset = kStrokeSpacing * static_cast<double>(stroke);
+        const double width = right - left;
+        cairo_move_to(cr, left, bottom + offset);
+        cairo_curve_to(cr, left + width * 0.5, bottom + offset, left + width * 0.5, top + offset,
+                       right, top + offset);
+        setSource(cr, kStrokeColours[stroke]);
+        cairo_stroke(cr);
     }
-    for (double y = top + 7; y < bottom; y += 8) {
-        cairo_move_to(cr, left, std::floor(y) + 0.5);
-        cairo_line_to(cr, right, std::floor(y) + 0.5);
-    }
-    cairo_stroke(cr);
-
-    // Magnitude of a second-order low-pass with a resonance of Q 3 (about 10 dB), over a log axis.
-    const double passY = top + 15;
-    constexpr double kQ = 3.0;
-    constexpr double kPixelsPerDecibel = 1.0;
-    constexpr double kLowestDecade = -1.4;
-    constexpr double kHighestDecade = 0.9;
-    auto curveY = [&](double t) {
-        const double w = std::pow(10.0, kLowestDecade + t * (kHighestDecade - kLowestDecade));
-        const double denominator = std::pow(1.0 - w * w, 2.0) + std::pow(w / kQ, 2.0);
-        const double decibels = -10.0 * std::log10(denominator);
-        return std::min(passY - decibels * kPixelsPerDecibel, bottom);
-    };
-    constexpr int kSteps = 120;
-    auto tracePath = [&] {
-        cairo_move_to(cr, left, curveY(0.0));
-        for (int i = 1; i <= kSteps; ++i) {
-            const double t = static_cast<double>(i) / kSteps;
-            cairo_line_to(cr, left + t * (right - left), curveY(t));
-        }
-    };
-
-    tracePath();
-    cairo_line_to(cr, right, bottom);
-    cairo_line_to(cr, left, bottom);
-    cairo_close_path(cr);
-    cairo_pattern_t* glow = cairo_pattern_create_linear(0, top, 0, bottom);
-    addColourStop(glow, 0.0, theme::kAccentFrequency, 0.4);
-    addColourStop(glow, 1.0, theme::kAccentFrequency, 0.0);
-    cairo_set_source(cr, glow);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glow);
-
-    tracePath();
-    cairo_set_line_width(cr, 1.3);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    setSource(cr, theme::kAccentFrequency);
-    cairo_stroke(cr);
+    cairo_restore(cr);
 }
 
 PixelRect inkRect(double x, double baseline, const cairo_text_extents_t& extents) {
