@@ -4,27 +4,13 @@
 #include "effect/filter.h"
 #include "effect/filtertables.h"
 #include "effect/limiter.h"
+#include "effect/parameters.h"
 #include "frame/audioeffectx.h"
 
 #include <atomic>
 #include <cstdint>
 
-enum ParameterIndex : int32_t {
-    kFilterType = 0,
-    kFrequency,
-    kResonance,
-    kSmoothness,
-    kGain,
-    kCcCutoff,
-    kCcRezo,
-    kCcSmooth,
-    kNumParams,
-    // Passed to the editor only: a controller number learned from MIDI, as n/128.
-    kLearnedController = 9,
-};
-
 constexpr int32_t kNumPrograms = 16;
-constexpr int32_t kControllerOff = 128;
 constexpr int32_t kProgramNameCapacity = 32;
 
 struct Program {
