@@ -1,6 +1,7 @@
 #include "editor/editor.h"
 
 #include "editor/conversions.h"
+#include "editor/panellayout.h"
 #include "effect/AGain.h"
 #include "gui/bitmap.h"
 #include "gui/frame.h"
@@ -14,31 +15,13 @@
 
 namespace {
 
-constexpr int32_t kStripFrames = 64;
-constexpr int32_t kStripFrameHeight = 30;
 constexpr int32_t kReadoutFont = 4;
 constexpr int32_t kSmallFont = 5;
 constexpr int32_t kNoLearnTag = 0;
 
-struct ColumnLayout {
-    Rect knob;
-    Rect display;
-    float defaultValue;
-};
-
-// Indexed by tag - kFrequency.
-constexpr ColumnLayout kColumns[] = {
-    {{7, 46, 41, 75}, {8, 79, 39, 88}, 0.5f},
-    {{51, 46, 84, 75}, {51, 79, 82, 88}, 0.1f},
-    {{94, 46, 127, 75}, {94, 79, 125, 88}, 0.1f},
-    {{185, 46, 218, 75}, {185, 79, 216, 88}, 0.5f},
-};
-
-// Indexed by tag - kCcCutoff.
-constexpr Rect kFieldRects[] = {{8, 105, 39, 114}, {51, 105, 82, 114}, {94, 105, 125, 114}};
-
-// Top-left corners, indexed by tag - kTagLowPass; the size comes from the switch bitmap.
-constexpr Point kSwitchCorners[] = {{137, 54}, {137, 75}, {7, 120}, {50, 120}, {94, 120}};
+Rect toRect(const panel::PixelRect& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
 
 bool isKnobTag(int32_t tag) {
     return tag >= kFrequency && tag <= kGain;
@@ -132,7 +115,8 @@ void FilterEditor::buildControls() {
     ValueDisplay** displays[] = {&frequencyDisplay, &resonanceDisplay, &smoothnessDisplay,
                                  &gainDisplay};
     for (int32_t tag = kFrequency; tag <= kGain; ++tag) {
-        auto* display = new ValueDisplay(kColumns[tag - kFrequency].display, nullptr, 0);
+        auto* display =
+            new ValueDisplay(toRect(panel::kColumns[tag - kFrequency].display), nullptr, 0);
         *displays[tag - kFrequency] = display;
         addControl(display);
         display->setValueConverter(tag == kGain ? conversions::gainText
@@ -143,7 +127,8 @@ void FilterEditor::buildControls() {
 
     TextField** fields[] = {&ccCutoffField, &ccRezoField, &ccSmoothField};
     for (int32_t tag = kCcCutoff; tag <= kCcSmooth; ++tag) {
-        auto* field = new TextField(kFieldRects[tag - kCcCutoff], this, tag, nullptr, nullptr, 0);
+        auto* field =
+            new TextField(toRect(panel::kFields[tag - kCcCutoff]), this, tag, nullptr, nullptr, 0);
         *fields[tag - kCcCutoff] = field;
         addControl(field);
         field->setFontColour(GreenColour);
@@ -154,9 +139,9 @@ void FilterEditor::buildControls() {
     FilmstripKnob** knobs[] = {&frequencyKnob, &resonanceKnob, &smoothnessKnob, &gainKnob};
     Bitmap* strips[] = {knobStripA, knobStripB, knobStripC, knobStripB};
     for (int32_t tag = kFrequency; tag <= kGain; ++tag) {
-        const ColumnLayout& column = kColumns[tag - kFrequency];
-        auto* knob = new FilmstripKnob(column.knob, this, tag, kStripFrames, kStripFrameHeight,
-                                       strips[tag - kFrequency], {0, 0});
+        const panel::Column& column = panel::kColumns[tag - kFrequency];
+        auto* knob = new FilmstripKnob(toRect(column.knob), this, tag, panel::kKnobFrameCount,
+                                       panel::kKnobFrameHeight, strips[tag - kFrequency], {0, 0});
         *knobs[tag - kFrequency] = knob;
         knob->setValue(effect->getParameter(tag));
         displayFor(tag)->setValue(effect->getParameter(tag));
@@ -170,10 +155,8 @@ void FilterEditor::buildControls() {
     ToggleButton** switches[] = {&lowPassSwitch, &highPassSwitch, &learnCutoffSwitch,
                                  &learnRezoSwitch, &learnSmoothSwitch};
     for (int32_t tag = kTagLowPass; tag <= kTagLearnSmooth; ++tag) {
-        const Point corner = kSwitchCorners[tag - kTagLowPass];
-        const Rect size{corner.h, corner.v, corner.h + toggleBitmap->getWidth(),
-                        corner.v + toggleBitmap->getHeight() / 2};
-        auto* button = new ToggleButton(size, this, tag, toggleBitmap);
+        auto* button =
+            new ToggleButton(toRect(panel::kSwitches[tag - kTagLowPass]), this, tag, toggleBitmap);
         *switches[tag - kTagLowPass] = button;
         addControl(button);
         if (tag == kTagHighPass) {

@@ -7,6 +7,8 @@
 
 namespace artwork {
 
+using namespace panel;
+
 namespace {
 
 constexpr double kSweepDegrees = 270.0;

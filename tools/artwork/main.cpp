@@ -18,6 +18,7 @@
 namespace {
 
 using namespace artwork;
+using panel::KnobStrip;
 
 // Only the group-box fill must survive the palette exactly: it meets the 24-bit panel.
 RgbImage writeIndexed(const RgbImage& image, const std::string& path) {

@@ -1,13 +1,15 @@
 #include "tools/artwork/preview.h"
 
+#include "editor/panellayout.h"
 #include "tools/artwork/cairoutil.h"
-#include "tools/artwork/panellayout.h"
 #include "tools/artwork/theme.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace artwork {
+
+using namespace panel;
 
 namespace {
 
@@ -105,9 +107,9 @@ int frameForValue(float value) {
 
 RgbImage composeDefaultPanel(const PanelPictures& pictures) {
     RgbImage panel = pictures.background;
-    for (const KnobPlace& knob : kKnobs) {
-        copyBlock(panel, stripFor(pictures, knob.strip),
-                  frameForValue(knob.defaultValue) * kKnobFrameHeight, knob.rect);
+    for (const Column& column : kColumns) {
+        copyBlock(panel, stripFor(pictures, column.strip),
+                  frameForValue(column.defaultValue) * kKnobFrameHeight, column.knob);
     }
     for (const ControlPlace& control : kControls) {
         if (control.kind == ControlKind::Switch) {
