@@ -70,6 +70,10 @@ void FilterEditor::Mailbox::post(int32_t index, float value) {
     pending.fetch_or(1u << index, std::memory_order_release);
 }
 
+EffectEditor* createFilterEditor(FilterEffect* effect) {
+    return new FilterEditor(effect);
+}
+
 FilterEditor::FilterEditor(FilterEffect* effect)
     : EditorBase(effect), bitmaps{new Bitmap(kBitmapBackground)} {
     rect.top = 0;

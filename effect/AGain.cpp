@@ -1,7 +1,5 @@
 #include "effect/AGain.h"
 
-#include "editor/editor.h"
-
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -126,7 +124,7 @@ FilterEffect::FilterEffect(audioMasterCallback host)
     emptyEventQueue();
     // The editor registers itself; without memory for it the effect runs with no panel.
     try {
-        new FilterEditor(this);
+        createFilterEditor(this);
     } catch (const std::bad_alloc&) {
         setEditor(nullptr);
     }

@@ -132,3 +132,8 @@ private:
     std::atomic<int32_t> ccCutoff;
     std::atomic<int32_t> learnedController;
 };
+
+// Makes the effect's panel, which registers itself with the effect through setEditor; throws
+// std::bad_alloc without memory for it. Defined with the editor, so that the effect needs none of
+// the editor's or the toolkit's headers.
+EffectEditor* createFilterEditor(FilterEffect* effect);
