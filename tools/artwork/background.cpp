@@ -350,7 +350,7 @@ RgbImage drawBackground() {
     for (const LabelSpec& label : kLabels) {
         requireClearOfControls("label \"" + std::string(label.text) + "\"", drawLabel(cr, label));
     }
-    return toRgbImage(surface);
+    return toRgbImage(surface.get());
 }
 
 } // namespace artwork

@@ -112,7 +112,7 @@ RgbImage drawKnobStrip(KnobStrip strip) {
         drawFrame(cr, accentOf(strip), static_cast<double>(frame) / (kKnobFrameCount - 1));
         cairo_restore(cr);
     }
-    return toRgbImage(surface);
+    return toRgbImage(surface.get());
 }
 
 } // namespace artwork

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "editor/panellayout.h"
-#include "tools/artwork/rgbimage.h"
+#include "tools/common/rgbimage.h"
 
 namespace artwork {
 

@@ -82,7 +82,7 @@ RgbImage drawSwitch() {
     drawOff(cr);
     cairo_translate(cr, 0, kSwitchSize);
     drawLit(cr);
-    return toRgbImage(surface);
+    return toRgbImage(surface.get());
 }
 
 } // namespace artwork

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "editor/panellayout.h"
-#include "tools/artwork/rgbimage.h"
+#include "tools/common/rgbimage.h"
 
 #include <array>
 #include <string>
