@@ -34,8 +34,12 @@ int32_t FilterEffect::processEvents(VstEvents* events) {
 
 void FilterEffect::readMidiEvent(const VstMidiEvent& event, ControlEvent& running) {
     const int32_t status = static_cast<unsigned char>(event.midiData[0]) & 0xF0;
+    // Data bytes are read signed on purpose: one with its top bit set is no data byte, and as a
+    // negative number it matches no controller, is never learned and clamps to the lowest note.
+    // NOLINTBEGIN(bugprone-signed-char-misuse)
     const int32_t d1 = static_cast<signed char>(event.midiData[1]);
     const int32_t d2 = static_cast<signed char>(event.midiData[2]);
+    // NOLINTEND(bugprone-signed-char-misuse)
     running.sampleOffset = event.deltaFrames;
     if (status == kNoteOn && d2 != 0) {
         running.cutoffRow = cutoffRowOfNote(d1);

@@ -186,7 +186,8 @@ void fillEllipseWhere(Surface& surface, const Rect& box, uint32_t colour, const 
             if (dx * dx * h * h + dy * dy * w * w > w * w * h * h) {
                 continue;
             }
-            if (sweep != nullptr && !sweep->contains(fromCentre(centreBox, 2 * x, 2 * y))) {
+            if (sweep != nullptr &&
+                !sweep->contains(fromCentre(centreBox, 2 * int64_t{x}, 2 * int64_t{y}))) {
                 continue;
             }
             surface.setPixel(x, y, colour);

@@ -10,7 +10,7 @@ demo=(
   build-essential cmake ninja-build pkg-config libx11-dev libfreetype-dev libfontconfig-dev
   fonts-liberation2 fonts-dejavu-core libpng-dev libsndfile1-dev libcairo2-dev xvfb
 )
-test=(clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libxtst-dev xdotool xauth sox)
+test=(clang clang-format clang-tidy libclang-rt-14-dev libgtest-dev libgmock-dev libxtst-dev xdotool xauth sox)
 bench=(libbenchmark-dev valgrind)
 
 tasks=("$@")

@@ -1,30 +1,82 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds everything and runs every test: once in the normal build,
-# once in a build with AddressSanitizer and UndefinedBehaviorSanitizer, the threading tests
-# once more with ThreadSanitizer, and every fuzzer for a bounded time from its seed corpus.
+# Sets up a fresh machine, builds everything and runs every test: once in the normal build (with
+# every header compiled on its own), once in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer, the threading tests once more with ThreadSanitizer, every fuzzer for
+# a bounded time from its seed corpus, and clang-format and clang-tidy over the sources. The last
+# line says which stages ran and passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test bench
 
-# Tests and benchmarks on, also in a build/ the demo set up without them.
-scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TESTS=ON -DGLIDEFILTER_BENCH=ON
-ctest --test-dir build --output-on-failure
+passed=()
+current=
+report() {
+  if [ $? -eq 0 ]; then
+    echo "test.sh: all ${#passed[@]} stages passed: ${passed[*]}"
+  else
+    echo "test.sh: FAILED in stage ${current:-setup}; passed before it: ${passed[*]:-none}" >&2
+  fi
+}
+trap report EXIT
 
-BUILD_DIR=build-asan scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_SANITIZE=ON \
-  -DGLIDEFILTER_BENCH=OFF
-ctest --test-dir build-asan --output-on-failure
+stage() {
+  current=$1
+  shift
+  "$@"
+  passed+=("$current")
+}
+
+normal() {
+  # Tests and benchmarks on, also in a build/ the demo set up without them.
+  scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TESTS=ON -DGLIDEFILTER_BENCH=ON
+  cmake --build build -j "$(nproc)" --target check-headers
+  ctest --test-dir build --output-on-failure
+}
+
+sanitizers() {
+  BUILD_DIR=build-asan scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_SANITIZE=ON \
+    -DGLIDEFILTER_BENCH=OFF
+  ctest --test-dir build-asan --output-on-failure
+}
 
 # The build with the host interface as first defined: what a host sees of it, and its own
 # replacing path against the literal algorithm.
-BUILD_DIR=build-legacy scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_LEGACY_HOSTS=ON \
-  -DGLIDEFILTER_BENCH=OFF
-ctest --test-dir build-legacy --output-on-failure -R 'host_tests|unit_tests|exported_symbols'
+legacy() {
+  BUILD_DIR=build-legacy scripts/build.sh -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_LEGACY_HOSTS=ON \
+    -DGLIDEFILTER_BENCH=OFF
+  ctest --test-dir build-legacy --output-on-failure -R 'host_tests|unit_tests|exported_symbols'
+}
 
 # ThreadSanitizer: only the tests that run threads against each other, to keep the run short.
-cmake -S . -B build-tsan -G Ninja -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TSAN=ON \
-  -DGLIDEFILTER_BENCH=OFF >/dev/null
-cmake --build build-tsan -j "$(nproc)" --target thread_tests
-ctest --test-dir build-tsan --output-on-failure -L threads
+threads() {
+  cmake -S . -B build-tsan -G Ninja -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TSAN=ON \
+    -DGLIDEFILTER_BENCH=OFF >/dev/null
+  cmake --build build-tsan -j "$(nproc)" --target thread_tests
+  ctest --test-dir build-tsan --output-on-failure -L threads
+}
 
 # Every libFuzzer target from its committed corpus; FUZZ_SECONDS per target (default 60).
-scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+fuzz() {
+  scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+}
+
+sources() {
+  git ls-files '*.cpp' '*.h'
+}
+
+format() {
+  sources | xargs clang-format --dry-run -Werror
+}
+
+# The configuration in .clang-tidy, over the product's and the tools' sources in the normal build.
+tidy() {
+  run-clang-tidy -p build -quiet '/(frame|effect|editor|gui|tools)/' >/dev/null
+}
+
+stage normal normal
+stage sanitizers sanitizers
+stage legacy legacy
+stage threads threads
+stage fuzz fuzz
+stage format format
+stage tidy tidy

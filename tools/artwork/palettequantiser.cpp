@@ -33,6 +33,9 @@ double distanceSquared(const Channels& a, const Channels& b) {
 }
 
 uint32_t roundedColour(const Channels& c) {
+    // Channel means are never negative, so adding a half and truncating rounds them; the
+    // committed bitmaps were quantised so.
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
     auto round = [](double v) { return std::clamp(static_cast<int>(v + 0.5), 0, 255); };
     return packRgb(round(c[0]), round(c[1]), round(c[2]));
 }

@@ -59,6 +59,8 @@ VstEvents* VstEventBlock::fill(std::span<const TimedMidiEvent> events, int64_t b
         }
     }
     constexpr size_t header = offsetof(VstEvents, events);
+    // The list is an array of pointers to the events.
+    // NOLINTNEXTLINE(bugprone-sizeof-expression)
     const size_t needed = std::max(sizeof(VstEvents), header + events.size() * sizeof(VstEvent*));
     if (needed > listCapacity) {
         listStorage = std::make_unique<std::byte[]>(needed); // new[] aligns for any scalar

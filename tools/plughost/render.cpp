@@ -73,7 +73,7 @@ void deinterleaveInto(Renderer& renderer, const std::vector<float>& interleaved,
         for (int32_t frame = 0; frame < frames; ++frame) {
             destination[frame] =
                 source < fileChannels
-                    ? interleaved[static_cast<size_t>(frame * fileChannels + source)]
+                    ? interleaved[static_cast<size_t>(frame) * fileChannels + source]
                     : 0.0f;
         }
     }
@@ -84,7 +84,7 @@ void interleaveFrom(const Renderer& renderer, std::vector<float>& interleaved, i
     for (int32_t output = 0; output < channels; ++output) {
         const float* source = renderer.output(output);
         for (int32_t frame = 0; frame < frames; ++frame) {
-            interleaved[static_cast<size_t>(frame * channels + output)] = source[frame];
+            interleaved[static_cast<size_t>(frame) * channels + output] = source[frame];
         }
     }
 }
