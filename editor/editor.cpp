@@ -43,6 +43,11 @@ Bitmap* loadIfMissing(Bitmap*& bitmap, int32_t resourceId) {
     return bitmap;
 }
 
+// The layout has one place for each control the tags name.
+static_assert(panel::kColumns.size() == kGain - kFrequency + 1);
+static_assert(panel::kFields.size() == kCcSmooth - kCcCutoff + 1);
+static_assert(panel::kSwitches.size() == kTagLearnSmooth - kTagLowPass + 1);
+
 const panel::Column& columnOf(int32_t tag) {
     return panel::kColumns[tag - kFrequency];
 }

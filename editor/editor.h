@@ -76,6 +76,7 @@ private:
     void showController(TextField* entry, float value);
     // Lights the learn switch of `tag` (none when 0) and darkens the others.
     void showLearnSwitches(int32_t tag);
+    // Redraws the switches of firstTag..lastTag at once.
     void updateSwitches(DrawContext* context, int32_t firstTag, int32_t lastTag);
     void startLearning(DrawContext* context, int32_t tag);
     // Gives a learned controller to the parameter of the lit learn switch, if one is lit.
