@@ -29,8 +29,8 @@ void writeFrame(float* const* outputs, int32_t i, Stereo limited) {
 // The loop's state in registers for a block. Each frame passes through three stages on three
 // passes of the loop: the filter, the gain and the saturator; the limiter's table; the limiter's
 // envelope and the output. A pass works on three frames at once, so the filter's and the
-// envelope's recurrences overlap instead of waiting for each other. A frame's input is read
-// before any output is written in its pass, so a host may pass the same buffers.
+// envelope's recurrences overlap instead of waiting for each other. A frame's output is written
+// two passes after its input was read, so a host may pass the same buffers for both.
 struct FilterEffect::Pipeline {
     Filter::History history;
     const Filter::Coefficients* coefficients;
