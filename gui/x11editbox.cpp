@@ -58,8 +58,9 @@ X11EditBox::X11EditBox(_XDisplay* display, unsigned long parent, const EditBoxLa
                        const std::string& text, EditBoxEvents& events, X11EditBox*& slot)
     : display(display),
       pixels(std::max(layout.area.width(), 1), std::max(layout.area.height(), 1), kBoxBackground),
-      fontId(layout.fontId >= 0 && layout.fontId < kFontCount ? layout.fontId : 0), line(text),
-      events(events), slot(slot) {
+      fontId(layout.fontId >= 0 && layout.fontId < kFontCount ? layout.fontId : 0),
+      textHeight(fontTableEntry(fontId).height * layout.scale), line(text), events(events),
+      slot(slot) {
     const x11errors::Shield shield;
     XWindowAttributes parentAttributes;
     if (XGetWindowAttributes(display, parent, &parentAttributes) == 0) {
@@ -180,7 +181,7 @@ void X11EditBox::paint() {
     }
     const Rect all{0, 0, pixels.width(), pixels.height()};
     pixels.fillBlock(all, kBoxBackground);
-    if (Typeface* face = Typeface::get(fontId, fontTableEntry(fontId).height, true)) {
+    if (Typeface* face = Typeface::get(fontId, textHeight, true)) {
         const std::string_view text = line.text();
         const int32_t width = face->textWidth(text);
         const int32_t caretOffset = face->textWidth(text.substr(0, line.caret()));

@@ -44,6 +44,8 @@ private:
     _XImage* image = nullptr;
     Surface pixels;
     int32_t fontId;
+    // In the box's pixels: the table's height enlarged with the window.
+    int32_t textHeight;
     EditLine line;
     EditBoxEvents& events;
     X11EditBox*& slot;

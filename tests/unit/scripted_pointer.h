@@ -55,7 +55,7 @@ private:
 // Makes ScriptedWindows.
 class ScriptedPlatform : public HeadlessPlatform {
 public:
-    std::unique_ptr<PlatformWindow> openWindow(void*, int32_t width, int32_t height,
+    std::unique_ptr<PlatformWindow> openWindow(void*, int32_t width, int32_t height, int32_t,
                                                WindowEvents& events) override {
         auto window = std::make_unique<ScriptedWindow>(width, height, events);
         last = window.get();
