@@ -51,8 +51,13 @@ T number(std::string_view text, T otherwise) {
 
 PixelScale::PixelScale(int32_t factor) : by(std::clamp(factor, 1, kLargest)) {}
 
+int32_t PixelScale::up(int32_t length) const {
+    // Saturated: a view may lie anywhere.
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{length} * by, INT32_MIN, INT32_MAX));
+}
+
 Rect PixelScale::up(const Rect& area) const {
-    return {area.left * by, area.top * by, area.right * by, area.bottom * by};
+    return {up(area.left), up(area.top), up(area.right), up(area.bottom)};
 }
 
 EditBoxLayout PixelScale::up(const EditBoxLayout& layout) const {

@@ -18,7 +18,7 @@ public:
     explicit PixelScale(int32_t factor = 1);
 
     int32_t factor() const { return by; }
-    int32_t up(int32_t length) const { return length * by; }
+    int32_t up(int32_t length) const;
     // The window pixels that show `area` (right and bottom exclusive on both sides).
     Rect up(const Rect& area) const;
     // The edit box over a 1x area: placed and sized in window pixels, its text enlarged.
