@@ -58,6 +58,17 @@ inline int differingPixels(const Surface& a, const Surface& b) {
     return differing;
 }
 
+// `surface` with every pixel repeated scale x scale times, as a window at that scale shows it.
+inline Surface enlargedBy(const Surface& surface, int32_t scale) {
+    Surface large(surface.width() * scale, surface.height() * scale);
+    for (int32_t y = 0; y < large.height(); ++y) {
+        for (int32_t x = 0; x < large.width(); ++x) {
+            large.setPixel(x, y, surface.pixel(x / scale, y / scale));
+        }
+    }
+    return large;
+}
+
 // Saves the surface as <test name>.png in the working directory when the current test has failed,
 // so the picture can be looked at.
 inline void dumpIfFailed(const Surface& surface) {
