@@ -1,5 +1,7 @@
 #include "editor/conversions.h"
 
+#include "effect/parameters.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -7,9 +9,6 @@
 namespace conversions {
 namespace {
 
-constexpr int32_t kControllerOff = 128;
-constexpr int32_t kHighestController = 127;
-constexpr double kControllerStep = 0.0078125;
 constexpr int kTextCapacity = 7;
 
 bool isDigit(char character) {
@@ -19,15 +18,15 @@ bool isDigit(char character) {
 } // namespace
 
 void scaledIntegerText(float value, char* text) {
-    std::snprintf(text, kTextCapacity, "%d", static_cast<int32_t>(value * 127.0));
+    std::snprintf(text, kTextCapacity, "%d", readoutNumber(value));
 }
 
 void gainText(float value, char* text) {
-    std::snprintf(text, kTextCapacity, "%2.2f", (value - 1.0) * 24.0);
+    std::snprintf(text, kTextCapacity, "%2.2f", gainDecibels(value));
 }
 
 void controllerText(float value, char* text) {
-    const auto number = static_cast<int32_t>(value * 128.0);
+    const int32_t number = controllerNumber(value);
     if (number == kControllerOff) {
         std::strcpy(text, "OFF");
     } else {
@@ -37,7 +36,7 @@ void controllerText(float value, char* text) {
 
 float parseController(const char* text) {
     if (text == nullptr || !isDigit(text[0])) {
-        return 1.0f;
+        return controllerValue(kControllerOff);
     }
     int32_t number = 0;
     // Stops as soon as the number leaves the controller range, so long digit runs cannot
@@ -45,10 +44,10 @@ float parseController(const char* text) {
     for (const char* digit = text; isDigit(*digit); ++digit) {
         number = number * 10 + (*digit - '0');
         if (number > kHighestController) {
-            return 1.0f;
+            return controllerValue(kControllerOff);
         }
     }
-    return static_cast<float>(number * kControllerStep);
+    return controllerValue(number);
 }
 
 } // namespace conversions

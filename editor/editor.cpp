@@ -1,6 +1,7 @@
 #include "editor/editor.h"
 
 #include "editor/conversions.h"
+#include "editor/panellayout.h"
 #include "effect/AGain.h"
 #include "gui/bitmap.h"
 #include "gui/frame.h"
@@ -10,42 +11,21 @@
 #include "gui/valuedisplay.h"
 #include "resources/resources.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
 
-constexpr int32_t kStripFrames = 64;
-constexpr int32_t kStripFrameHeight = 30;
 constexpr int32_t kReadoutFont = 4;
 constexpr int32_t kSmallFont = 5;
 constexpr int32_t kNoLearnTag = 0;
 
-struct ColumnLayout {
-    Rect knob;
-    Rect display;
-    float defaultValue;
-};
-
-// Indexed by tag - kFrequency.
-constexpr ColumnLayout kColumns[] = {
-    {{7, 46, 41, 75}, {8, 79, 39, 88}, 0.5f},
-    {{51, 46, 84, 75}, {51, 79, 82, 88}, 0.1f},
-    {{94, 46, 127, 75}, {94, 79, 125, 88}, 0.1f},
-    {{185, 46, 218, 75}, {185, 79, 216, 88}, 0.5f},
-};
-
-// Indexed by tag - kCcCutoff.
-constexpr Rect kFieldRects[] = {{8, 105, 39, 114}, {51, 105, 82, 114}, {94, 105, 125, 114}};
-
-// Top-left corners, indexed by tag - kTagLowPass; the size comes from the switch bitmap.
-constexpr Point kSwitchCorners[] = {{137, 54}, {137, 75}, {7, 120}, {50, 120}, {94, 120}};
+Rect toRect(const panel::PixelRect& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
 
 bool isKnobTag(int32_t tag) {
     return tag >= kFrequency && tag <= kGain;
-}
-
-bool isFieldTag(int32_t tag) {
-    return tag >= kCcCutoff && tag <= kCcSmooth;
 }
 
 bool isLearnTag(int32_t tag) {
@@ -63,6 +43,19 @@ Bitmap* loadIfMissing(Bitmap*& bitmap, int32_t resourceId) {
     return bitmap;
 }
 
+const panel::Column& columnOf(int32_t tag) {
+    return panel::kColumns[tag - kFrequency];
+}
+
+// The film strip's resource: the strips are numbered in the layout's order.
+ResourceId stripBitmap(panel::KnobStrip strip) {
+    return static_cast<ResourceId>(kBitmapKnobFrequency + static_cast<int32_t>(strip));
+}
+static_assert(kBitmapKnobResonanceGain - kBitmapKnobFrequency ==
+              static_cast<int32_t>(panel::KnobStrip::ResonanceGain));
+static_assert(kBitmapKnobSmoothness - kBitmapKnobFrequency ==
+              static_cast<int32_t>(panel::KnobStrip::Smoothness));
+
 void releaseBitmap(Bitmap*& bitmap) {
     if (bitmap != nullptr) {
         bitmap->release();
@@ -77,17 +70,21 @@ void FilterEditor::Mailbox::post(int32_t index, float value) {
     pending.fetch_or(1u << index, std::memory_order_release);
 }
 
+EffectEditor* createFilterEditor(FilterEffect* effect) {
+    return new FilterEditor(effect);
+}
+
 FilterEditor::FilterEditor(FilterEffect* effect)
-    : EditorBase(effect), backgroundBitmap(new Bitmap(kBitmapBackground)) {
+    : EditorBase(effect), bitmaps{new Bitmap(kBitmapBackground)} {
     rect.top = 0;
     rect.left = 0;
-    rect.bottom = static_cast<int16_t>(backgroundBitmap->getHeight());
-    rect.right = static_cast<int16_t>(backgroundBitmap->getWidth());
+    rect.bottom = static_cast<int16_t>(bitmap(kBitmapBackground)->getHeight());
+    rect.right = static_cast<int16_t>(bitmap(kBitmapBackground)->getWidth());
 }
 
 FilterEditor::~FilterEditor() {
     close();
-    releaseBitmap(backgroundBitmap);
+    releaseBitmap(bitmap(kBitmapBackground));
 }
 
 FilterEffect& FilterEditor::filterEffect() const {
@@ -96,11 +93,12 @@ FilterEffect& FilterEditor::filterEffect() const {
 
 int32_t FilterEditor::open(void* parentWindow) {
     EditorBase::open(parentWindow);
-    if (!openFrame({0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()},
-                   parentWindow)) {
+    if (!openFrame(
+            {0, 0, bitmap(kBitmapBackground)->getWidth(), bitmap(kBitmapBackground)->getHeight()},
+            parentWindow)) {
         return 0;
     }
-    frame->setBackground(backgroundBitmap);
+    frame->setBackground(bitmap(kBitmapBackground));
     // From here on every change is posted, so none made while the controls read the effect's
     // values is lost.
     mailbox.clear();
@@ -125,61 +123,49 @@ void FilterEditor::addControl(Control* control) {
 }
 
 void FilterEditor::buildControls() {
-    loadIfMissing(knobStripA, kBitmapKnobFrequency);
-    loadIfMissing(knobStripB, kBitmapKnobResonanceGain);
-    loadIfMissing(knobStripC, kBitmapKnobSmoothness);
-
-    ValueDisplay** displays[] = {&frequencyDisplay, &resonanceDisplay, &smoothnessDisplay,
-                                 &gainDisplay};
     for (int32_t tag = kFrequency; tag <= kGain; ++tag) {
-        auto* display = new ValueDisplay(kColumns[tag - kFrequency].display, nullptr, 0);
-        *displays[tag - kFrequency] = display;
-        addControl(display);
-        display->setValueConverter(tag == kGain ? conversions::gainText
+        auto* readout = new ValueDisplay(toRect(columnOf(tag).display), nullptr, 0);
+        display(tag) = readout;
+        addControl(readout);
+        readout->setValueConverter(tag == kGain ? conversions::gainText
                                                 : conversions::scaledIntegerText);
-        display->setFontColour(GreenColour);
-        display->setFont(tag == kGain ? kSmallFont : kReadoutFont);
+        readout->setFontColour(GreenColour);
+        readout->setFont(tag == kGain ? kSmallFont : kReadoutFont);
     }
 
-    TextField** fields[] = {&ccCutoffField, &ccRezoField, &ccSmoothField};
     for (int32_t tag = kCcCutoff; tag <= kCcSmooth; ++tag) {
-        auto* field = new TextField(kFieldRects[tag - kCcCutoff], this, tag, nullptr, nullptr, 0);
-        *fields[tag - kCcCutoff] = field;
-        addControl(field);
-        field->setFontColour(GreenColour);
-        field->setFont(kSmallFont);
-        showController(field, effect->getParameter(tag));
+        auto* entry =
+            new TextField(toRect(panel::kFields[tag - kCcCutoff]), this, tag, nullptr, nullptr, 0);
+        field(tag) = entry;
+        addControl(entry);
+        entry->setFontColour(GreenColour);
+        entry->setFont(kSmallFont);
+        showController(entry, effect->getParameter(tag));
     }
 
-    FilmstripKnob** knobs[] = {&frequencyKnob, &resonanceKnob, &smoothnessKnob, &gainKnob};
-    Bitmap* strips[] = {knobStripA, knobStripB, knobStripC, knobStripB};
     for (int32_t tag = kFrequency; tag <= kGain; ++tag) {
-        const ColumnLayout& column = kColumns[tag - kFrequency];
-        auto* knob = new FilmstripKnob(column.knob, this, tag, kStripFrames, kStripFrameHeight,
-                                       strips[tag - kFrequency], {0, 0});
-        *knobs[tag - kFrequency] = knob;
-        knob->setValue(effect->getParameter(tag));
-        displayFor(tag)->setValue(effect->getParameter(tag));
-        knob->setDefaultValue(column.defaultValue);
-        knob->setMin(0.0f);
-        knob->setMax(1.0f);
-        addControl(knob);
+        const panel::Column& column = columnOf(tag);
+        const ResourceId stripId = stripBitmap(column.strip);
+        auto* dial = new FilmstripKnob(toRect(column.knob), this, tag, panel::kKnobFrameCount,
+                                       panel::kKnobFrameHeight,
+                                       loadIfMissing(bitmap(stripId), stripId), {0, 0});
+        knob(tag) = dial;
+        dial->setValue(effect->getParameter(tag));
+        display(tag)->setValue(effect->getParameter(tag));
+        dial->setDefaultValue(column.defaultValue);
+        dial->setMin(0.0f);
+        dial->setMax(1.0f);
+        addControl(dial);
     }
 
-    loadIfMissing(toggleBitmap, kBitmapSwitch);
-    ToggleButton** switches[] = {&lowPassSwitch, &highPassSwitch, &learnCutoffSwitch,
-                                 &learnRezoSwitch, &learnSmoothSwitch};
+    Bitmap* switchBitmap = loadIfMissing(bitmap(kBitmapSwitch), kBitmapSwitch);
     for (int32_t tag = kTagLowPass; tag <= kTagLearnSmooth; ++tag) {
-        const Point corner = kSwitchCorners[tag - kTagLowPass];
-        const Rect size{corner.h, corner.v, corner.h + toggleBitmap->getWidth(),
-                        corner.v + toggleBitmap->getHeight() / 2};
-        auto* button = new ToggleButton(size, this, tag, toggleBitmap);
-        *switches[tag - kTagLowPass] = button;
+        auto* button =
+            new ToggleButton(toRect(panel::kSwitches[tag - kTagLowPass]), this, tag, switchBitmap);
+        toggle(tag) = button;
         addControl(button);
-        if (tag == kTagHighPass) {
-            showFilterType(effect->getParameter(kFilterType));
-        }
     }
+    showFilterType(effect->getParameter(kFilterType));
     showLearnSwitches(kNoLearnTag);
 }
 
@@ -189,15 +175,13 @@ void FilterEditor::close() {
     // Deleting the frame commits a field still being edited: the effect hears of it, the closed
     // editor does not.
     EditorBase::close();
-    releaseBitmap(toggleBitmap);
-    releaseBitmap(knobStripA);
-    releaseBitmap(knobStripB);
-    releaseBitmap(knobStripC);
-    frequencyKnob = resonanceKnob = smoothnessKnob = gainKnob = nullptr;
-    frequencyDisplay = resonanceDisplay = smoothnessDisplay = gainDisplay = nullptr;
-    ccCutoffField = ccSmoothField = ccRezoField = nullptr;
-    lowPassSwitch = highPassSwitch = nullptr;
-    learnCutoffSwitch = learnRezoSwitch = learnSmoothSwitch = nullptr;
+    for (int32_t id = kBitmapSwitch; id <= kBitmapKnobSmoothness; ++id) {
+        releaseBitmap(bitmap(static_cast<ResourceId>(id)));
+    }
+    std::ranges::fill(knobs, nullptr);
+    std::ranges::fill(displays, nullptr);
+    std::ranges::fill(fields, nullptr);
+    std::ranges::fill(switches, nullptr);
 }
 
 void FilterEditor::idle() {
@@ -247,10 +231,10 @@ void FilterEditor::applyChange(int32_t index, float value) {
         showFilterType(value);
     } else if (isKnobTag(index)) {
         const float current = effect->getParameter(index);
-        knobFor(index)->setValue(current);
-        displayFor(index)->setValue(current);
-    } else if (isFieldTag(index)) {
-        showController(fieldFor(index), value);
+        knob(index)->setValue(current);
+        display(index)->setValue(current);
+    } else if (isControllerParameter(index)) {
+        showController(field(index), value);
     } else if (index == kLearnedController) {
         showLearnSwitches(learnTag.load(std::memory_order_relaxed));
     }
@@ -258,37 +242,43 @@ void FilterEditor::applyChange(int32_t index, float value) {
 
 void FilterEditor::showFilterType(float value) {
     const bool highPass = static_cast<double>(value) >= 0.5;
-    lowPassSwitch->setValue(highPass ? 0.0f : 1.0f);
-    highPassSwitch->setValue(highPass ? 1.0f : 0.0f);
+    toggle(kTagLowPass)->setValue(highPass ? 0.0f : 1.0f);
+    toggle(kTagHighPass)->setValue(highPass ? 1.0f : 0.0f);
 }
 
-void FilterEditor::showController(TextField* field, float value) {
+void FilterEditor::showController(TextField* entry, float value) {
     char text[kDisplayTextSize] = {};
     conversions::controllerText(value, text);
-    field->setValue(value);
-    field->setText(text);
+    entry->setValue(value);
+    entry->setText(text);
 }
 
 void FilterEditor::showLearnSwitches(int32_t tag) {
-    learnCutoffSwitch->setValue(tag == kTagLearnCutoff ? 1.0f : 0.0f);
-    learnRezoSwitch->setValue(tag == kTagLearnRezo ? 1.0f : 0.0f);
-    learnSmoothSwitch->setValue(tag == kTagLearnSmooth ? 1.0f : 0.0f);
+    for (int32_t learn = kTagLearnCutoff; learn <= kTagLearnSmooth; ++learn) {
+        toggle(learn)->setValue(learn == tag ? 1.0f : 0.0f);
+    }
+}
+
+// The editor's own switch changes show at once.
+void FilterEditor::updateSwitches(DrawContext* context, int32_t firstTag, int32_t lastTag) {
+    for (int32_t tag = firstTag; tag <= lastTag; ++tag) {
+        toggle(tag)->update(context);
+    }
 }
 
 void FilterEditor::valueChanged(DrawContext* context, Control* control) {
     const int32_t tag = control->getTag();
-    if (isKnobTag(tag) && control == knobFor(tag)) {
+    if (isKnobTag(tag) && control == knob(tag)) {
         effect->setParameterAutomated(tag, control->getValue());
         control->update(context);
-    } else if (isFieldTag(tag) && control == fieldFor(tag)) {
+    } else if (isControllerParameter(tag) && control == field(tag)) {
         char text[kDisplayTextSize] = {};
-        fieldFor(tag)->getText(text);
+        field(tag)->getText(text);
         effect->setParameter(tag, conversions::parseController(text));
     } else if (tag == kTagLowPass || tag == kTagHighPass) {
         const bool highPass = tag == kTagHighPass;
         showFilterType(highPass ? 1.0f : 0.0f);
-        lowPassSwitch->update(context);
-        highPassSwitch->update(context);
+        updateSwitches(context, kTagLowPass, kTagHighPass);
         effect->setParameterAutomated(kFilterType, highPass ? 1.0f : 0.0f);
     } else if (isLearnTag(tag)) {
         startLearning(context, control->getValue() != 0.0f ? tag : kNoLearnTag);
@@ -303,50 +293,5 @@ void FilterEditor::startLearning(DrawContext* context, int32_t tag) {
     learnTag.store(tag, std::memory_order_relaxed);
     filterEffect().armControllerLearning();
     showLearnSwitches(tag);
-    learnCutoffSwitch->update(context);
-    learnRezoSwitch->update(context);
-    learnSmoothSwitch->update(context);
-}
-
-FilmstripKnob* FilterEditor::knobFor(int32_t tag) const {
-    switch (tag) {
-    case kFrequency:
-        return frequencyKnob;
-    case kResonance:
-        return resonanceKnob;
-    case kSmoothness:
-        return smoothnessKnob;
-    case kGain:
-        return gainKnob;
-    default:
-        return nullptr;
-    }
-}
-
-ValueDisplay* FilterEditor::displayFor(int32_t tag) const {
-    switch (tag) {
-    case kFrequency:
-        return frequencyDisplay;
-    case kResonance:
-        return resonanceDisplay;
-    case kSmoothness:
-        return smoothnessDisplay;
-    case kGain:
-        return gainDisplay;
-    default:
-        return nullptr;
-    }
-}
-
-TextField* FilterEditor::fieldFor(int32_t tag) const {
-    switch (tag) {
-    case kCcCutoff:
-        return ccCutoffField;
-    case kCcRezo:
-        return ccRezoField;
-    case kCcSmooth:
-        return ccSmoothField;
-    default:
-        return nullptr;
-    }
+    updateSwitches(context, kTagLearnCutoff, kTagLearnSmooth);
 }

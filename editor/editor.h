@@ -3,8 +3,10 @@
 // bound to its parameter in both directions.
 #pragma once
 
+#include "effect/parameters.h"
 #include "gui/editorbase.h"
 #include "gui/view.h"
+#include "resources/resources.h"
 
 #include <atomic>
 #include <cstdint>
@@ -53,7 +55,7 @@ private:
     // drain shows only the later one, which is what the screen must show in the end anyway.
     class Mailbox {
     public:
-        static constexpr int32_t kSlots = 10;
+        static constexpr int32_t kSlots = kLearnedController + 1;
         void post(int32_t index, float value);
         // The indices posted since the last take, as bits; clears them.
         uint32_t take() { return pending.exchange(0, std::memory_order_acquire); }
@@ -71,37 +73,34 @@ private:
     void applyPendingChanges();
     void applyChange(int32_t index, float value);
     void showFilterType(float value);
-    void showController(TextField* field, float value);
+    void showController(TextField* entry, float value);
     // Lights the learn switch of `tag` (none when 0) and darkens the others.
     void showLearnSwitches(int32_t tag);
+    void updateSwitches(DrawContext* context, int32_t firstTag, int32_t lastTag);
     void startLearning(DrawContext* context, int32_t tag);
     // Gives a learned controller to the parameter of the lit learn switch, if one is lit.
     void assignLearnedController(float value);
-    FilmstripKnob* knobFor(int32_t tag) const;
-    ValueDisplay* displayFor(int32_t tag) const;
-    TextField* fieldFor(int32_t tag) const;
+    Bitmap*& bitmap(ResourceId id) { return bitmaps[id - kBitmapBackground]; }
+    FilmstripKnob*& knob(int32_t tag) { return knobs[tag - kFrequency]; }
+    ValueDisplay*& display(int32_t tag) { return displays[tag - kFrequency]; }
+    TextField*& field(int32_t tag) { return fields[tag - kCcCutoff]; }
+    ToggleButton*& toggle(int32_t tag) { return switches[tag - kTagLowPass]; }
 
-    Bitmap* backgroundBitmap;
-    Bitmap* toggleBitmap = nullptr;
-    Bitmap* knobStripB = nullptr;
-    Bitmap* knobStripC = nullptr;
-    Bitmap* knobStripA = nullptr;
-    FilmstripKnob* frequencyKnob = nullptr;
-    FilmstripKnob* resonanceKnob = nullptr;
-    FilmstripKnob* smoothnessKnob = nullptr;
-    FilmstripKnob* gainKnob = nullptr;
-    ValueDisplay* frequencyDisplay = nullptr;
-    ValueDisplay* resonanceDisplay = nullptr;
-    ValueDisplay* smoothnessDisplay = nullptr;
-    ValueDisplay* gainDisplay = nullptr;
-    TextField* ccCutoffField = nullptr;
-    TextField* ccSmoothField = nullptr;
-    TextField* ccRezoField = nullptr;
-    ToggleButton* lowPassSwitch = nullptr;
-    ToggleButton* highPassSwitch = nullptr;
-    ToggleButton* learnCutoffSwitch = nullptr;
-    ToggleButton* learnRezoSwitch = nullptr;
-    ToggleButton* learnSmoothSwitch = nullptr;
+    // The knobs and displays of kFrequency..kGain, the fields of kCcCutoff..kCcSmooth and the
+    // switches of kTagLowPass..kTagLearnSmooth, each indexed by its tag less the first tag.
+    static constexpr int32_t kColumnCount = kGain - kFrequency + 1;
+    static constexpr int32_t kFieldCount = kCcSmooth - kCcCutoff + 1;
+    static constexpr int32_t kSwitchCount = kTagLearnSmooth - kTagLowPass + 1;
+    // Indexed by resource id less kBitmapBackground.
+    static constexpr int32_t kBitmapCount = kBitmapKnobSmoothness - kBitmapBackground + 1;
+
+    // The background lives as long as the editor (its size is the editor's); the others are
+    // loaded when the controls are built and released when they go.
+    Bitmap* bitmaps[kBitmapCount] = {};
+    FilmstripKnob* knobs[kColumnCount] = {};
+    ValueDisplay* displays[kColumnCount] = {};
+    TextField* fields[kFieldCount] = {};
+    ToggleButton* switches[kSwitchCount] = {};
 
     Mailbox mailbox;
     // Whether the hook may post: set while the controls exist.

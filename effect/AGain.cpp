@@ -1,7 +1,5 @@
 #include "effect/AGain.h"
 
-#include "editor/editor.h"
-
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -12,12 +10,7 @@
 namespace {
 
 constexpr float kMilliSecond = 0.001f;
-constexpr double kControllerStep = 0.0078125; // 1/128
 constexpr float kReleaseMs = 75.0f;
-
-const char* const kParameterNames[kNumParams] = {
-    "Flt.type", "Frequency", "Reso/BW", "Smoothness", "Gain", "CC Cutoff", "CC Rezo", "CC Smooth",
-};
 
 float* programField(Program& program, int32_t index) {
     switch (index) {
@@ -55,22 +48,6 @@ float clampUnit(float value) {
     return value > 1.0f ? 1.0f : value;
 }
 
-bool isController(int32_t index) {
-    return index >= kCcCutoff && index <= kCcSmooth;
-}
-
-int32_t controllerNumber(float value) {
-    return static_cast<int32_t>(value * 128.0);
-}
-
-int32_t cutoffRowFor(float frequency) {
-    return static_cast<int32_t>(frequency * 4095.0);
-}
-
-int32_t resonanceStepFor(float resonance) {
-    return static_cast<int32_t>(resonance * 127.0 + 1.0);
-}
-
 // Samples between coefficient steps; saturates so that no sample rate a host may store
 // makes the conversion undefined.
 int32_t intervalFromSamples(double samples) {
@@ -93,7 +70,7 @@ int32_t linearLawInterval(float sampleRate, float smoothness) {
 }
 
 float gainFactorFor(float gain) {
-    return static_cast<float>(std::pow(10.0, (gain - 1.0) * 24.0 * static_cast<double>(0.05f)));
+    return static_cast<float>(std::pow(10.0, gainDecibels(gain) * static_cast<double>(0.05f)));
 }
 
 void copyText(char* text, const char* source) {
@@ -147,7 +124,7 @@ FilterEffect::FilterEffect(audioMasterCallback host)
     emptyEventQueue();
     // The editor registers itself; without memory for it the effect runs with no panel.
     try {
-        new FilterEditor(this);
+        createFilterEditor(this);
     } catch (const std::bad_alloc&) {
         setEditor(nullptr);
     }
@@ -159,9 +136,9 @@ FilterEffect::~FilterEffect() = default;
 void FilterEffect::setParameter(int32_t index, float value) {
     value = clampUnit(value);
     if (float* field = programField(currentProgram(), index)) {
-        if (isController(index)) {
+        if (isControllerParameter(index)) {
             const int32_t number = controllerNumber(value);
-            storeField(field, static_cast<float>(number * kControllerStep));
+            storeField(field, controllerValue(number));
             controllerAssignment(index).store(number, std::memory_order_relaxed);
         } else {
             storeField(field, value);
@@ -178,10 +155,10 @@ void FilterEffect::deriveParameter(int32_t index, float value) {
         activeTable.store(value >= 0.5f ? highpassTable : lowpassTable, relaxed);
         break;
     case kFrequency:
-        cutoffTarget.store(cutoffRowFor(value), relaxed);
+        cutoffTarget.store(cutoffRowOf(value), relaxed);
         break;
     case kResonance:
-        resonanceTarget.store(resonanceStepFor(value), relaxed);
+        resonanceTarget.store(resonanceStepOf(value), relaxed);
         break;
     case kSmoothness:
         stepInterval.store(squaredLawInterval(value), relaxed);
@@ -244,8 +221,8 @@ void FilterEffect::setProgram(int32_t program) {
 // coefficient step instead of gliding there.
 void FilterEffect::loadProgramState(const Program& program) {
     constexpr auto relaxed = std::memory_order_relaxed;
-    const int32_t row = cutoffRowFor(program.frequency);
-    const int32_t resonance = resonanceStepFor(program.resonance);
+    const int32_t row = cutoffRowOf(program.frequency);
+    const int32_t resonance = resonanceStepOf(program.resonance);
     const int32_t interval = linearLawInterval(sampleRate, program.smoothness);
     cutoffTarget.store(row, relaxed);
     resonanceTarget.store(resonance, relaxed);
@@ -297,7 +274,7 @@ void FilterEffect::getParameterDisplay(int32_t index, char* text) {
         std::sprintf(text, "%d", static_cast<int32_t>(program.smoothness * 100.0));
         break;
     case kGain:
-        std::sprintf(text, "%3.2f", (program.gain - 1.0) * 24.0);
+        std::sprintf(text, "%3.2f", gainDecibels(program.gain));
         break;
     case kCcCutoff:
     case kCcRezo:

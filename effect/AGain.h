@@ -4,27 +4,13 @@
 #include "effect/filter.h"
 #include "effect/filtertables.h"
 #include "effect/limiter.h"
+#include "effect/parameters.h"
 #include "frame/audioeffectx.h"
 
 #include <atomic>
 #include <cstdint>
 
-enum ParameterIndex : int32_t {
-    kFilterType = 0,
-    kFrequency,
-    kResonance,
-    kSmoothness,
-    kGain,
-    kCcCutoff,
-    kCcRezo,
-    kCcSmooth,
-    kNumParams,
-    // Passed to the editor only: a controller number learned from MIDI, as n/128.
-    kLearnedController = 9,
-};
-
 constexpr int32_t kNumPrograms = 16;
-constexpr int32_t kControllerOff = 128;
 constexpr int32_t kProgramNameCapacity = 32;
 
 struct Program {
@@ -146,3 +132,8 @@ private:
     std::atomic<int32_t> ccCutoff;
     std::atomic<int32_t> learnedController;
 };
+
+// Makes the effect's panel, which registers itself with the effect through setEditor; throws
+// std::bad_alloc without memory for it. Defined with the editor, so that the effect needs none of
+// the editor's or the toolkit's headers.
+EffectEditor* createFilterEditor(FilterEffect* effect);

@@ -7,17 +7,6 @@ constexpr int32_t kControlChange = 0xB0;
 constexpr int32_t kAllNotesOff = 123;
 // Reading stops here so that every event keeps one queue entry and the end mark fits.
 constexpr int32_t kLastReadPosition = 1022;
-constexpr int32_t kLowestNote = 45;
-constexpr int32_t kHighestNote = 105;
-constexpr int32_t kRowsPerNote = 80;
-constexpr double kOneOver127 = static_cast<double>(0.007874015718698502f);
-
-int32_t clampNote(int32_t note) {
-    if (note < kLowestNote) {
-        return kLowestNote;
-    }
-    return note > kHighestNote ? kHighestNote : note;
-}
 
 } // namespace
 
@@ -49,10 +38,7 @@ void FilterEffect::readMidiEvent(const VstMidiEvent& event, ControlEvent& runnin
     const int32_t d2 = static_cast<signed char>(event.midiData[2]);
     running.sampleOffset = event.deltaFrames;
     if (status == kNoteOn && d2 != 0) {
-        running.cutoffRow = (clampNote(d1) - kLowestNote) * kRowsPerNote;
-        if (running.cutoffRow > kLastFilterRow) {
-            running.cutoffRow = kLastFilterRow;
-        }
+        running.cutoffRow = cutoffRowOfNote(d1);
         queueChange(running);
     } else if (status == kControlChange) {
         readControlChange(d1, d2 & 0x7F, running);
@@ -65,18 +51,18 @@ void FilterEffect::readControlChange(int32_t controller, int32_t value, ControlE
     if (learnedController.load(std::memory_order_acquire) == -1 && controller != kAllNotesOff &&
         controller >= 0) {
         learnedController.store(controller, relaxed);
-        notifyEditor(kLearnedController, static_cast<float>(controller * 0.0078125));
+        notifyEditor(kLearnedController, controllerValue(controller));
     }
     if (controller == ccRezo.load(relaxed)) {
-        running.resonance = value == 0 ? 1 : value;
+        running.resonance = resonanceStepOfData(value);
         queueChange(running);
     }
     if (controller == ccCutoff.load(relaxed)) {
-        running.cutoffRow = value * kLastFilterRow / 127;
+        running.cutoffRow = cutoffRowOfData(value);
         queueChange(running);
     }
     if (controller == ccSmooth.load(relaxed)) {
-        running.stepInterval = squaredLawInterval(value * kOneOver127);
+        running.stepInterval = squaredLawInterval(smoothnessOfData(value));
         queueChange(running);
     }
 }

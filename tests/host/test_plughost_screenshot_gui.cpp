@@ -1,8 +1,8 @@
 // plughost gui on a private Xvfb: the requests it prints, and the three ways it ends (its frame
 // count, the window manager's close, Ctrl-C), each closing the plug-in and exiting with 0.
 #include "tests/host/test_plughost_screenshot_support.h"
+#include "tools/common/x11server.h"
 #include "tools/plughost/guirequests.h"
-#include "tools/plughost/x11server.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -29,7 +29,7 @@ bool contains(const std::string& text, const std::string& part) {
 
 class GuiTest : public EditorCommandTest {
 protected:
-    static void SetUpTestSuite() { server = std::make_unique<plughost::PrivateXServer>(); }
+    static void SetUpTestSuite() { server = std::make_unique<PrivateXServer>(); }
     static void TearDownTestSuite() { server.reset(); }
 
     std::string onServer() const { return "DISPLAY=" + server->displayName(); }
@@ -82,7 +82,7 @@ protected:
         return true;
     }
 
-    static inline std::unique_ptr<plughost::PrivateXServer> server;
+    static inline std::unique_ptr<PrivateXServer> server;
 };
 
 // Finds the gui's top-level window by its title and asks it to close, as a window manager does.

@@ -25,18 +25,7 @@
 // The editor's bitmaps, which no view hands out.
 struct FilterEditorInternals {
     static Bitmap* bitmap(const FilterEditor& editor, int32_t resourceId) {
-        switch (resourceId) {
-        case 200:
-            return editor.backgroundBitmap;
-        case 201:
-            return editor.toggleBitmap;
-        case 202:
-            return editor.knobStripA;
-        case 203:
-            return editor.knobStripB;
-        default:
-            return editor.knobStripC;
-        }
+        return editor.bitmaps[resourceId - kBitmapBackground];
     }
 };
 

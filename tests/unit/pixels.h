@@ -1,11 +1,13 @@
 // Pixel-test helpers: pictures of a surface area as text, and PNG dumps of failing surfaces.
 #pragma once
 
-#include "gui/png.h"
 #include "gui/surface.h"
+#include "tools/common/png.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <exception>
 #include <ostream>
 #include <string>
 
@@ -67,6 +69,19 @@ inline Surface enlargedBy(const Surface& surface, int32_t scale) {
         }
     }
     return large;
+}
+
+// Saves the surface with the tools' PNG writer; false (and no file) when it cannot.
+inline bool writePng(const Surface& surface, const std::string& path) {
+    RgbImage image(surface.width(), surface.height());
+    std::transform(surface.data(), surface.data() + image.pixels.size(), image.pixels.begin(),
+                   [](uint32_t pixel) { return pixel & 0xffffffu; });
+    try {
+        writePng(image, path);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 // Saves the surface as <test name>.png in the working directory when the current test has failed,

@@ -1,5 +1,7 @@
 // The committed editor bitmaps: the file formats the plug-in's reader takes, and the picture
 // layout the editor relies on (film-strip frames, switch halves, knobs matching the panel).
+#include "editor/panellayout.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,11 +14,12 @@
 
 namespace {
 
-constexpr int kFrameWidth = 33;
-constexpr int kFrameHeight = 30;
-constexpr int kVisibleFrameHeight = 29;
-constexpr int kFrameCount = 64;
-constexpr int kSwitchSize = 11;
+using panel::kSwitchSize;
+constexpr int kFrameWidth = panel::kKnobFrameWidth;
+constexpr int kFrameHeight = panel::kKnobFrameHeight;
+constexpr int kVisibleFrameHeight = panel::kKnobVisibleHeight;
+constexpr int kFrameCount = panel::kKnobFrameCount;
+constexpr int kStripHeight = kFrameCount * kFrameHeight;
 
 std::filesystem::path resourcePath(const std::string& name) {
     return std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "resources" / name;
@@ -100,33 +103,21 @@ TEST_P(ArtworkFile, IsAnUncompressedBottomUpBitmapOfTheExpectedSizeAndDepth) {
     EXPECT_EQ(bmp.bytes.size(), bmp.pixelOffset + bmp.rowSize() * static_cast<size_t>(bmp.height));
 }
 
-INSTANTIATE_TEST_SUITE_P(EditorBitmaps, ArtworkFile,
-                         testing::Values(FileFormat{"background.bmp", 225, 140, 24},
-                                         FileFormat{"switch.bmp", 11, 22, 8},
-                                         FileFormat{"knob_frequency.bmp", 33, 1920, 8},
-                                         FileFormat{"knob_resonance_gain.bmp", 33, 1920, 8},
-                                         FileFormat{"knob_smoothness.bmp", 33, 1920, 8}),
-                         [](const testing::TestParamInfo<FileFormat>& info) {
-                             std::string name = info.param.name;
-                             return name.substr(0, name.find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    EditorBitmaps, ArtworkFile,
+    testing::Values(FileFormat{"background.bmp", panel::kPanelWidth, panel::kPanelHeight, 24},
+                    FileFormat{"switch.bmp", kSwitchSize, 2 * kSwitchSize, 8},
+                    FileFormat{"knob_frequency.bmp", kFrameWidth, kStripHeight, 8},
+                    FileFormat{"knob_resonance_gain.bmp", kFrameWidth, kStripHeight, 8},
+                    FileFormat{"knob_smoothness.bmp", kFrameWidth, kStripHeight, 8}),
+    [](const testing::TestParamInfo<FileFormat>& info) {
+        std::string name = info.param.name;
+        return name.substr(0, name.find('.'));
+    });
 
-struct Place {
-    const char* strip;
-    int left;
-    int top;
-};
-
-// Top-left corners of the knobs and switches on the panel, with the strip each knob shows.
-const Place kKnobs[] = {{"knob_frequency.bmp", 7, 46},
-                        {"knob_resonance_gain.bmp", 51, 46},
-                        {"knob_smoothness.bmp", 94, 46},
-                        {"knob_resonance_gain.bmp", 185, 46}};
-const Place kSwitches[] = {{"switch.bmp", 137, 54},
-                           {"switch.bmp", 137, 75},
-                           {"switch.bmp", 7, 120},
-                           {"switch.bmp", 50, 120},
-                           {"switch.bmp", 94, 120}};
+// The file of each film strip, in the order of panel::KnobStrip.
+const char* const kStripFiles[panel::kKnobStripCount] = {
+    "knob_frequency.bmp", "knob_resonance_gain.bmp", "knob_smoothness.bmp"};
 
 bool framesDiffer(const Bmp& strip, int a, int b) {
     for (int y = 0; y < kVisibleFrameHeight; ++y) {
@@ -156,8 +147,7 @@ double rayBrightness(const Bmp& strip, int frame, double clockwiseFromTop) {
 
 TEST(ArtworkKnobStrips, EveryFrameMovesThePointerAlongTheSweepFromLowerLeftToLowerRight) {
     const double pi = std::acos(-1.0);
-    for (const char* name :
-         {"knob_frequency.bmp", "knob_resonance_gain.bmp", "knob_smoothness.bmp"}) {
+    for (const char* name : kStripFiles) {
         SCOPED_TRACE(name);
         const Bmp strip = loadBmp(name);
         ASSERT_EQ(strip.height, kFrameCount * kFrameHeight);
@@ -175,14 +165,15 @@ TEST(ArtworkKnobStrips, EveryFrameMovesThePointerAlongTheSweepFromLowerLeftToLow
 
 TEST(ArtworkKnobStrips, FrameCornersMatchThePanelUnderEveryKnob) {
     const Bmp background = loadBmp("background.bmp");
-    for (const Place& knob : kKnobs) {
-        SCOPED_TRACE(knob.strip);
-        const Bmp strip = loadBmp(knob.strip);
+    for (const panel::Column& column : panel::kColumns) {
+        const char* file = kStripFiles[static_cast<int>(column.strip)];
+        SCOPED_TRACE(file);
+        const Bmp strip = loadBmp(file);
         for (int frame = 0; frame < kFrameCount; ++frame) {
             for (int x : {0, kFrameWidth - 1}) {
                 for (int y : {0, kVisibleFrameHeight - 1}) {
                     ASSERT_EQ(strip.rgb(x, frame * kFrameHeight + y),
-                              background.rgb(knob.left + x, knob.top + y))
+                              background.rgb(column.knob.left + x, column.knob.top + y))
                         << "frame " << frame << " at (" << x << ", " << y << ")";
                 }
             }
@@ -203,7 +194,7 @@ TEST(ArtworkSwitch, ShowsDarkOffAboveAndLitBelowOnThePanelColour) {
         }
     }
     EXPECT_GT(lit, off * 1.5);
-    for (const Place& place : kSwitches) {
+    for (const panel::PixelRect& place : panel::kSwitches) {
         for (int x : {0, kSwitchSize - 1}) {
             for (int y : {0, kSwitchSize - 1, kSwitchSize, 2 * kSwitchSize - 1}) {
                 EXPECT_EQ(image.rgb(x, y),

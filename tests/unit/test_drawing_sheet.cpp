@@ -1,7 +1,6 @@
 // One surface with every drawing operation on it, saved as PNG for a person to look at.
 #include "gui/bitmap.h"
 #include "gui/drawcontext.h"
-#include "gui/png.h"
 #include "pixels.h"
 #include "resources/resources.h"
 

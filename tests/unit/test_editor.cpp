@@ -1,7 +1,7 @@
 // The editor's layout and lifecycle on the headless platform: the sixteen controls, their
 // configuration and first values, the bitmaps they share, and what opening and closing do.
 #include "editor_fixture.h"
-#include "gui/png.h"
+#include "pixels.h"
 
 #include <typeinfo>
 

@@ -163,7 +163,7 @@ void runEditorCycles(unsigned long parentWindow, int seed, std::atomic<int>& ope
 
 TEST(EditorThreads, TwoEditorsOnTwoUiThreads) {
     if (std::getenv("DISPLAY") == nullptr) {
-        GTEST_SKIP() << "no X display; run through tests/run-with-xvfb.sh";
+        GTEST_SKIP() << "no X display; run through with_xvfb (ctest does)";
     }
     Display* host = XOpenDisplay(nullptr);
     ASSERT_NE(host, nullptr);

@@ -7,7 +7,6 @@
 #include "effect/AGain.h"
 #include "gui/bitmap.h"
 #include "gui/headless.h"
-#include "gui/png.h"
 #include "resources/resources.h"
 #include "tests/unit/pixels.h"
 #include "tools/plughost/pluginhost.h"

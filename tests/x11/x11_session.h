@@ -20,7 +20,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
-inline constexpr const char* kNoDisplay = "no X display; run through tests/run-with-xvfb.sh";
+inline constexpr const char* kNoDisplay = "no X display; run through with_xvfb (ctest does)";
 
 // A window id in the form an editor's open() receives it.
 inline void* windowHandle(Window window) {

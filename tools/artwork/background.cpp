@@ -1,7 +1,7 @@
 #include "tools/artwork/background.h"
 
+#include "editor/panellayout.h"
 #include "tools/artwork/cairoutil.h"
-#include "tools/artwork/panellayout.h"
 #include "tools/artwork/theme.h"
 
 #include <algorithm>
@@ -10,6 +10,8 @@
 #include <stdexcept>
 
 namespace artwork {
+
+using namespace panel;
 
 namespace {
 
@@ -348,7 +350,7 @@ RgbImage drawBackground() {
     for (const LabelSpec& label : kLabels) {
         requireClearOfControls("label \"" + std::string(label.text) + "\"", drawLabel(cr, label));
     }
-    return toRgbImage(surface);
+    return toRgbImage(surface.get());
 }
 
 } // namespace artwork

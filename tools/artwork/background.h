@@ -1,7 +1,7 @@
 // The panel picture (bitmap 200): title, group boxes and a label for every control.
 #pragma once
 
-#include "tools/artwork/rgbimage.h"
+#include "tools/common/rgbimage.h"
 
 namespace artwork {
 

@@ -1,6 +1,5 @@
 #include "tools/artwork/bmpwriter.h"
 
-#include <fstream>
 #include <stdexcept>
 
 namespace artwork {
@@ -96,16 +95,6 @@ std::vector<uint8_t> encodeBmp8(const IndexedImage& image) {
         padRow(out, rowStart, rowSize);
     }
     return out;
-}
-
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-        throw std::runtime_error("cannot write " + path);
-    }
 }
 
 } // namespace artwork

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "tools/artwork/palettequantiser.h"
-#include "tools/artwork/rgbimage.h"
+#include "tools/common/rgbimage.h"
 
 #include <cstdint>
 #include <string>
@@ -13,8 +13,5 @@ namespace artwork {
 std::vector<uint8_t> encodeBmp24(const RgbImage& image);
 // Always writes a full 256-entry palette; unused entries are black.
 std::vector<uint8_t> encodeBmp8(const IndexedImage& image);
-
-// Throws std::runtime_error when the file cannot be written completely.
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 } // namespace artwork

@@ -62,22 +62,6 @@ void selectLabelFont(cairo_t* context, double pixelSize, bool bold) {
     cairo_font_options_destroy(options);
 }
 
-RgbImage toRgbImage(const Surface& surface) {
-    cairo_surface_flush(surface.get());
-    RgbImage image(cairo_image_surface_get_width(surface.get()),
-                   cairo_image_surface_get_height(surface.get()));
-    const unsigned char* data = cairo_image_surface_get_data(surface.get());
-    const int stride = cairo_image_surface_get_stride(surface.get());
-    for (int y = 0; y < image.height; ++y) {
-        const auto* row =
-            reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-        for (int x = 0; x < image.width; ++x) {
-            image.at(x, y) = row[x] & 0xffffff;
-        }
-    }
-    return image;
-}
-
 Surface toSurface(const RgbImage& image) {
     Surface surface = makeSurface(image.width, image.height);
     cairo_surface_flush(surface.get());
@@ -91,13 +75,6 @@ Surface toSurface(const RgbImage& image) {
     }
     cairo_surface_mark_dirty(surface.get());
     return surface;
-}
-
-void writePng(const Surface& surface, const std::string& path) {
-    const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
-    if (status != CAIRO_STATUS_SUCCESS) {
-        throw std::runtime_error(path + ": " + cairo_status_to_string(status));
-    }
 }
 
 } // namespace artwork

@@ -1,7 +1,7 @@
 // Owning handles and small helpers around cairo's C interface.
 #pragma once
 
-#include "tools/artwork/rgbimage.h"
+#include "tools/common/cairoimage.h"
 
 #include <cairo.h>
 
@@ -33,8 +33,6 @@ void fillCircle(cairo_t* context, double centreX, double centreY, double radius,
 // Bold sans at the given pixel size, hinted fully so that tiny labels stay crisp.
 void selectLabelFont(cairo_t* context, double pixelSize, bool bold = true);
 
-RgbImage toRgbImage(const Surface& surface);
 Surface toSurface(const RgbImage& image);
-void writePng(const Surface& surface, const std::string& path);
 
 } // namespace artwork

@@ -7,6 +7,8 @@
 
 namespace artwork {
 
+using namespace panel;
+
 namespace {
 
 constexpr double kSweepDegrees = 270.0;
@@ -110,7 +112,7 @@ RgbImage drawKnobStrip(KnobStrip strip) {
         drawFrame(cr, accentOf(strip), static_cast<double>(frame) / (kKnobFrameCount - 1));
         cairo_restore(cr);
     }
-    return toRgbImage(surface);
+    return toRgbImage(surface.get());
 }
 
 } // namespace artwork

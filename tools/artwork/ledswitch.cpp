@@ -1,12 +1,14 @@
 #include "tools/artwork/ledswitch.h"
 
+#include "editor/panellayout.h"
 #include "tools/artwork/cairoutil.h"
-#include "tools/artwork/panellayout.h"
 #include "tools/artwork/theme.h"
 
 #include <cmath>
 
 namespace artwork {
+
+using namespace panel;
 
 namespace {
 
@@ -80,7 +82,7 @@ RgbImage drawSwitch() {
     drawOff(cr);
     cairo_translate(cr, 0, kSwitchSize);
     drawLit(cr);
-    return toRgbImage(surface);
+    return toRgbImage(surface.get());
 }
 
 } // namespace artwork

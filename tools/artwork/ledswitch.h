@@ -1,7 +1,7 @@
 // The switch picture (bitmap 201): an 11 x 11 LED, dark in the upper half, lit in the lower.
 #pragma once
 
-#include "tools/artwork/rgbimage.h"
+#include "tools/common/rgbimage.h"
 
 namespace artwork {
 

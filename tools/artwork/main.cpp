@@ -7,6 +7,7 @@
 #include "tools/artwork/palettequantiser.h"
 #include "tools/artwork/preview.h"
 #include "tools/artwork/theme.h"
+#include "tools/common/pendingoutput.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -18,11 +19,16 @@
 namespace {
 
 using namespace artwork;
+using panel::KnobStrip;
+
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    writeOutputFile(path, bytes.data(), bytes.size());
+}
 
 // Only the group-box fill must survive the palette exactly: it meets the 24-bit panel.
 RgbImage writeIndexed(const RgbImage& image, const std::string& path) {
     const IndexedImage indexed = quantise(image, {theme::kWell});
-    writeFile(path, encodeBmp8(indexed));
+    writeBytes(path, encodeBmp8(indexed));
     std::printf("wrote %s (%d x %d, 8 bits, %zu colours)\n", path.c_str(), image.width,
                 image.height, indexed.palette.size());
     return expand(indexed);
@@ -32,7 +38,7 @@ int run(const std::string& resources, const std::string& previews) {
     PanelPictures pictures;
     pictures.background = drawBackground();
     const std::string backgroundPath = resources + "/background.bmp";
-    writeFile(backgroundPath, encodeBmp24(pictures.background));
+    writeBytes(backgroundPath, encodeBmp24(pictures.background));
     std::printf("wrote %s (%d x %d, 24 bits)\n", backgroundPath.c_str(), pictures.background.width,
                 pictures.background.height);
 

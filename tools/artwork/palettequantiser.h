@@ -1,7 +1,7 @@
 // Reduces a 24-bit picture to a 256-colour palette for the 8-bit bitmaps.
 #pragma once
 
-#include "tools/artwork/rgbimage.h"
+#include "tools/common/rgbimage.h"
 
 #include <cstdint>
 #include <vector>

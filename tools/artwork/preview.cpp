@@ -1,13 +1,16 @@
 #include "tools/artwork/preview.h"
 
+#include "editor/panellayout.h"
 #include "tools/artwork/cairoutil.h"
-#include "tools/artwork/panellayout.h"
 #include "tools/artwork/theme.h"
+#include "tools/common/png.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace artwork {
+
+using namespace panel;
 
 namespace {
 
@@ -63,7 +66,7 @@ void drawTextBox(cairo_t* cr, const PixelRect& rect, const char* text, double pi
     cairo_show_text(cr, text);
 }
 
-Surface scaled(const RgbImage& image, int factor) {
+RgbImage scaled(const RgbImage& image, int factor) {
     Surface source = toSurface(image);
     Surface target = makeSurface(image.width * factor, image.height * factor);
     Context cr = makeContext(target);
@@ -71,7 +74,7 @@ Surface scaled(const RgbImage& image, int factor) {
     cairo_set_source_surface(cr.get(), source.get(), 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_NEAREST);
     cairo_paint(cr.get());
-    return target;
+    return toRgbImage(target.get());
 }
 
 RgbImage knobFrameSheet(const PanelPictures& pictures) {
@@ -105,9 +108,9 @@ int frameForValue(float value) {
 
 RgbImage composeDefaultPanel(const PanelPictures& pictures) {
     RgbImage panel = pictures.background;
-    for (const KnobPlace& knob : kKnobs) {
-        copyBlock(panel, stripFor(pictures, knob.strip),
-                  frameForValue(knob.defaultValue) * kKnobFrameHeight, knob.rect);
+    for (const Column& column : kColumns) {
+        copyBlock(panel, stripFor(pictures, column.strip),
+                  frameForValue(column.defaultValue) * kKnobFrameHeight, column.knob);
     }
     for (const ControlPlace& control : kControls) {
         if (control.kind == ControlKind::Switch) {
@@ -120,12 +123,12 @@ RgbImage composeDefaultPanel(const PanelPictures& pictures) {
     for (const DefaultText& shown : kDefaultTexts) {
         drawTextBox(context.get(), kControls[shown.control].rect, shown.text, shown.pixelSize);
     }
-    return toRgbImage(surface);
+    return toRgbImage(surface.get());
 }
 
 void writePreviews(const PanelPictures& pictures, const std::string& directory) {
     const RgbImage panel = composeDefaultPanel(pictures);
-    writePng(toSurface(panel), directory + "/preview.png");
+    writePng(panel, directory + "/preview.png");
     writePng(scaled(panel, kPanelScale), directory + "/preview-4x.png");
     writePng(scaled(knobFrameSheet(pictures), kFrameScale), directory + "/knob-frames.png");
 }

@@ -2,7 +2,8 @@
 // frames enlarged. Written next to the build, never committed.
 #pragma once
 
-#include "tools/artwork/rgbimage.h"
+#include "editor/panellayout.h"
+#include "tools/common/rgbimage.h"
 
 #include <array>
 #include <string>
@@ -12,7 +13,8 @@ namespace artwork {
 struct PanelPictures {
     RgbImage background;
     RgbImage switchImage;
-    std::array<RgbImage, 3> strips; // frequency, resonance and gain, smoothness
+    std::array<RgbImage, panel::kKnobStripCount>
+        strips; // frequency, resonance and gain, smoothness
 };
 
 // Frame the editor draws for a value, picked as its film-strip knob does.

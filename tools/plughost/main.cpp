@@ -56,7 +56,7 @@ int runHelp(const plughost::Arguments& arguments) {
 int run(const plughost::Command& command, const plughost::Arguments& arguments) {
     try {
         return command.run(arguments);
-    } catch (const plughost::UsageError& error) {
+    } catch (const UsageError& error) {
         const std::string message = error.what();
         std::fprintf(stderr, "%s%s\n",
                      message.starts_with("usage:") ? "" : "plughost: ", message.c_str());

@@ -2,6 +2,7 @@
 // events given as text.
 #pragma once
 
+#include "tools/common/errors.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/midievents.h"
 
@@ -13,12 +14,6 @@
 #include <vector>
 
 namespace plughost {
-
-// A mistake in how plughost was called; main exits with 2 instead of 1.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The arguments of one sub-command: positional arguments and options in the order given.
 class CommandLine {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "frame/aeffect.h"
+#include "tools/common/errors.h"
 
 #include <functional>
 #include <memory>
@@ -20,11 +21,6 @@ struct HostRequest {
     void* ptr;
     float opt;
     bool fromInstance; // false for the version query made before the instance exists
-};
-
-class HostError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 // Answers and records the plug-in's requests. By default it answers the version query with

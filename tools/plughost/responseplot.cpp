@@ -1,10 +1,12 @@
 #include "tools/plughost/responseplot.h"
 
+#include "tools/common/cairoimage.h"
+#include "tools/common/png.h"
+
 #include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <memory>
 #include <numbers>
 
@@ -148,23 +150,6 @@ void drawCurve(cairo_t* cr, const Axes& axes, const MagnitudeResponse& response)
     cairo_restore(cr);
 }
 
-// Cairo's stream callback must not throw: the first write error is kept and rethrown after it.
-struct PngStream {
-    PendingOutput& output;
-    std::exception_ptr error;
-};
-
-cairo_status_t writeToOutput(void* closure, const unsigned char* data, unsigned int length) {
-    auto* stream = static_cast<PngStream*>(closure);
-    try {
-        stream->output.write(data, length);
-        return CAIRO_STATUS_SUCCESS;
-    } catch (...) {
-        stream->error = std::current_exception();
-        return CAIRO_STATUS_WRITE_ERROR;
-    }
-}
-
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
 Surface drawPlot(const MagnitudeResponse& response, const PlotTexts& texts) {
@@ -192,15 +177,7 @@ Surface drawPlot(const MagnitudeResponse& response, const PlotTexts& texts) {
 void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts,
                   PendingOutput& output) {
     const Surface surface = drawPlot(response, texts);
-    PngStream stream{output, nullptr};
-    const cairo_status_t status =
-        cairo_surface_write_to_png_stream(surface.get(), writeToOutput, &stream);
-    if (stream.error) {
-        std::rethrow_exception(stream.error);
-    }
-    if (status != CAIRO_STATUS_SUCCESS) {
-        output.fail(cairo_status_to_string(status));
-    }
+    output.write(encodePng(toRgbImage(surface.get())));
 }
 
 } // namespace plughost

@@ -1,7 +1,7 @@
 // Draws a magnitude response as a PNG: dB against logarithmic frequency, with grid and labels.
 #pragma once
 
-#include "tools/plughost/pendingoutput.h"
+#include "tools/common/pendingoutput.h"
 #include "tools/plughost/response.h"
 
 #include <string>

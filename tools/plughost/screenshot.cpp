@@ -1,8 +1,9 @@
 // plughost screenshot: the plug-in's editor as a PNG, taken from a window of plughost's own on
 // the user's display or on a private Xvfb.
+#include "tools/common/pendingoutput.h"
+#include "tools/common/png.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/options.h"
-#include "tools/plughost/pendingoutput.h"
 #include "tools/plughost/renderer.h"
 #include "tools/plughost/x11editorwindow.h"
 

@@ -1,7 +1,7 @@
 // Audio files through libsndfile: any format it reads, frames interleaved as it gives them.
 #pragma once
 
-#include "tools/plughost/pendingoutput.h"
+#include "tools/common/pendingoutput.h"
 
 #include <sndfile.h>
 

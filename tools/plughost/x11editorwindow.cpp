@@ -232,14 +232,13 @@ RgbImage EditorWindow::capture() const {
         }
         throw HostError("cannot read the editor's pixels: is it larger than the screen?");
     }
-    RgbImage picture{current.width, current.height, {}};
-    picture.pixels.reserve(static_cast<size_t>(current.width) * current.height * 3);
+    RgbImage picture(current.width, current.height);
     for (int y = 0; y < current.height; ++y) {
         for (int x = 0; x < current.width; ++x) {
             const unsigned long pixel = XGetPixel(image, x, y);
-            picture.pixels.push_back(channel(pixel, visual->red_mask));
-            picture.pixels.push_back(channel(pixel, visual->green_mask));
-            picture.pixels.push_back(channel(pixel, visual->blue_mask));
+            picture.at(x, y) =
+                packRgb(channel(pixel, visual->red_mask), channel(pixel, visual->green_mask),
+                        channel(pixel, visual->blue_mask));
         }
     }
     XDestroyImage(image);

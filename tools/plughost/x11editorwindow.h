@@ -3,8 +3,8 @@
 // idle calls, close before the window goes.
 #pragma once
 
+#include "tools/common/rgbimage.h"
 #include "tools/plughost/pluginhost.h"
-#include "tools/plughost/screenshotimage.h"
 #include "tools/plughost/x11session.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 // instead of ending the program.
 #pragma once
 
-#include "tools/plughost/x11server.h"
+#include "tools/common/x11server.h"
 
 #include <X11/Xlib.h>
 

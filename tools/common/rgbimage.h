@@ -1,11 +1,9 @@
-// A plain 24-bit picture, one 0xRRGGBB value per pixel, rows top to bottom.
+// The tools' picture: 24-bit, one 0xRRGGBB value per pixel, rows top to bottom.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-namespace artwork {
 
 struct RgbImage {
     int width = 0;
@@ -32,5 +30,3 @@ inline uint32_t packRgb(int red, int green, int blue) {
     return (static_cast<uint32_t>(red) << 16) | (static_cast<uint32_t>(green) << 8) |
            static_cast<uint32_t>(blue);
 }
-
-} // namespace artwork

@@ -1,6 +1,6 @@
-#include "tools/plughost/x11server.h"
+#include "tools/common/x11server.h"
 
-#include "tools/plughost/pluginhost.h"
+#include "tools/common/errors.h"
 
 #include <cerrno>
 #include <chrono>
@@ -17,7 +17,6 @@
 #include <unistd.h>
 #include <vector>
 
-namespace plughost {
 namespace {
 
 // Large enough for any editor; Xvfb allocates the frame buffer only as it is drawn on.
@@ -30,7 +29,7 @@ constexpr int kExecFailed = 127;
 
 // Runs in the forked child: only async-signal-safe calls until exec.
 [[noreturn]] void execServer(int displayPipe, int logDescriptor, pid_t parent, char* const* argv) {
-    // The server must not outlive plughost, however plughost ends.
+    // The server must not outlive the program, however the program ends.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent) {
         _exit(kExecFailed);
@@ -45,7 +44,7 @@ constexpr int kExecFailed = 127;
     } else if (dup2(displayPipe, kDisplayDescriptor) < 0) {
         _exit(kExecFailed);
     }
-    // Nothing else of plughost's (open outputs, the plug-in's connections) goes to the server.
+    // Nothing else of the program's (open outputs, a plug-in's connections) goes to the server.
     close_range(kDisplayDescriptor + 1, ~0U, 0);
     execvp(argv[0], argv);
     _exit(kExecFailed);
@@ -175,5 +174,3 @@ void PrivateXServer::stop() {
         pid = -1;
     }
 }
-
-} // namespace plughost

@@ -1,8 +1,7 @@
-#include "tools/plughost/pendingoutput.h"
+#include "tools/common/pendingoutput.h"
 
-#include "tools/plughost/options.h"
-#include "tools/plughost/pluginhost.h"
-#include "tools/plughost/signalcleanup.h"
+#include "tools/common/errors.h"
+#include "tools/common/signalcleanup.h"
 
 #include <array>
 #include <cerrno>
@@ -13,7 +12,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace plughost {
 namespace {
 
 // As many links as the kernel follows before it gives up with ELOOP.
@@ -221,4 +219,8 @@ void PendingOutput::discard() {
     signalSlot = -1;
 }
 
-} // namespace plughost
+void writeOutputFile(const std::string& destination, const void* data, size_t size) {
+    PendingOutput output(destination);
+    output.write(data, size);
+    output.commit();
+}

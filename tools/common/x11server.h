@@ -1,12 +1,11 @@
 // A private X server (Xvfb) for commands that need a display where there is none: started on a
-// free display number, stopped when the object goes, and with plughost if plughost dies.
+// free display number, stopped when the object goes, and with the program if the program dies.
+// plughost and the tests that need a display both start theirs here.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <sys/types.h>
-
-namespace plughost {
 
 class PrivateXServer {
 public:
@@ -28,5 +27,3 @@ private:
     pid_t pid = -1;
     std::string name;
 };
-
-} // namespace plughost

@@ -3,8 +3,6 @@
 
 #include <string>
 
-namespace plughost {
-
 struct RemovableFile {
     int descriptor; // -1 when the file could not be created (errno tells why)
     int slot;       // for forgetFileOnSignal; -1 when the path could not be registered
@@ -16,5 +14,3 @@ struct RemovableFile {
 // Signals that are ignored or already handled are left alone.
 RemovableFile createFileRemovedOnSignal(std::string& pattern);
 void forgetFileOnSignal(int slot);
-
-} // namespace plughost

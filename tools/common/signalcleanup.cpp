@@ -1,4 +1,4 @@
-#include "tools/plughost/signalcleanup.h"
+#include "tools/common/signalcleanup.h"
 
 #include <array>
 #include <cerrno>
@@ -9,7 +9,6 @@
 #include <pthread.h>
 #include <unistd.h>
 
-namespace plughost {
 namespace {
 
 // The handler may only read fixed storage and call async-signal-safe functions.
@@ -101,5 +100,3 @@ void forgetFileOnSignal(int slot) {
         slotUsed[static_cast<size_t>(slot)] = 0;
     }
 }
-
-} // namespace plughost

@@ -8,12 +8,13 @@
 #include <cstddef>
 #include <string>
 
-namespace plughost {
+// The whole file at once, through a PendingOutput.
+void writeOutputFile(const std::string& destination, const void* data, size_t size);
 
 class PendingOutput {
 public:
     // Throws HostError("cannot write DESTINATION: reason") when the folder is not writable or
-    // the destination is nothing plughost can write safely (a folder, a socket, a block device,
+    // the destination is nothing a tool can write safely (a folder, a socket, a block device,
     // a read-only file); UsageError when the name is empty.
     explicit PendingOutput(std::string destination);
     ~PendingOutput();
@@ -45,5 +46,3 @@ private:
     int throughFd = -1; // the pipe or device written through, or -1
     int signalSlot = -1;
 };
-
-} // namespace plughost

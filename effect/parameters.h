@@ -1,0 +1,90 @@
+// The effect's parameters: their indices and names, and what a parameter value of 0..1 (or a MIDI
+// data byte) means in the units the filter, the host's displays and the editor work in.
+#pragma once
+
+#include "effect/filtertables.h"
+
+#include <cstdint>
+
+enum ParameterIndex : int32_t {
+    kFilterType = 0,
+    kFrequency,
+    kResonance,
+    kSmoothness,
+    kGain,
+    kCcCutoff,
+    kCcRezo,
+    kCcSmooth,
+    kNumParams,
+    // Passed to the editor only: a controller number learned from MIDI, as n/128.
+    kLearnedController = 9,
+};
+
+inline constexpr const char* kParameterNames[kNumParams] = {
+    "Flt.type", "Frequency", "Reso/BW", "Smoothness", "Gain", "CC Cutoff", "CC Rezo", "CC Smooth",
+};
+
+constexpr bool isControllerParameter(int32_t index) {
+    return index >= kCcCutoff && index <= kCcSmooth;
+}
+
+// A controller parameter holds a controller number n as n/128; 128 (the value 1.0) is "off".
+constexpr int32_t kHighestController = 127;
+constexpr int32_t kControllerOff = 128;
+constexpr double kControllerStep = 1.0 / 128.0;
+
+constexpr int32_t controllerNumber(float value) {
+    return static_cast<int32_t>(value * 128.0);
+}
+
+constexpr float controllerValue(int32_t number) {
+    return static_cast<float>(number * kControllerStep);
+}
+
+// Gain: 0..1 is -24..0 dB.
+constexpr double gainDecibels(float value) {
+    return (value - 1.0) * 24.0;
+}
+
+// The editor's knob read-outs: 0..127.
+constexpr int32_t readoutNumber(float value) {
+    return static_cast<int32_t>(value * 127.0);
+}
+
+// The cutoff row of a frequency value: the knob reaches rows 0..4095 of the ladder.
+constexpr int32_t cutoffRowOf(float frequency) {
+    return static_cast<int32_t>(frequency * 4095.0);
+}
+
+// The resonance step of a resonance value: 1..128.
+constexpr int32_t resonanceStepOf(float resonance) {
+    return static_cast<int32_t>(resonance * 127.0 + 1.0);
+}
+
+// A controller's data byte 0..127 as a resonance step: 0 is taken as 1, the lowest step.
+constexpr int32_t resonanceStepOfData(int32_t data) {
+    return data == 0 ? 1 : data;
+}
+
+// A controller's data byte 0..127 as a cutoff row: the whole ladder.
+constexpr int32_t cutoffRowOfData(int32_t data) {
+    return data * kLastFilterRow / 127;
+}
+
+// A note's cutoff row: notes 45..105 (others are taken as the nearest), 80 rows a semitone.
+constexpr int32_t kLowestNote = 45;
+constexpr int32_t kHighestNote = 105;
+constexpr int32_t cutoffRowOfNote(int32_t note) {
+    constexpr int32_t kRowsPerNote = 80;
+    const int32_t clamped = note < kLowestNote    ? kLowestNote
+                            : note > kHighestNote ? kHighestNote
+                                                  : note;
+    const int32_t row = (clamped - kLowestNote) * kRowsPerNote;
+    return row > kLastFilterRow ? kLastFilterRow : row;
+}
+
+// A controller's data byte 0..127 as a smoothness of 0..1; 1/127 rounded to float, as the
+// effect has always computed it.
+constexpr double smoothnessOfData(int32_t data) {
+    return data * static_cast<double>(0.007874015718698502f);
+}
