@@ -29,18 +29,19 @@ void writeFrame(float* const* outputs, int32_t i, Stereo limited) {
 // The loop's state in registers for a block. Each frame passes through three stages on three
 // passes of the loop: the filter, the gain and the saturator; the limiter's table; the limiter's
 // envelope and the output. A pass works on three frames at once, so the filter's and the
-// envelope's recurrences overlap instead of waiting for each other. A frame's input is read
-// before any output is written in its pass, so a host may pass the same buffers.
+// envelope's recurrences overlap instead of waiting for each other. A frame's output is written
+// two passes after its input was read, so a host may pass the same buffers for both.
 struct FilterEffect::Pipeline {
     Filter::History history;
+    const Filter::Coefficients* coefficients;
     Stereo gain;
     Limiter::Chain limiter;
     Stereo saturatedFrame{}; // the newest frame, through the saturator
     Stereo lookedUpFrame{};  // the frame before it
     Stereo lookedUpGain{};   // and its gain from the limiter's table
 
-    void enter(const Filter& filter, Stereo x) {
-        saturatedFrame = saturated(gain * filter.apply(history, x));
+    void enter(Stereo x) {
+        saturatedFrame = saturated(gain * Filter::apply(history, *coefficients, x));
     }
     void lookUpGain() {
         lookedUpFrame = saturatedFrame;
@@ -71,7 +72,8 @@ void FilterEffect::runFrames(float** hostInputs, float** hostOutputs, int32_t sa
     // Copies the compiler can keep in registers: nothing the loop stores can change them.
     float* const inputs[2] = {hostInputs[0], hostInputs[1]};
     float* const outputs[2] = {hostOutputs[0], hostOutputs[1]};
-    Pipeline pipeline{filter.history(), both(gainFactor.load(relaxed)), outputLimiter.chain()};
+    Pipeline pipeline{filter.history(), &filter.coefficients(), both(gainFactor.load(relaxed)),
+                      outputLimiter.chain()};
     int32_t countdown = stepCountdown;
     ControlEvent* next = eventQueue;
     // The first two passes fill the pipeline.
@@ -111,9 +113,10 @@ FilterEffect::runPass(Pipeline& pipeline, float* const* inputs, float* const* ou
     if constexpr (framesHeld >= 1) {
         pipeline.lookUpGain();
     }
-    pipeline.enter(filter, loadFrame(inputs, i));
+    pipeline.enter(loadFrame(inputs, i));
     if (stepDue) {
         filter.takeStep();
+        pipeline.coefficients = &filter.coefficients();
         countdown = stepInterval.load(relaxed);
     }
     if (next->sampleOffset == i) {

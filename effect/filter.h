@@ -18,10 +18,15 @@ public:
         Stereo x1, x2, y1, y2;
     };
 
+    // The coefficients are float values, kept in both lanes as the frames use them.
+    struct Coefficients {
+        Stereo b0, b1, b2, a1, a2;
+    };
+
     // One frame of both channels through the biquad, summed in this order; the history moves
-    // on. The coefficients are read from their fields at each frame (the step may change them),
-    // which leaves the registers to the recurrences.
-    Stereo apply(History& history, Stereo x) const {
+    // on. The audio loop reads the coefficients from memory at each frame, which leaves the
+    // registers to the recurrences.
+    static Stereo apply(History& history, const Coefficients& coefficients, Stereo x) {
         auto& [x1, x2, y1, y2] = history;
         const auto& [b0, b1, b2, a1, a2] = coefficients;
         const Stereo y = b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
@@ -40,15 +45,11 @@ public:
         keep(y2, history.y2);
     }
 
-    // The coefficients are float values, kept in both lanes as the frames use them.
-    struct Coefficients {
-        Stereo b0, b1, b2, a1, a2;
-    };
-
     // Moves the cutoff row and the resonance step one step toward their targets and computes
     // their coefficients from the table; resonanceFactor weighs the resonance step in the Q. The
     // frames use them once takeStep puts them in place: the caller starts the divisions a frame
-    // early, and they are done when due.
+    // early, and they are done when due. They go to the set not in use, so taking them copies
+    // nothing.
     void prepareStep(int32_t cutoffTarget, int32_t resonanceTarget, const CoefficientRow* table,
                      double resonanceFactor) {
         constexpr double kSqrt2 = 1.414213562373095;
@@ -58,20 +59,22 @@ public:
         const CoefficientRow& row = table[cutoffRow];
         const double alpha = row.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
-        prepared = {.b0 = asFloat(row.b0 * n),
-                    .b1 = asFloat(row.b1 * n),
-                    .b2 = asFloat(row.b2 * n),
-                    .a1 = asFloat(row.a1 * n),
-                    .a2 = asFloat((1.0 - alpha) * n)};
+        coefficientSets[1 - inUse] = {.b0 = asFloat(row.b0 * n),
+                                      .b1 = asFloat(row.b1 * n),
+                                      .b2 = asFloat(row.b2 * n),
+                                      .a1 = asFloat(row.a1 * n),
+                                      .a2 = asFloat((1.0 - alpha) * n)};
     }
-    void takeStep() { coefficients = prepared; }
+    void takeStep() { inUse = 1 - inUse; }
+    const Coefficients& coefficients() const { return coefficientSets[inUse]; }
+    Coefficients& coefficients() { return coefficientSets[inUse]; }
     void clearHistory();
     // Keeps the feedback path out of denormal arithmetic once the input has fallen silent.
     void flushDenormalHistory();
 
     // Until its first step a filter passes its input unchanged.
-    Coefficients coefficients{both(1.0), both(0.0), both(0.0), both(0.0), both(0.0)};
-    Coefficients prepared{};
+    Coefficients coefficientSets[2] = {{both(1.0), both(0.0), both(0.0), both(0.0), both(0.0)}, {}};
+    int32_t inUse = 0;
     float x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
     int32_t cutoffRow = 0;
     int32_t resonanceStep = 1;

@@ -12,8 +12,10 @@
 struct EditBoxLayout {
     // In the frame window's pixels, right and bottom exclusive.
     Rect area;
-    // Font table entry; drawn at the table's height, never bold.
+    // Font table entry; drawn at the table's height times `scale`, never bold.
     int32_t fontId = 0;
+    // The window's enlargement (PixelScale); `area` is in its pixels already.
+    int32_t scale = 1;
 };
 
 class EditBoxEvents {

@@ -1,6 +1,7 @@
 #include "gui/editorbase.h"
 
 #include "gui/frame.h"
+#include "gui/pixelscale.h"
 #include "gui/platform.h"
 
 namespace {
@@ -20,10 +21,22 @@ EditorBase::~EditorBase() {
 }
 
 int32_t EditorBase::getRect(ERect** out) {
+    const auto enlarged = [factor = scale()](int16_t length) {
+        return static_cast<int16_t>(length * factor);
+    };
+    shownRect = {enlarged(rect.top), enlarged(rect.left), enlarged(rect.bottom),
+                 enlarged(rect.right)};
     if (out != nullptr) {
-        *out = &rect;
+        *out = &shownRect;
     }
     return 1;
+}
+
+int32_t EditorBase::scale() {
+    if (chosenScale == 0) {
+        chosenScale = PixelScale(currentPlatform().editorScale()).factor();
+    }
+    return chosenScale;
 }
 
 int32_t EditorBase::open(void* window) {
@@ -43,6 +56,7 @@ void EditorBase::close() {
         delete frame;
     }
     frame = nullptr;
+    chosenScale = 0;
 }
 
 void EditorBase::idle() {
@@ -83,7 +97,7 @@ void EditorBase::idleThrottled() {
 }
 
 bool EditorBase::openFrame(const Rect& size, void* parentWindow) {
-    frame = new Frame(size, parentWindow, this);
+    frame = new Frame(size, parentWindow, this, scale());
     if (!frame->isOpen()) {
         delete frame;
         frame = nullptr;

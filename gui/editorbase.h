@@ -19,13 +19,15 @@ public:
     // the instance). Derived editors close themselves first to release what they hold.
     ~EditorBase() override;
 
+    // The editor's rectangle enlarged by scale().
     int32_t getRect(ERect** rect) override;
     // Closes a frame that is still open, requests an update, keeps the parent window; answers 0.
     // A derived editor calls this first, then builds its frame (see openFrame).
     int32_t open(void* window) override;
     // Deletes the frame, or withdraws it when it is handling a press (the host closed the editor
-    // from inside a request the press made) and deletes it when the outermost idle ends. A
-    // derived editor that overrides this calls it.
+    // from inside a request the press made) and deletes it when the outermost idle ends. The
+    // next getRect or open reads the scale afresh. A derived editor that overrides this calls
+    // it.
     void close() override;
     // Handles the window's pending events, runs a pending update, redraws changed controls.
     void idle() override;
@@ -38,17 +40,26 @@ public:
     void idleThrottled();
 
     Frame* getFrame() const { return frame; }
+    // The enlargement the window shows (PixelScale), asked of the platform by the first getRect
+    // or open and kept until close: a host sizes its window by the rectangle it asked for before
+    // opening, so the window opened next must have that size.
+    int32_t scale();
 
 protected:
     // Makes the frame as a child of `parentWindow`; false, with no frame, when no window can be
     // opened (no display).
     bool openFrame(const Rect& size, void* parentWindow);
 
+    // At 1x: what the toolkit draws.
     ERect rect{};
     Frame* frame = nullptr;
     uint32_t lastTicks;
 
 private:
+    // 0 until scale() has asked the platform.
+    int32_t chosenScale = 0;
+    // What getRect hands out: rect enlarged.
+    ERect shownRect{};
     // Idles on the stack: the host may idle the editor again from inside a drag's host idle.
     int32_t idleNesting = 0;
     // Frames closed while their events were on the stack, deleted when the outermost idle ends.

@@ -12,9 +12,10 @@ namespace {
 constexpr size_t kViewListStep = 10;
 } // namespace
 
-Frame::Frame(const Rect& size, void* parentWindow, EditorBase* editor)
+Frame::Frame(const Rect& size, void* parentWindow, EditorBase* editor, int32_t scale)
     : View(size), editor(editor), parentWindow(parentWindow),
-      window(currentPlatform().openWindow(parentWindow, size.width(), size.height(), *this)) {
+      window(
+          currentPlatform().openWindow(parentWindow, size.width(), size.height(), scale, *this)) {
     windowOpen = window != nullptr;
 }
 

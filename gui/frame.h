@@ -14,8 +14,9 @@ class EditorBase;
 
 class Frame : public View, private WindowEvents {
 public:
-    // Opens the frame's window as a child of parentWindow; isOpen() tells whether that worked.
-    Frame(const Rect& size, void* parentWindow, EditorBase* editor);
+    // Opens the frame's window as a child of parentWindow, showing the frame `scale` times
+    // enlarged (PixelScale); isOpen() tells whether that worked.
+    Frame(const Rect& size, void* parentWindow, EditorBase* editor, int32_t scale = 1);
     ~Frame() override;
 
     // The whole window: background, every view in list order, then the modal view.

@@ -2,22 +2,16 @@
 
 #include "gui/headlesseditbox.h"
 
-#include <algorithm>
-
-HeadlessWindow::HeadlessWindow(int32_t width, int32_t height, WindowEvents& events)
-    : pixels(width, height), shown(width, height), events(events) {}
+HeadlessWindow::HeadlessWindow(int32_t width, int32_t height, WindowEvents& events, int32_t factor)
+    : scale(factor), pixels(width, height),
+      shown(scale.up(pixels.width()), scale.up(pixels.height())), events(events) {}
 
 void HeadlessWindow::present() {
     if (!pixels.hasChanges()) {
         return;
     }
-    const Rect area = pixels.takeChanges();
-    for (int32_t y = area.top; y < area.bottom; ++y) {
-        const uint32_t* from = pixels.data() + static_cast<size_t>(y) * pixels.width();
-        std::copy(from + area.left, from + area.right,
-                  shown.data() + static_cast<size_t>(y) * shown.width() + area.left);
-    }
-    areas.push_back(area);
+    areas.push_back(scale.enlarge(pixels, pixels.takeChanges(), shown));
+    shown.takeChanges();
     ++presents;
 }
 
@@ -30,7 +24,7 @@ void HeadlessWindow::processEvents() {
             events.windowExposed();
             break;
         case Event::Press:
-            events.windowPressed(event.where);
+            events.windowPressed(scale.down(event.where));
             break;
         case Event::Destroy:
             events.windowDestroyed();
@@ -42,7 +36,7 @@ void HeadlessWindow::processEvents() {
 std::unique_ptr<EditBox> HeadlessWindow::openEditBox(const EditBoxLayout& layout,
                                                      const std::string& text,
                                                      EditBoxEvents& events) {
-    return std::make_unique<HeadlessEditBox>(layout, text, events);
+    return std::make_unique<HeadlessEditBox>(scale.up(layout), text, events);
 }
 
 void HeadlessWindow::withdraw() {
@@ -62,11 +56,11 @@ void HeadlessWindow::queueDestroy() {
 }
 
 std::unique_ptr<PlatformWindow> HeadlessPlatform::openWindow(void*, int32_t width, int32_t height,
-                                                             WindowEvents& events) {
+                                                             int32_t scale, WindowEvents& events) {
     if (refusing) {
         return nullptr;
     }
-    auto window = std::make_unique<HeadlessWindow>(width, height, events);
+    auto window = std::make_unique<HeadlessWindow>(width, height, events, scale);
     last = window.get();
     return window;
 }

@@ -1,7 +1,9 @@
 // A platform without a display: windows are plain surfaces, and tests set the mouse state, the
-// clock, and queue the events that the next processEvents delivers.
+// clock, and queue the events that the next processEvents delivers. Positions that tests give
+// (pointer, presses) are in the window's pixels, enlarged by its scale as on a screen.
 #pragma once
 
+#include "gui/pixelscale.h"
 #include "gui/platform.h"
 
 #include <deque>
@@ -9,13 +11,13 @@
 
 class HeadlessWindow : public PlatformWindow {
 public:
-    HeadlessWindow(int32_t width, int32_t height, WindowEvents& events);
+    HeadlessWindow(int32_t width, int32_t height, WindowEvents& events, int32_t factor = 1);
 
     Surface& surface() override { return pixels; }
     void present() override;
     void processEvents() override;
     int32_t mouseButtons() override { return withdrawn ? 0 : buttons; }
-    Point mouseLocation() override { return location; }
+    Point mouseLocation() override { return scale.down(location); }
     void* nativeHandle() override { return this; }
     // A HeadlessEditBox, which tests find through HeadlessEditBox::current().
     std::unique_ptr<EditBox> openEditBox(const EditBoxLayout& layout, const std::string& text,
@@ -29,10 +31,10 @@ public:
     void queuePress(Point where);
     void queueDestroy();
 
-    // What was pushed to the "screen" so far, and how often.
+    // What was pushed to the "screen" so far (enlarged by the scale), and how often.
     const Surface& screen() const { return shown; }
     int32_t presentCount() const { return presents; }
-    // The changed areas that the presents pushed, in order.
+    // The screen areas that the presents pushed, in order.
     const std::vector<Rect>& presentedAreas() const { return areas; }
 
 private:
@@ -41,6 +43,7 @@ private:
         Point where;
     };
 
+    PixelScale scale;
     Surface pixels;
     Surface shown;
     WindowEvents& events;
@@ -55,10 +58,13 @@ private:
 class HeadlessPlatform : public Platform {
 public:
     std::unique_ptr<PlatformWindow> openWindow(void* parent, int32_t width, int32_t height,
-                                               WindowEvents& events) override;
+                                               int32_t scale, WindowEvents& events) override;
     uint32_t ticks() override { return now; }
+    int32_t editorScale() override { return desktopScale; }
 
     void setTicks(uint32_t milliseconds) { now = milliseconds; }
+    // What editorScale answers from now on.
+    void setEditorScale(int32_t scale) { desktopScale = scale; }
     // The window most recently opened (owned by its frame), or null.
     HeadlessWindow* lastWindow() const { return last; }
     // Makes the next openWindow fail, as it does without a display.
@@ -66,6 +72,7 @@ public:
 
 private:
     uint32_t now = 0;
+    int32_t desktopScale = 1;
     HeadlessWindow* last = nullptr;
     bool refusing = false;
 };

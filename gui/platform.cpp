@@ -14,6 +14,10 @@ uint32_t Platform::ticks() {
     return static_cast<uint32_t>(milliseconds);
 }
 
+int32_t Platform::editorScale() {
+    return 1;
+}
+
 Platform& currentPlatform() {
     return installed != nullptr ? *installed : nativePlatform();
 }

@@ -1,6 +1,7 @@
 // The narrow layer between the toolkit and the windowing system: a window with a pixel surface,
-// live mouse state, and a millisecond clock. The X11 implementation is the native one; the
-// headless one serves tests. No header of the toolkit sees a windowing-system type.
+// live mouse state, and a millisecond clock. A window may show the surface enlarged (PixelScale);
+// everything it reports is in the surface's pixels all the same. The X11 implementation is the
+// native one; the headless one serves tests. No header of the toolkit sees a windowing-system type.
 #pragma once
 
 #include "gui/editbox.h"
@@ -15,7 +16,7 @@ class WindowEvents {
 public:
     // The window needs its whole content painted.
     virtual void windowExposed() = 0;
-    // A left or right button went down at `where` (window pixels).
+    // A left or right button went down at `where` (surface pixels).
     virtual void windowPressed(Point where) = 0;
     // The window was destroyed from outside (its parent went away).
     virtual void windowDestroyed() = 0;
@@ -28,20 +29,21 @@ class PlatformWindow {
 public:
     virtual ~PlatformWindow() = default;
 
-    // The pixels of the window's content; drawing goes here, `present` shows it.
+    // The pixels of the window's content at 1x; drawing goes here, `present` shows it.
     virtual Surface& surface() = 0;
-    // Pushes the surface's changed area to the screen.
+    // Pushes the surface's changed area to the screen, enlarged by the window's scale.
     virtual void present() = 0;
     // Handles every pending event, reporting to the window's WindowEvents.
     virtual void processEvents() = 0;
     // The live state of the mouse buttons and Shift, Control and Alt, as MouseBits.
     virtual int32_t mouseButtons() = 0;
-    // The live pointer position in window pixels.
+    // The live pointer position in surface pixels.
     virtual Point mouseLocation() = 0;
     // The windowing system's handle of the window.
     virtual void* nativeHandle() = 0;
-    // A single-line edit box over `layout.area` holding `text`, with the keyboard focus; its
-    // events arrive through processEvents. Null when none can be made.
+    // A single-line edit box over `layout.area` (surface pixels; the window enlarges it) holding
+    // `text`, with the keyboard focus; its events arrive through processEvents. Null when none
+    // can be made.
     virtual std::unique_ptr<EditBox>
     openEditBox(const EditBoxLayout& layout, const std::string& text, EditBoxEvents& events) = 0;
     // The editor closed while the window's events are still being handled: the window leaves the
@@ -53,9 +55,12 @@ public:
 class Platform {
 public:
     virtual ~Platform() = default;
-    // A child window of `parent` at (0, 0), or null when none can be made (no display).
+    // A child window of `parent` at (0, 0) showing a width x height surface `scale` times
+    // enlarged, or null when none can be made (no display).
     virtual std::unique_ptr<PlatformWindow> openWindow(void* parent, int32_t width, int32_t height,
-                                                       WindowEvents& events) = 0;
+                                                       int32_t scale, WindowEvents& events) = 0;
+    // The enlargement the user or the desktop asks editors for; 1 by default.
+    virtual int32_t editorScale();
     // Milliseconds of a monotonic clock; wraps around.
     virtual uint32_t ticks();
 };

@@ -18,7 +18,7 @@ constexpr uint32_t kBoxBackground = 0xffffff;
 constexpr uint32_t kBoxText = 0x000000;
 constexpr uint32_t kSelectionBackground = 0x3366cc;
 constexpr uint32_t kSelectionText = 0xffffff;
-// The caret's width; the line keeps this much room at its end.
+// The caret's width at 1x; the line keeps this much room at its end.
 constexpr int32_t kCaretWidth = 1;
 
 // The editing key a key symbol stands for, if any.
@@ -58,8 +58,9 @@ X11EditBox::X11EditBox(_XDisplay* display, unsigned long parent, const EditBoxLa
                        const std::string& text, EditBoxEvents& events, X11EditBox*& slot)
     : display(display),
       pixels(std::max(layout.area.width(), 1), std::max(layout.area.height(), 1), kBoxBackground),
-      fontId(layout.fontId >= 0 && layout.fontId < kFontCount ? layout.fontId : 0), line(text),
-      events(events), slot(slot) {
+      fontId(layout.fontId >= 0 && layout.fontId < kFontCount ? layout.fontId : 0),
+      textHeight(fontTableEntry(fontId).height * layout.scale),
+      caretWidth(kCaretWidth * layout.scale), line(text), events(events), slot(slot) {
     const x11errors::Shield shield;
     XWindowAttributes parentAttributes;
     if (XGetWindowAttributes(display, parent, &parentAttributes) == 0) {
@@ -163,7 +164,7 @@ void X11EditBox::handleKey(const XEvent& event) {
 }
 
 int32_t X11EditBox::lineOrigin(int32_t lineWidth, int32_t caretOffset) {
-    const int32_t room = pixels.width() - kCaretWidth;
+    const int32_t room = pixels.width() - caretWidth;
     if (lineWidth <= room) {
         scroll = 0;
         return (pixels.width() - lineWidth) / 2;
@@ -180,7 +181,7 @@ void X11EditBox::paint() {
     }
     const Rect all{0, 0, pixels.width(), pixels.height()};
     pixels.fillBlock(all, kBoxBackground);
-    if (Typeface* face = Typeface::get(fontId, fontTableEntry(fontId).height, true)) {
+    if (Typeface* face = Typeface::get(fontId, textHeight, true)) {
         const std::string_view text = line.text();
         const int32_t width = face->textWidth(text);
         const int32_t caretOffset = face->textWidth(text.substr(0, line.caret()));
@@ -192,7 +193,7 @@ void X11EditBox::paint() {
             pixels.fillBlock(cell, kSelectionBackground);
             ink = kSelectionText;
         } else {
-            pixels.fillBlock({x + caretOffset, top, x + caretOffset + kCaretWidth, cell.bottom},
+            pixels.fillBlock({x + caretOffset, top, x + caretOffset + caretWidth, cell.bottom},
                              kBoxText);
         }
         face->drawText(pixels, text, x, top + face->ascent(), all, ink);

@@ -44,6 +44,9 @@ private:
     _XImage* image = nullptr;
     Surface pixels;
     int32_t fontId;
+    // In the box's pixels, enlarged with the window: the text's height and the caret's width.
+    int32_t textHeight;
+    int32_t caretWidth;
     EditLine line;
     EditBoxEvents& events;
     X11EditBox*& slot;

@@ -1,5 +1,6 @@
 // The X11 binding: the only code that speaks Xlib. Each frame has its own connection and a child
 // window in the host's window; events are drained when the editor idles.
+#include "gui/pixelscale.h"
 #include "gui/platform.h"
 #include "gui/x11editbox.h"
 #include "gui/x11errors.h"
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <utility>
 
 namespace {
@@ -25,10 +28,32 @@ int32_t buttonBits(unsigned int mask) {
     return bits;
 }
 
+// A connection that breaks leaves it to the call that noticed to give up, not the process.
+void ignoreLostConnection(Display*, void*) {}
+
+// The desktop's X resources, read on a connection of our own that lives just for this.
+std::string desktopResources() {
+    const x11errors::Shield shield;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return {};
+    }
+    x11errors::watch(display);
+    XSetIOErrorExitHandler(display, &ignoreLostConnection, nullptr);
+    const char* resources = XResourceManagerString(display);
+    std::string copy = resources != nullptr ? resources : "";
+    XCloseDisplay(display);
+    x11errors::unwatch(display);
+    return copy;
+}
+
 class X11Window : public PlatformWindow {
 public:
-    X11Window(Display* display, int32_t width, int32_t height, WindowEvents& events)
-        : display(display), pixels(width, height), events(events) {
+    X11Window(Display* display, int32_t width, int32_t height, int32_t factor, WindowEvents& events)
+        : display(display), scale(factor), pixels(width, height), events(events) {
+        if (scale.factor() > 1) {
+            enlarged = Surface(scale.up(pixels.width()), scale.up(pixels.height()));
+        }
         x11errors::watch(display);
         XSetIOErrorExitHandler(display, &X11Window::connectionLost, this);
     }
@@ -78,9 +103,10 @@ public:
         attributes.background_pixel = 0;
         attributes.event_mask =
             ExposureMask | ButtonPressMask | KeyPressMask | FocusChangeMask | StructureNotifyMask;
+        Surface& shown = shownPixels();
         window = XCreateWindow(
-            display, parent, 0, 0, static_cast<unsigned>(std::max(pixels.width(), 1)),
-            static_cast<unsigned>(std::max(pixels.height(), 1)), 0, visual.depth, InputOutput,
+            display, parent, 0, 0, static_cast<unsigned>(std::max(shown.width(), 1)),
+            static_cast<unsigned>(std::max(shown.height(), 1)), 0, visual.depth, InputOutput,
             visual.visual, CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
         XSync(display, False);
         if (x11errors::takeError(display) || !connected) {
@@ -88,11 +114,11 @@ public:
             return false;
         }
         gc = XCreateGC(display, window, 0, nullptr);
-        if (pixels.width() > 0 && pixels.height() > 0) {
+        if (shown.width() > 0 && shown.height() > 0) {
             image = XCreateImage(display, visual.visual, static_cast<unsigned>(visual.depth),
-                                 ZPixmap, 0, reinterpret_cast<char*>(pixels.data()),
-                                 static_cast<unsigned>(pixels.width()),
-                                 static_cast<unsigned>(pixels.height()), 32, pixels.width() * 4);
+                                 ZPixmap, 0, reinterpret_cast<char*>(shown.data()),
+                                 static_cast<unsigned>(shown.width()),
+                                 static_cast<unsigned>(shown.height()), 32, shown.width() * 4);
             if (image == nullptr || image->bits_per_pixel != 32) {
                 return false;
             }
@@ -107,9 +133,13 @@ public:
     Surface& surface() override { return pixels; }
 
     void present() override {
-        const Rect area = pixels.takeChanges();
+        Rect area = pixels.takeChanges();
         if (!alive || image == nullptr || area.right <= area.left) {
             return;
+        }
+        if (scale.factor() > 1) {
+            area = scale.enlarge(pixels, area, enlarged);
+            enlarged.takeChanges();
         }
         const x11errors::Shield shield;
         XPutImage(display, window, gc, image, area.left, area.top, area.left, area.top,
@@ -148,7 +178,7 @@ public:
 
     Point mouseLocation() override {
         Pointer pointer;
-        return query(pointer) ? Point{pointer.x, pointer.y} : Point{};
+        return query(pointer) ? scale.down({pointer.x, pointer.y}) : Point{};
     }
 
     void* nativeHandle() override {
@@ -161,10 +191,14 @@ public:
             return nullptr;
         }
         const x11errors::Shield shield;
-        return std::make_unique<X11EditBox>(display, window, layout, text, events, editBox);
+        return std::make_unique<X11EditBox>(display, window, scale.up(layout), text, events,
+                                            editBox);
     }
 
 private:
+    // What the window shows: the surface itself at 1x, else its enlargement.
+    Surface& shownPixels() { return scale.factor() > 1 ? enlarged : pixels; }
+
     struct Pointer {
         int x = 0;
         int y = 0;
@@ -230,8 +264,8 @@ private:
                 (event.xbutton.button == Button1 || event.xbutton.button == Button3)) {
                 pressState = buttonBits(event.xbutton.state) |
                              (event.xbutton.button == Button1 ? ButtonLeft : ButtonRight);
-                events.windowPressed({static_cast<uint16_t>(event.xbutton.x),
-                                      static_cast<uint16_t>(event.xbutton.y)});
+                events.windowPressed(scale.down({static_cast<uint16_t>(event.xbutton.x),
+                                                 static_cast<uint16_t>(event.xbutton.y)}));
                 pressState = 0;
             }
             break;
@@ -251,7 +285,10 @@ private:
     GC gc = nullptr;
     Colormap colormap = 0;
     XImage* image = nullptr;
+    PixelScale scale;
     Surface pixels;
+    // The window's pixels when it shows the surface enlarged; empty at 1x.
+    Surface enlarged;
     WindowEvents& events;
     // The text field's edit box while one is open; it clears this itself when it goes.
     X11EditBox* editBox = nullptr;
@@ -267,16 +304,22 @@ private:
 class X11Platform : public Platform {
 public:
     std::unique_ptr<PlatformWindow> openWindow(void* parent, int32_t width, int32_t height,
-                                               WindowEvents& events) override {
+                                               int32_t scale, WindowEvents& events) override {
         Display* display = XOpenDisplay(nullptr);
         if (display == nullptr) {
             return nullptr;
         }
-        auto window = std::make_unique<X11Window>(display, width, height, events);
+        auto window = std::make_unique<X11Window>(display, width, height, scale, events);
         if (!window->create(static_cast<Window>(reinterpret_cast<uintptr_t>(parent)))) {
             return nullptr;
         }
         return window;
+    }
+
+    // GLIDEFILTER_SCALE when it holds a scale, else what the desktop's Xft.dpi asks for.
+    int32_t editorScale() override {
+        const int32_t chosen = scaleSetting(std::getenv("GLIDEFILTER_SCALE"));
+        return chosen != 0 ? chosen : scaleFromResources(desktopResources());
     }
 };
 

@@ -75,6 +75,34 @@ TEST_F(ScreenshotTest, PhotographsTheEffectsEditor) {
     EXPECT_GT(colours.size(), 100u);
 }
 
+TEST_F(ScreenshotTest, AtScale2TheEffectsEditorIsThe1xPictureWithEveryPixelDoubled) {
+    plughost::RecordingHost host;
+    if ((plughost::PluginInstance(builtPlugin(), host).record()->flags & effFlagsHasEditor) == 0) {
+        GTEST_SKIP() << "this build of the plug-in has no editor";
+    }
+    const std::vector<std::string> settings{"--param", "1=0.3", "--param", "5=0.5"};
+    const auto photograph = [&](const std::string& environment, const std::string& name) {
+        std::vector<std::string> arguments{"screenshot", plughost_test::builtPluginPath(),
+                                           file(name).string()};
+        arguments.insert(arguments.end(), settings.begin(), settings.end());
+        const auto outcome = run(environment, arguments);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+        return readPng(file(name));
+    };
+    const std::optional<Picture> plain = photograph("-u DISPLAY -u GLIDEFILTER_SCALE", "1x.png");
+    const std::optional<Picture> large = photograph("-u DISPLAY GLIDEFILTER_SCALE=2", "2x.png");
+    ASSERT_TRUE(plain && large);
+    ASSERT_EQ(large->width, 450);
+    ASSERT_EQ(large->height, 280);
+    int differing = 0;
+    for (int y = 0; y < large->height; ++y) {
+        for (int x = 0; x < large->width; ++x) {
+            differing += large->at(x, y) != plain->at(x / 2, y / 2) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 struct FailureCase {
     const char* name;
     std::string plugin;

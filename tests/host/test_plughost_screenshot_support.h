@@ -65,8 +65,9 @@ protected:
         return result;
     }
 
+    // Also without a scale of the user's: the editor is photographed at 1x.
     CommandRun withoutDisplay(const std::vector<std::string>& arguments) const {
-        return run("-u DISPLAY", arguments);
+        return run("-u DISPLAY -u GLIDEFILTER_SCALE", arguments);
     }
 };
 

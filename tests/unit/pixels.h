@@ -60,6 +60,17 @@ inline int differingPixels(const Surface& a, const Surface& b) {
     return differing;
 }
 
+// `surface` with every pixel repeated scale x scale times, as a window at that scale shows it.
+inline Surface enlargedBy(const Surface& surface, int32_t scale) {
+    Surface large(surface.width() * scale, surface.height() * scale);
+    for (int32_t y = 0; y < large.height(); ++y) {
+        for (int32_t x = 0; x < large.width(); ++x) {
+            large.setPixel(x, y, surface.pixel(x / scale, y / scale));
+        }
+    }
+    return large;
+}
+
 // Saves the surface with the tools' PNG writer; false (and no file) when it cannot.
 inline bool writePng(const Surface& surface, const std::string& path) {
     RgbImage image(surface.width(), surface.height());

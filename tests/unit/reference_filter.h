@@ -79,7 +79,7 @@ private:
             double saturated[2];
             for (int c = 0; c < 2; ++c) {
                 const double x = inputs[c][i];
-                const Filter::Coefficients& k = f.coefficients;
+                const Filter::Coefficients& k = f.coefficients();
                 const double y = k.b1[c] * f.x1[c] + k.b2[c] * f.x2[c] - k.a1[c] * f.y1[c] -
                                  k.a2[c] * f.y2[c] + k.b0[c] * x;
                 const double u = gain * y;
@@ -152,7 +152,7 @@ private:
         const CoefficientRow& row = fx.activeTable.load(relaxed)[fx.filter.cutoffRow];
         const double alpha = row.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
-        Filter::Coefficients& k = fx.filter.coefficients;
+        Filter::Coefficients& k = fx.filter.coefficients();
         k.a2 = Filter::asFloat((1.0 - alpha) * n);
         k.a1 = Filter::asFloat(row.a1 * n);
         k.b0 = Filter::asFloat(row.b0 * n);

@@ -15,8 +15,8 @@ struct PointerStep {
 
 class ScriptedWindow : public HeadlessWindow {
 public:
-    ScriptedWindow(int32_t width, int32_t height, WindowEvents& events)
-        : HeadlessWindow(width, height, events) {}
+    ScriptedWindow(int32_t width, int32_t height, WindowEvents& events, int32_t scale = 1)
+        : HeadlessWindow(width, height, events, scale) {}
 
     // The buttons held at the press, then the steps that the following reads walk through.
     void script(int32_t buttonsAtPress, std::vector<PointerStep> script) {
@@ -55,9 +55,9 @@ private:
 // Makes ScriptedWindows.
 class ScriptedPlatform : public HeadlessPlatform {
 public:
-    std::unique_ptr<PlatformWindow> openWindow(void*, int32_t width, int32_t height,
+    std::unique_ptr<PlatformWindow> openWindow(void*, int32_t width, int32_t height, int32_t scale,
                                                WindowEvents& events) override {
-        auto window = std::make_unique<ScriptedWindow>(width, height, events);
+        auto window = std::make_unique<ScriptedWindow>(width, height, events, scale);
         last = window.get();
         return window;
     }

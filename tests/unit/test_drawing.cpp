@@ -277,7 +277,7 @@ TEST(DrawingMouse, ButtonWordComesFromTheWindowsLiveState) {
         void windowPressed(Point) override {}
         void windowDestroyed() override {}
     } events;
-    auto window = platform.openWindow(nullptr, 10, 10, events);
+    auto window = platform.openWindow(nullptr, 10, 10, 1, events);
     auto* headless = static_cast<HeadlessWindow*>(window.get());
     DrawContext context(nullptr, &window->surface(), window.get());
     headless->setMouseButtons(ButtonLeft | ModAlt);

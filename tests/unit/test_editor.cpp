@@ -105,6 +105,38 @@ TEST_F(EditorLayout, ScreenshotOfTheDefaultState) {
     EXPECT_TRUE(writePng(screen(), GLIDEFILTER_SCREENSHOT_PATH));
 }
 
+// The window shows the 1x picture enlarged, and a change presents only its own pixels.
+TEST_F(EditorLayout, AtEveryScaleTheWindowShowsThe1xPictureWithEveryPixelRepeated) {
+    struct Shown {
+        Surface opened;
+        Surface changed;
+        Rect changedArea;
+    };
+    const auto showAt = [this](int32_t scale) {
+        platform.setEditorScale(scale);
+        effect->setParameter(kGain, 0.5f);
+        openAndPaint();
+        Shown shown{screen(), {}, {}};
+        effect->setParameter(kGain, 1.0f);
+        editor->idle();
+        shown.changed = screen();
+        shown.changedArea = window()->presentedAreas().back();
+        editor->close();
+        return shown;
+    };
+    const Shown plain = showAt(1);
+    EXPECT_LT(plain.changedArea.width() * plain.changedArea.height(), 225 * 140 / 8);
+    for (const int32_t scale : {2, 3, 4}) {
+        const Shown large = showAt(scale);
+        EXPECT_EQ(differingPixels(large.opened, enlargedBy(plain.opened, scale)), 0) << scale;
+        EXPECT_EQ(differingPixels(large.changed, enlargedBy(plain.changed, scale)), 0) << scale;
+        const Rect& area = plain.changedArea;
+        EXPECT_EQ(large.changedArea, (Rect{area.left * scale, area.top * scale, area.right * scale,
+                                           area.bottom * scale}))
+            << scale;
+    }
+}
+
 TEST_F(EditorLayout, OpeningFollowsTheFilterTypeAtEitherSideOfOneHalf) {
     effect->setParameter(kFilterType, 0.7f);
     openAndPaint();

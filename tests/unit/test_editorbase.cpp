@@ -1,9 +1,12 @@
-// The editor base without a display: rectangle, opening and closing, the idle and its throttle,
-// re-entrant idles, and an instance deleted with its editor open.
+// The editor base without a display: rectangle and scale, opening and closing, the idle and its
+// throttle, re-entrant idles, and an instance deleted with its editor open.
 #include "gui/headless.h"
+#include "gui/pixelscale.h"
 #include "recording_views.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -48,6 +51,79 @@ TEST_F(EditorBaseTest, RegistersWithTheEffectAndReportsItsRectBeforeAndAfterOpen
     ERect* none = rect;
     EXPECT_EQ(plain.getRect(&none), 0);
     EXPECT_EQ(none, nullptr);
+}
+
+// A host sizes its window by the rectangle it asked for before opening.
+TEST_F(EditorBaseTest, TheScaleIsReadByTheFirstRectOrOpenAndKeptUntilClose) {
+    platform.setEditorScale(2);
+    ERect* rect = nullptr;
+    editor->getRect(&rect);
+    EXPECT_EQ(rect->bottom, 80);
+    EXPECT_EQ(rect->right, 120);
+    platform.setEditorScale(3);
+    ASSERT_EQ(editor->open(nullptr), 1);
+    EXPECT_EQ(platform.lastWindow()->screen().width(), 120);
+    EXPECT_EQ(platform.lastWindow()->screen().height(), 80);
+    editor->getRect(&rect);
+    EXPECT_EQ(rect->right, 120);
+
+    editor->close();
+    editor->getRect(&rect);
+    EXPECT_EQ(rect->bottom, 120);
+    EXPECT_EQ(rect->right, 180);
+    editor->close();
+    platform.setEditorScale(9);
+    ASSERT_EQ(editor->open(nullptr), 1);
+    EXPECT_EQ(platform.lastWindow()->screen().width(), 240) << "at most 4x";
+    editor->getRect(&rect);
+    EXPECT_EQ(rect->right, 240);
+}
+
+TEST(EditorScale, TheVariableTakesWholeNumbersFrom1To4AndIgnoresAnythingElse) {
+    const std::pair<const char*, int32_t> accepted[] = {{"1", 1}, {"2", 2},   {"3", 3},
+                                                        {"4", 4}, {" 2 ", 2}, {"02", 2}};
+    for (const auto& [text, scale] : accepted) {
+        EXPECT_EQ(scaleSetting(text), scale) << text;
+    }
+    for (const char* ignored :
+         {"", "0", "5", "-2", "+2", "2x", "1.5", "2.0", "two", "99999999999999999999"}) {
+        EXPECT_EQ(scaleSetting(ignored), 0) << ignored;
+    }
+    EXPECT_EQ(scaleSetting(nullptr), 0);
+}
+
+TEST(EditorScale, XftDpiIsRoundedToAMultipleOf96HalfUpAndAtMost4) {
+    const struct {
+        const char* resources;
+        int32_t scale;
+    } cases[] = {
+        {"Xft.dpi:\t96\n", 1},
+        {"Xft.dpi:\t143\n", 1},
+        {"Xft.dpi:\t144\n", 2},
+        {"Xft.dpi:\t192\n", 2},
+        {"Xft.dpi:\t239.9\n", 2},
+        {"Xft.dpi:\t240\n", 3},
+        {"Xft.dpi:\t288\n", 3},
+        {"Xft.dpi:\t384\n", 4},
+        {"Xft.dpi:\t960\n", 4},
+        {"Xft.dpi:\t40\n", 1},
+        {"Xcursor.size:\t48\nXft.dpi:\t192\nXft.hinting:\t1\n", 2},
+        {"Xft.dpi: 96\nXft.dpi: 288", 3},
+        {"  Xft.dpi  :  192  ", 2},
+        {"", 1},
+        {"Xft.dpi:\n", 1},
+        {"Xft.dpi:\tlarge\n", 1},
+        {"Xft.dpi:\t-192\n", 1},
+        {"Xft.dpi:\t0\n", 1},
+        {"Xft.dpi:\tnan\n", 1},
+        {"Xft.dpi:\tinf\n", 1},
+        {"Xft.dpi:\t192dpi\n", 1},
+        {"Xft.dpiX:\t192\n", 1},
+        {"Other.Xft.dpi:\t192\n", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(scaleFromResources(c.resources), c.scale) << c.resources;
+    }
 }
 
 TEST_F(EditorBaseTest, OpeningWithoutADisplayAnswersZeroAndLeavesNoFrame) {

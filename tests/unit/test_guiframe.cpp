@@ -1,5 +1,6 @@
 // The frame without a display: painting, press dispatch, redraw of changed controls, the view
 // list, and a window that goes away.
+#include "gui/drawcontext.h"
 #include "gui/headless.h"
 #include "pixels.h"
 #include "recording_views.h"
@@ -49,6 +50,29 @@ TEST_F(GuiFrame, PressesOnTheRightAndBottomEdgesHitTheView) {
     ASSERT_EQ(view->presses.size(), 2u);
     EXPECT_EQ(view->presses[0], (Point{20, 20}));
     EXPECT_EQ(view->presses[1], (Point{10, 10}));
+}
+
+TEST_F(GuiFrame, AtScaleTwoPressesAndThePointerAreMappedBackToTheSurfacesPixels) {
+    frame = std::make_unique<Frame>(Rect{0, 0, 60, 40}, nullptr, nullptr, 2);
+    window = platform.lastWindow();
+    EXPECT_EQ(window->screen().width(), 120);
+    EXPECT_EQ(window->screen().height(), 80);
+    // The view's pixels 10 to 20 are the window's 20 to 41.
+    RecordingView* view = add({10, 10, 20, 20});
+    press({41, 41});
+    press({20, 20});
+    press({42, 30});
+    press({30, 42});
+    press({19, 19});
+    ASSERT_EQ(view->presses.size(), 2u);
+    EXPECT_EQ(view->presses[0], (Point{20, 20}));
+    EXPECT_EQ(view->presses[1], (Point{10, 10}));
+    // A drag reads the live pointer, which may be left of or above the window.
+    const DrawContext context(frame.get(), &window->surface(), window);
+    window->setMouseLocation({41, 1});
+    EXPECT_EQ(context.getMouseLocation(), (Point{20, 0}));
+    window->setMouseLocation({-1, -3});
+    EXPECT_EQ(context.getMouseLocation(), (Point{-1, -2}));
 }
 
 TEST_F(GuiFrame, TheLaterViewWinsInAnOverlap) {

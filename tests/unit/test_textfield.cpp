@@ -89,6 +89,18 @@ TEST_F(TextFieldTest, APlainLeftClickOpensTheBoxOverTheWholeFieldWithItsText) {
     EXPECT_TRUE(listener.calls.empty());
 }
 
+TEST_F(TextFieldTest, AtScaleThreeTheBoxCoversTheEnlargedFieldWithEnlargedText) {
+    frame = std::make_unique<Frame>(Rect{0, 0, 100, 60}, nullptr, nullptr, 3);
+    window = platform.lastWindow();
+    field = new TextField(kFieldArea, &listener, 5, "71", nullptr, 0);
+    frame->addView(field);
+    press({152, 77}); // the field's last pixel, enlarged
+    HeadlessEditBox* box = HeadlessEditBox::current();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->layout().area, (Rect{30, 30, 153, 78}));
+    EXPECT_EQ(box->layout().scale, 3);
+}
+
 TEST_F(TextFieldTest, OtherButtonsModifiersOrADisabledFieldOpenNothing) {
     for (const int32_t buttons :
          {int32_t{ButtonRight}, ButtonLeft | ModShift, ButtonLeft | ModControl, ButtonLeft | ModAlt,

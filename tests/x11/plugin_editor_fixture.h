@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,19 +52,31 @@ inline Surface freshEditorFor(const float (&parameters)[kNumParams]) {
     return shown;
 }
 
+// GLIDEFILTER_SCALE while it lives; the editor reads it when first asked for its rectangle.
+class ScaleVariable {
+public:
+    explicit ScaleVariable(int32_t scale) {
+        setenv("GLIDEFILTER_SCALE", std::to_string(scale).c_str(), 1);
+    }
+    ~ScaleVariable() { unsetenv("GLIDEFILTER_SCALE"); }
+    ScaleVariable(const ScaleVariable&) = delete;
+    ScaleVariable& operator=(const ScaleVariable&) = delete;
+};
+
 // Each test gets a host window at `hostAt` and a plug-in instance made by the derived SetUp;
 // TearDown closes the editor and the instance the way a host does and then runs the derived
-// fixture's checks on what they left behind.
+// fixture's checks on what they left behind. An editor opened at `scale` shows the 1x picture
+// enlarged.
 class PluginEditorFixture : public X11Test {
 protected:
-    explicit PluginEditorFixture(Point hostAt) : hostAt(hostAt) {}
+    explicit PluginEditorFixture(Point hostAt, int32_t scale = 1) : hostAt(hostAt), scale(scale) {}
 
     void SetUp() override {
         X11Test::SetUp();
         if (!ready()) {
             return;
         }
-        hostWindow = x11.makeHostWindow(hostAt.h, hostAt.v, 260, 180);
+        hostWindow = x11.makeHostWindow(hostAt.h, hostAt.v, 225 * scale + 35, 140 * scale + 40);
         relayHostIdles();
     }
     void TearDown() override {
@@ -95,15 +108,15 @@ protected:
     bool idleUntil(const std::function<bool()>& done) {
         return repeatUntil([this] { plugin->dispatch(effEditIdle); }, done);
     }
-    Surface screen() { return x11.read(editorWindow, kEditorWidth, kEditorHeight); }
-    // Whether the window shows what a fresh editor on the plug-in's current values shows; saves
-    // both pictures when it never does.
+    Surface screen() { return x11.read(editorWindow, kEditorWidth * scale, kEditorHeight * scale); }
+    // Whether the window shows what a fresh editor on the plug-in's current values shows,
+    // enlarged to the scale; saves both pictures when it never does.
     bool showsFreshEditor() {
         float parameters[kNumParams];
         for (int32_t index = 0; index < kNumParams; ++index) {
             parameters[index] = plugin->getParameter(index);
         }
-        const Surface expected = freshEditorFor(parameters);
+        const Surface expected = enlargedBy(freshEditorFor(parameters), scale);
         if (idleUntil([&] { return differingPixels(screen(), expected) == 0; })) {
             return true;
         }
@@ -122,7 +135,7 @@ protected:
         bool same = half > 0;
         for (int32_t y = 0; y < half; ++y) {
             for (int32_t x = 0; x < image->getWidth(); ++x) {
-                same = same && shown.pixel(left + x, top + y) ==
+                same = same && shown.pixel((left + x) * scale, (top + y) * scale) ==
                                    image->getPicture().pixel(x, (lit ? half : 0) + y);
             }
         }
@@ -151,6 +164,7 @@ protected:
     }
 
     const Point hostAt;
+    const int32_t scale;
     Window hostWindow = 0;
     Window editorWindow = 0;
     plughost::RecordingHost host;

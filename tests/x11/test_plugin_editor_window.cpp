@@ -21,19 +21,20 @@ constexpr float kStep = 0.0078125f;
 
 class PluginEditorWindow : public PluginEditorFixture {
 protected:
-    PluginEditorWindow() : PluginEditorFixture({20, 20}) {}
+    explicit PluginEditorWindow(int32_t scale = 1) : PluginEditorFixture({20, 20}, scale) {}
 
     void SetUp() override {
         PluginEditorFixture::SetUp();
         if (!ready()) {
             return;
         }
+        const ScaleVariable variable(scale);
         plugin = std::make_unique<plughost::PluginInstance>(builtPlugin(), host);
         ERect* rect = nullptr;
         ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
         ASSERT_NE(rect, nullptr);
-        EXPECT_EQ(rect->right, 225);
-        EXPECT_EQ(rect->bottom, 140);
+        EXPECT_EQ(rect->right, 225 * scale);
+        EXPECT_EQ(rect->bottom, 140 * scale);
         ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, windowHandle(hostWindow)), 1);
         const std::vector<Window> inside = x11.children(hostWindow);
         ASSERT_EQ(inside.size(), 1u);
@@ -48,6 +49,19 @@ protected:
     void type(KeySym symbol) { x11.type(symbol); }
 };
 
+// At 1x and enlarged: the window shows the 1x picture with every pixel repeated, and the pointer
+// is mapped back, so the controls behave alike.
+class ScaledPluginEditorWindow : public PluginEditorWindow,
+                                 public ::testing::WithParamInterface<int32_t> {
+protected:
+    ScaledPluginEditorWindow() : PluginEditorWindow(GetParam()) {}
+
+    // A point of the 1x panel as the window shows it.
+    Point shown(Point at) const { return {at.h * scale, at.v * scale}; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Scales, ScaledPluginEditorWindow, ::testing::Values(1, 2));
+
 TEST_F(PluginEditorWindow, AClickOnHighPassSetsTheFilterTypeAndTellsTheHost) {
     click(142, 80);
     ASSERT_TRUE(idleUntil([&] { return plugin->getParameter(kFilterType) == 1.0f; }));
@@ -59,11 +73,12 @@ TEST_F(PluginEditorWindow, AClickOnHighPassSetsTheFilterTypeAndTellsTheHost) {
     EXPECT_TRUE(showsFreshEditor());
 }
 
-TEST_F(PluginEditorWindow, DraggingTheFrequencyKnobAutomatesItAndMovesTheReadout) {
+TEST_P(ScaledPluginEditorWindow, DraggingTheFrequencyKnobAutomatesItAndMovesTheReadout) {
     // From the top of the knob (centre 24, 63) clockwise to its right, one point per host idle
     // during the drag, then the release.
-    const std::vector<Point> path{{30, 48}, {36, 51}, {40, 57}, {41, 63}};
-    const bool released = drag({24, 47}, path);
+    const std::vector<Point> path{shown({30, 48}), shown({36, 51}), shown({40, 57}),
+                                  shown({41, 63})};
+    const bool released = drag(shown({24, 47}), path);
     ASSERT_TRUE(released);
     EXPECT_NEAR(plugin->getParameter(kFrequency), 0.8333333f, 1e-6f);
     const std::vector<plughost::HostRequest> automated = automation();
@@ -75,10 +90,14 @@ TEST_F(PluginEditorWindow, DraggingTheFrequencyKnobAutomatesItAndMovesTheReadout
     EXPECT_TRUE(showsFreshEditor()) << "knob frame and read-out 105";
 }
 
-TEST_F(PluginEditorWindow, TypingIntoAFieldSetsItsControllerWithoutTellingTheHost) {
-    click(23, 109);
+TEST_P(ScaledPluginEditorWindow, TypingIntoAFieldSetsItsControllerWithoutTellingTheHost) {
+    const Point at = shown({23, 109});
+    click(at.h, at.v);
     ASSERT_TRUE(idleUntil([&] { return x11.children(editorWindow).size() == 1; }))
         << "the edit box opened";
+    // Over the field (8, 105, 39, 114), its edges included.
+    EXPECT_EQ(x11.placement(x11.children(editorWindow)[0]),
+              (Rect{8 * scale, 105 * scale, 40 * scale, 115 * scale}));
     type(XK_6);
     type(XK_4);
     type(XK_Return);

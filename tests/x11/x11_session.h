@@ -65,6 +65,18 @@ public:
         XSync(display, False);
         return window;
     }
+    // Where `window` lies in its parent (right and bottom exclusive).
+    Rect placement(Window window) {
+        Window root = 0;
+        int x = 0;
+        int y = 0;
+        unsigned int width = 0;
+        unsigned int height = 0;
+        unsigned int border = 0;
+        unsigned int depth = 0;
+        XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth);
+        return {x, y, x + static_cast<int>(width), y + static_cast<int>(height)};
+    }
     std::vector<Window> children(Window parent) {
         Window root = 0;
         Window above = 0;

@@ -1,0 +1,43 @@
+// Whole-number enlargement for high-density screens. The toolkit keeps drawing at 1x; a platform
+// window shows every pixel as a factor x factor block and maps the pointer back, so that every
+// control behaves as it does at 1x.
+#pragma once
+
+#include "gui/editbox.h"
+#include "gui/geometry.h"
+#include "gui/surface.h"
+
+#include <cstdint>
+#include <string_view>
+
+class PixelScale {
+public:
+    static constexpr int32_t kLargest = 4;
+
+    // Factors outside 1..kLargest become the nearest of them.
+    explicit PixelScale(int32_t factor = 1);
+
+    int32_t factor() const { return by; }
+    int32_t up(int32_t length) const;
+    // The window pixels that show `area` (right and bottom exclusive on both sides).
+    Rect up(const Rect& area) const;
+    // The edit box over a 1x area: placed and sized in window pixels, its text enlarged.
+    EditBoxLayout up(const EditBoxLayout& layout) const;
+    // The 1x pixel that shows window pixel `where`; rounds down, so that points left of or above
+    // the window stay outside it.
+    Point down(Point where) const;
+    // Writes `area` of `source` enlarged into `target` (factor times source's size) and returns the
+    // window pixels written. Only the area is touched, so presenting a small change stays cheap.
+    Rect enlarge(const Surface& source, const Rect& area, Surface& target) const;
+
+private:
+    int32_t by;
+};
+
+// The scale GLIDEFILTER_SCALE asks for: a whole number from 1 to PixelScale::kLargest; 0 when the
+// text is absent or anything else.
+int32_t scaleSetting(const char* text);
+// The scale a desktop's X resources (as the resource manager holds them, one "name: value" a
+// line) ask for: Xft.dpi rounded to a multiple of 96, half up, at most PixelScale::kLargest; 1
+// when there is no such resource or its value cannot be read.
+int32_t scaleFromResources(std::string_view resources);
