@@ -75,7 +75,8 @@ TEST_F(PluginTest, TextQueriesLeaveBuffersUntouchedAndAnswerZero) {
     }
 }
 
-// The MIDI words depend on the host interface the build links; see test_host_interface.cpp.
+// The MIDI words depend on the host interface the build links (test_host_interface.cpp); every
+// other text is answered 0 in both.
 TEST_F(PluginTest, CanDoAnswersZeroForEveryOtherText) {
     for (const char* word : {"sendVstEvents", "receiveVstTimeInfo", "offline", "", "x"}) {
         EXPECT_EQ(plugin->dispatch(effCanDo, 0, 0, const_cast<char*>(word)), 0) << word;
