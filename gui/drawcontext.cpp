@@ -12,8 +12,8 @@ namespace {
 constexpr int32_t kDefaultFontId = 3;
 } // namespace
 
-DrawContext::DrawContext(Frame* frame, Surface* surface, PlatformWindow* window)
-    : surface(surface), window(window), frame(frame) {}
+DrawContext::DrawContext(ViewHolder* holder, Surface* surface, PlatformWindow* window)
+    : surface(surface), window(window), holder(holder) {}
 
 void DrawContext::setLineStyle(int32_t style) {
     lineStyle = style == LineDotted ? LineDotted : LineSolid;

@@ -7,15 +7,15 @@
 
 #include <cstdint>
 
-class Frame;
-class Typeface;
 class PlatformWindow;
+class Typeface;
+class ViewHolder;
 
 class DrawContext {
 public:
-    // `surface` may be null (an offscreen context sets its own); `window` answers the mouse
-    // queries and may be null.
-    DrawContext(Frame* frame, Surface* surface, PlatformWindow* window);
+    // `holder` is the frame the context draws for; `surface` may be null (an offscreen context sets
+    // its own); `window` answers the mouse queries and may be null.
+    DrawContext(ViewHolder* holder, Surface* surface, PlatformWindow* window);
     virtual ~DrawContext() = default;
     DrawContext(const DrawContext&) = delete;
     DrawContext& operator=(const DrawContext&) = delete;
@@ -61,14 +61,14 @@ public:
     // The live pointer position in the window's pixels.
     Point getMouseLocation() const;
 
-    Frame* getFrame() const { return frame; }
+    ViewHolder* getHolder() const { return holder; }
     Surface* getSurface() const { return surface; }
     PlatformWindow* getWindow() const { return window; }
 
 protected:
     Surface* surface;
     PlatformWindow* window;
-    Frame* frame;
+    ViewHolder* holder;
 
 private:
     raster::Pen pen() const;

@@ -1,6 +1,5 @@
 #include "gui/editorbase.h"
 
-#include "gui/frame.h"
 #include "gui/pixelscale.h"
 #include "gui/platform.h"
 

@@ -3,15 +3,14 @@
 #pragma once
 
 #include "frame/AudioEffect.h"
+#include "gui/frame.h"
 #include "gui/geometry.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-class Frame;
-
-class EditorBase : public EffectEditor {
+class EditorBase : public EffectEditor, public FrameOwner {
 public:
     // Registers itself as the effect's editor.
     explicit EditorBase(AudioEffect* effect);
@@ -37,7 +36,7 @@ public:
     virtual void draw(ERect* rect);
 
     // The editor's idle and the host's idle, at most once per 50 ms.
-    void idleThrottled();
+    void idleThrottled() final;
 
     Frame* getFrame() const { return frame; }
     // The enlargement the window shows (PixelScale), asked of the platform by the first getRect

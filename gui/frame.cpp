@@ -2,7 +2,6 @@
 
 #include "gui/bitmap.h"
 #include "gui/drawcontext.h"
-#include "gui/editorbase.h"
 
 #include <algorithm>
 #include <new>
@@ -12,8 +11,8 @@ namespace {
 constexpr size_t kViewListStep = 10;
 } // namespace
 
-Frame::Frame(const Rect& size, void* parentWindow, EditorBase* editor, int32_t scale)
-    : View(size), editor(editor), parentWindow(parentWindow),
+Frame::Frame(const Rect& size, void* parentWindow, FrameOwner* owner, int32_t scale)
+    : View(size), owner(owner), parentWindow(parentWindow),
       window(
           currentPlatform().openWindow(parentWindow, size.width(), size.height(), scale, *this)) {
     windowOpen = window != nullptr;
@@ -102,7 +101,7 @@ void Frame::processEvents() {
 }
 
 void Frame::withdraw() {
-    editor = nullptr;
+    owner = nullptr;
     windowOpen = false;
     if (window != nullptr) {
         window->withdraw();
@@ -140,7 +139,7 @@ bool Frame::addView(View* view) {
         }
     }
     views.push_back(view);
-    view->setFrame(this);
+    view->setHolder(this);
     return true;
 }
 
@@ -178,9 +177,13 @@ void* Frame::getSystemWindow() const {
     return windowOpen ? window->nativeHandle() : nullptr;
 }
 
+PlatformWindow* Frame::getPlatformWindow() const {
+    return windowOpen ? window.get() : nullptr;
+}
+
 void Frame::runEditorIdle() {
-    if (editor != nullptr) {
-        editor->idleThrottled();
+    if (owner != nullptr) {
+        owner->idleThrottled();
     }
 }
 

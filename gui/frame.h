@@ -10,13 +10,23 @@
 #include <vector>
 
 class Bitmap;
-class EditorBase;
 
-class Frame : public View, private WindowEvents {
+// What a frame asks of the editor that owns it.
+class FrameOwner {
+public:
+    // The editor's and the host's idle, at most once per 50 ms, while a control holds the thread
+    // in a drag loop.
+    virtual void idleThrottled() = 0;
+
+protected:
+    ~FrameOwner() = default;
+};
+
+class Frame : public View, public ViewHolder, private WindowEvents {
 public:
     // Opens the frame's window as a child of parentWindow, showing the frame `scale` times
-    // enlarged (PixelScale); isOpen() tells whether that worked.
-    Frame(const Rect& size, void* parentWindow, EditorBase* editor, int32_t scale = 1);
+    // enlarged (PixelScale); isOpen() tells whether that worked. `owner` may be null.
+    Frame(const Rect& size, void* parentWindow, FrameOwner* owner, int32_t scale = 1);
     ~Frame() override;
 
     // The whole window: background, every view in list order, then the modal view.
@@ -33,13 +43,13 @@ public:
     bool isHandlingEvents() const { return dispatching; }
     // The editor lets go of the frame while its events are being handled (the host closed the
     // editor from inside a request made during a press): the window leaves the screen, a drag
-    // in progress ends, and nothing reaches the editor any more. The editor deletes the frame
+    // in progress ends, and nothing reaches the owner any more. The editor deletes the frame
     // once the press has unwound.
     void withdraw();
     // Redraws the changed views, once the window has been painted for the first time.
     void idle();
     // Draws `view` at once, or the whole frame when the view is null or not in the list.
-    void drawView(View* view);
+    void drawView(View* view) override;
 
     // The frame owns the view from here; false (and the caller still owns it) if the list
     // cannot grow.
@@ -54,16 +64,16 @@ public:
     // Refuses (false) while another modal view is set; null clears.
     bool setModalView(View* view);
     View* getModalView() const { return modalView; }
-    View* getEditView() const { return editView; }
-    void setEditView(View* view) { editView = view; }
+    View* getEditView() const override { return editView; }
+    void setEditView(View* view) override { editView = view; }
 
     bool isOpen() const { return windowOpen; }
     // The windowing system's handle of the frame's own window; null once it is gone.
     void* getSystemWindow() const;
-    PlatformWindow* getPlatformWindow() const { return window.get(); }
-    EditorBase* getEditor() const { return editor; }
-    // The editor's throttled idle, for controls looping over a drag.
-    void runEditorIdle();
+    // The frame's window while it is open, null after.
+    PlatformWindow* getPlatformWindow() const override;
+    // The owner's throttled idle, for controls looping over a drag.
+    void runEditorIdle() override;
 
 private:
     void windowExposed() override;
@@ -73,7 +83,7 @@ private:
     template <typename Paint>
     void paintWindow(Paint paint);
 
-    EditorBase* editor;
+    FrameOwner* owner;
     void* parentWindow;
     Bitmap* background = nullptr;
     std::vector<View*> views;

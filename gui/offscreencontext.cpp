@@ -1,7 +1,8 @@
 #include "gui/offscreencontext.h"
 
-OffscreenContext::OffscreenContext(Frame* frame, int32_t width, int32_t height, Colour background)
-    : DrawContext(frame, nullptr, nullptr), picture(width, height) {
+OffscreenContext::OffscreenContext(ViewHolder* holder, int32_t width, int32_t height,
+                                   Colour background)
+    : DrawContext(holder, nullptr, nullptr), picture(width, height) {
     surface = &picture;
     setFillColour(background);
     setFrameColour(background);

@@ -1,7 +1,6 @@
 #include "gui/textfield.h"
 
 #include "gui/drawcontext.h"
-#include "gui/frame.h"
 #include "gui/platform.h"
 
 #include <cstring>
@@ -60,28 +59,28 @@ void TextField::draw(DrawContext* context) {
 }
 
 void TextField::mouse(DrawContext* context, Point&) {
-    if (!mouseEnabled || frame == nullptr || context == nullptr ||
-        context->getMouseButtons() != ButtonLeft || frame->getEditView() == this) {
+    if (!mouseEnabled || holder == nullptr || context == nullptr ||
+        context->getMouseButtons() != ButtonLeft || holder->getEditView() == this) {
         return;
     }
-    frame->setEditView(this);
+    holder->setEditView(this);
     takeFocus();
 }
 
-PlatformWindow* TextField::frameWindow() const {
-    return frame != nullptr && frame->isOpen() ? frame->getPlatformWindow() : nullptr;
+PlatformWindow* TextField::holderWindow() const {
+    return holder != nullptr ? holder->getPlatformWindow() : nullptr;
 }
 
 void TextField::takeFocus() {
-    PlatformWindow* window = frameWindow();
+    PlatformWindow* window = holderWindow();
     if (editBox == nullptr && window != nullptr) {
         // The box covers the field's right and bottom edges too.
         const EditBoxLayout layout{{size.left, size.top, size.right + 1, size.bottom + 1},
                                    getFont()};
         editBox = window->openEditBox(layout, text, *this);
     }
-    if (editBox == nullptr && frame != nullptr && frame->getEditView() == this) {
-        frame->setEditView(nullptr);
+    if (editBox == nullptr && holder != nullptr && holder->getEditView() == this) {
+        holder->setEditView(nullptr);
     }
 }
 
@@ -98,22 +97,22 @@ void TextField::loseFocus() {
     copyText(text, typed.c_str(), kMaxCommittedLength);
     // Gone before anybody hears of the commit, so that nothing can commit it twice.
     editBox.reset();
-    if (frame != nullptr && frame->getEditView() == this) {
-        frame->setEditView(nullptr);
+    if (holder != nullptr && holder->getEditView() == this) {
+        holder->setEditView(nullptr);
     }
     finishCommit(oldText != text);
 }
 
 void TextField::finishCommit(bool changed) {
-    PlatformWindow* window = frameWindow();
+    PlatformWindow* window = holderWindow();
     {
-        DrawContext context(frame, window != nullptr ? &window->surface() : nullptr, window);
+        DrawContext context(holder, window != nullptr ? &window->surface() : nullptr, window);
         if (changed) {
             notifyListener(&context);
         }
         draw(&context);
     }
-    if (frameWindow() != nullptr) {
+    if (holderWindow() != nullptr) {
         window->present();
     }
 }

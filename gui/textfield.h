@@ -42,8 +42,8 @@ public:
 
 private:
     void editBoxFinished() override;
-    // The frame's window while it is open, else null.
-    PlatformWindow* frameWindow() const;
+    // The holder's window while it is open, else null.
+    PlatformWindow* holderWindow() const;
     // Shows the result of an edit, and tells the listener when the text changed.
     void finishCommit(bool changed);
 

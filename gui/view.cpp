@@ -1,10 +1,8 @@
 #include "gui/view.h"
 
-#include "gui/frame.h"
-
 void View::redraw() {
-    if (frame != nullptr) {
-        frame->drawView(this);
+    if (holder != nullptr) {
+        holder->drawView(this);
     }
 }
 
@@ -16,8 +14,8 @@ void Control::update(DrawContext* context) {
 }
 
 void Control::idleDuringTracking() {
-    if (frame != nullptr) {
-        frame->runEditorIdle();
+    if (holder != nullptr) {
+        holder->runEditorIdle();
     }
 }
 

@@ -1,5 +1,6 @@
-// Anything drawn in a Frame, and the control base: a view with a value, a range, a default, a tag
-// and a listener. Controls redraw when their value differs from the value they last drew.
+// Anything drawn in a frame, what a view may ask of whatever holds it, and the control base: a view
+// with a value, a range, a default, a tag and a listener. Controls redraw when their value differs
+// from the value they last drew.
 #pragma once
 
 #include "gui/geometry.h"
@@ -8,7 +9,8 @@
 
 class Control;
 class DrawContext;
-class Frame;
+class PlatformWindow;
+class View;
 
 class ControlListener {
 public:
@@ -16,6 +18,23 @@ public:
 
 protected:
     ~ControlListener() = default;
+};
+
+// What a view may ask of whatever holds it: the frame, or a stand-in where a view is tested alone.
+class ViewHolder {
+public:
+    // Draws `view` at once.
+    virtual void drawView(View* view) = 0;
+    // The editor's and the host's throttled idle, for a control holding the thread in a drag.
+    virtual void runEditorIdle() = 0;
+    // The view whose platform edit box is open, or null.
+    virtual View* getEditView() const = 0;
+    virtual void setEditView(View* view) = 0;
+    // The window that views open platform children in; null while none is open.
+    virtual PlatformWindow* getPlatformWindow() const = 0;
+
+protected:
+    ~ViewHolder() = default;
 };
 
 class View {
@@ -34,16 +53,16 @@ public:
     virtual void loseFocus() {}
     virtual void takeFocus() {}
 
-    // Draws the view at once, if it is in a frame.
+    // Draws the view at once, if something holds it.
     void redraw();
 
     const Rect& getSize() const { return size; }
-    Frame* getFrame() const { return frame; }
-    void setFrame(Frame* owner) { frame = owner; }
+    ViewHolder* getHolder() const { return holder; }
+    void setHolder(ViewHolder* newHolder) { holder = newHolder; }
 
 protected:
     Rect size;
-    Frame* frame = nullptr;
+    ViewHolder* holder = nullptr;
 };
 
 class Control : public View {
@@ -55,7 +74,8 @@ public:
     // Draws only when the value differs from the one last drawn.
     void update(DrawContext* context) override;
 
-    // Lets the editor and the host idle (at most every 50 ms) during a drag loop.
+    // Lets the editor and the host idle (at most every 50 ms) during a drag loop, through the
+    // holder.
     virtual void idleDuringTracking();
 
     // The setters only store: no clamping, no redraw, no notification.

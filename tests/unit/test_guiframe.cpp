@@ -198,7 +198,7 @@ TEST_F(GuiFrame, TheViewListGrowsKeepsItsOrderAndGivesRemovedViewsBack) {
         added.push_back(add({i, 0, i + 1, 1}));
     }
     ASSERT_EQ(frame->getViewCount(), 25);
-    EXPECT_EQ(added[7]->getFrame(), frame.get());
+    EXPECT_EQ(added[7]->getHolder(), frame.get());
     EXPECT_TRUE(frame->removeView(added[3]));
     EXPECT_TRUE(frame->removeView(added[3]));
     ASSERT_EQ(frame->getViewCount(), 24);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -24,6 +25,18 @@ Surface numberedStrip(int32_t frames, int32_t height) {
     }
     return picture;
 }
+
+// Holds a view without a frame: counts what the view asks of it.
+struct StandInHolder : ViewHolder {
+    void drawView(View* view) override { drawn.push_back(view); }
+    void runEditorIdle() override { ++idles; }
+    View* getEditView() const override { return nullptr; }
+    void setEditView(View*) override {}
+    PlatformWindow* getPlatformWindow() const override { return nullptr; }
+
+    std::vector<View*> drawn;
+    int idles = 0;
+};
 
 class KnobTest : public ::testing::Test {
 protected:
@@ -195,6 +208,8 @@ TEST_F(KnobTest, AltClickRestoresTheDefaultAndNotifiesOnlyWhenItDiffersFromTheDr
 
 TEST_F(KnobTest, TheDragEndsOnlyWhenEveryButtonAndModifierIsUp) {
     FilmstripKnob knob({100, 50, 140, 90}, &listener, 2, 64, 30, nullptr, {});
+    StandInHolder holder;
+    knob.setHolder(&holder);
     press(knob, {120, 55}, ButtonLeft,
           {
               {{135, 70}, ButtonLeft},
@@ -205,6 +220,9 @@ TEST_F(KnobTest, TheDragEndsOnlyWhenEveryButtonAndModifierIsUp) {
               {{135, 70}, 0},
           });
     EXPECT_EQ(window.stepsRead(), 6u);
+    EXPECT_EQ(holder.idles, 6) << "every pass lets whatever holds the knob idle";
+    knob.redraw();
+    EXPECT_EQ(holder.drawn, std::vector<View*>{&knob});
     // The first pass takes the press position; the last step's position comes after the release.
     std::vector<float> seen;
     for (const Notification& call : listener.calls) {
