@@ -36,11 +36,11 @@ int32_t parameterLearnedBy(int32_t tag) {
     return kCcCutoff + (tag - kTagLearnCutoff);
 }
 
-Bitmap* loadIfMissing(Bitmap*& bitmap, int32_t resourceId) {
-    if (bitmap == nullptr) {
-        bitmap = new Bitmap(resourceId);
+Bitmap* loadIfMissing(BitmapRef& bitmap, int32_t resourceId) {
+    if (!bitmap) {
+        bitmap = BitmapRef::adopt(new Bitmap(resourceId));
     }
-    return bitmap;
+    return bitmap.get();
 }
 
 // The layout has one place for each control the tags name.
@@ -61,13 +61,6 @@ static_assert(kBitmapKnobResonanceGain - kBitmapKnobFrequency ==
 static_assert(kBitmapKnobSmoothness - kBitmapKnobFrequency ==
               static_cast<int32_t>(panel::KnobStrip::Smoothness));
 
-void releaseBitmap(Bitmap*& bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->release();
-        bitmap = nullptr;
-    }
-}
-
 } // namespace
 
 void FilterEditor::Mailbox::post(int32_t index, float value) {
@@ -80,7 +73,7 @@ EffectEditor* createFilterEditor(FilterEffect* effect) {
 }
 
 FilterEditor::FilterEditor(FilterEffect* effect)
-    : EditorBase(effect), bitmaps{new Bitmap(kBitmapBackground)} {
+    : EditorBase(effect), bitmaps{BitmapRef::adopt(new Bitmap(kBitmapBackground))} {
     rect.top = 0;
     rect.left = 0;
     rect.bottom = static_cast<int16_t>(bitmap(kBitmapBackground)->getHeight());
@@ -89,7 +82,6 @@ FilterEditor::FilterEditor(FilterEffect* effect)
 
 FilterEditor::~FilterEditor() {
     close();
-    releaseBitmap(bitmap(kBitmapBackground));
 }
 
 FilterEffect& FilterEditor::filterEffect() const {
@@ -103,7 +95,7 @@ int32_t FilterEditor::open(void* parentWindow) {
             parentWindow)) {
         return 0;
     }
-    frame->setBackground(bitmap(kBitmapBackground));
+    frame->setBackground(bitmap(kBitmapBackground).get());
     // From here on every change is posted, so none made while the controls read the effect's
     // values is lost.
     mailbox.clear();
@@ -181,7 +173,7 @@ void FilterEditor::close() {
     // editor does not.
     EditorBase::close();
     for (int32_t id = kBitmapSwitch; id <= kBitmapKnobSmoothness; ++id) {
-        releaseBitmap(bitmap(static_cast<ResourceId>(id)));
+        bitmap(static_cast<ResourceId>(id)).reset();
     }
     std::ranges::fill(knobs, nullptr);
     std::ranges::fill(displays, nullptr);

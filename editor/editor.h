@@ -4,6 +4,7 @@
 #pragma once
 
 #include "effect/parameters.h"
+#include "gui/bitmapref.h"
 #include "gui/editorbase.h"
 #include "gui/view.h"
 #include "resources/resources.h"
@@ -11,7 +12,6 @@
 #include <atomic>
 #include <cstdint>
 
-class Bitmap;
 class FilmstripKnob;
 class FilterEffect;
 class TextField;
@@ -81,7 +81,7 @@ private:
     void startLearning(DrawContext* context, int32_t tag);
     // Gives a learned controller to the parameter of the lit learn switch, if one is lit.
     void assignLearnedController(float value);
-    Bitmap*& bitmap(ResourceId id) { return bitmaps[id - kBitmapBackground]; }
+    BitmapRef& bitmap(ResourceId id) { return bitmaps[id - kBitmapBackground]; }
     FilmstripKnob*& knob(int32_t tag) { return knobs[tag - kFrequency]; }
     ValueDisplay*& display(int32_t tag) { return displays[tag - kFrequency]; }
     TextField*& field(int32_t tag) { return fields[tag - kCcCutoff]; }
@@ -97,7 +97,7 @@ private:
 
     // The background lives as long as the editor (its size is the editor's); the others are
     // loaded when the controls are built and released when they go.
-    Bitmap* bitmaps[kBitmapCount] = {};
+    BitmapRef bitmaps[kBitmapCount];
     FilmstripKnob* knobs[kColumnCount] = {};
     ValueDisplay* displays[kColumnCount] = {};
     TextField* fields[kFieldCount] = {};

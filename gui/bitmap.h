@@ -2,6 +2,7 @@
 // as the transparent colour.
 #pragma once
 
+#include "gui/bitmapref.h"
 #include "gui/geometry.h"
 #include "gui/surface.h"
 

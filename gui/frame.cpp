@@ -28,12 +28,12 @@ Frame::~Frame() {
         delete view;
     }
     views.clear();
-    setBackground(nullptr);
+    background.reset();
 }
 
 void Frame::draw(DrawContext* context) {
     firstPaintPending = false;
-    if (background != nullptr) {
+    if (background) {
         background->draw(context, {0, 0, background->getWidth(), background->getHeight()}, {0, 0});
     }
     for (View* view : views) {
@@ -156,13 +156,7 @@ View* Frame::getView(int32_t index) const {
 }
 
 void Frame::setBackground(Bitmap* bitmap) {
-    if (background != nullptr) {
-        background->release();
-    }
-    background = bitmap;
-    if (background != nullptr) {
-        background->retain();
-    }
+    background = BitmapRef(bitmap);
 }
 
 bool Frame::setModalView(View* view) {

@@ -2,14 +2,13 @@
 // presses to them, and redraws the changed ones when the editor idles.
 #pragma once
 
+#include "gui/bitmapref.h"
 #include "gui/platform.h"
 #include "gui/view.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-class Bitmap;
 
 // What a frame asks of the editor that owns it.
 class FrameOwner {
@@ -60,7 +59,7 @@ public:
     View* getView(int32_t index) const;
 
     void setBackground(Bitmap* bitmap);
-    Bitmap* getBackground() const { return background; }
+    Bitmap* getBackground() const { return background.get(); }
     // Refuses (false) while another modal view is set; null clears.
     bool setModalView(View* view);
     View* getModalView() const { return modalView; }
@@ -85,7 +84,7 @@ private:
 
     FrameOwner* owner;
     void* parentWindow;
-    Bitmap* background = nullptr;
+    BitmapRef background;
     std::vector<View*> views;
     View* modalView = nullptr;
     View* editView = nullptr;

@@ -19,39 +19,18 @@ constexpr float kGapStart = 0.625f;
 constexpr float kGapMiddle = 0.75f;
 constexpr float kGapEnd = 0.875f;
 
-void retainIfSet(Bitmap* bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->retain();
-    }
-}
-
-void releaseIfSet(Bitmap* bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->release();
-    }
-}
-
 } // namespace
 
 Knob::Knob(const Rect& size, ControlListener* listener, int32_t tag, Bitmap* background,
            Bitmap* handle, Point offset)
     : Control(size, listener, tag), background(background), handle(handle), offset(offset) {
-    retainIfSet(background);
-    retainIfSet(handle);
     if (handle != nullptr) {
         inset = handle->getWidth() / 2;
     }
 }
 
-Knob::~Knob() {
-    releaseIfSet(handle);
-    releaseIfSet(background);
-}
-
 void Knob::setBackground(Bitmap* bitmap) {
-    releaseIfSet(background);
-    background = bitmap;
-    retainIfSet(background);
+    background = BitmapRef(bitmap);
 }
 
 float Knob::radius() const {
@@ -126,10 +105,10 @@ void Knob::mouse(DrawContext* context, Point& where) {
 }
 
 void Knob::draw(DrawContext* context) {
-    if (background != nullptr) {
+    if (background) {
         background->draw(context, size, offset);
     }
-    if (handle != nullptr) {
+    if (handle) {
         Point p;
         valueToPoint(p);
         p.h += size.left - inset;
@@ -159,7 +138,7 @@ int32_t FilmstripKnob::frameTop() const {
 }
 
 void FilmstripKnob::draw(DrawContext* context) {
-    if (handle != nullptr) {
+    if (handle) {
         handle->draw(context, size, {0, frameTop()});
     }
     oldValue = value;

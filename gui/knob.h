@@ -4,11 +4,10 @@
 // the default. FilmstripKnob draws one frame of a vertical film strip picked by the value.
 #pragma once
 
+#include "gui/bitmapref.h"
 #include "gui/view.h"
 
 #include <cstdint>
-
-class Bitmap;
 
 class Knob : public Control {
 public:
@@ -16,7 +15,6 @@ public:
     // point, and its half width becomes the margin around the circle.
     Knob(const Rect& size, ControlListener* listener, int32_t tag, Bitmap* background,
          Bitmap* handle, Point offset);
-    ~Knob() override;
 
     void draw(DrawContext* context) override;
     void mouse(DrawContext* context, Point& where) override;
@@ -26,7 +24,7 @@ public:
     // The value for a pointer position given relative to (left - inset, top - inset).
     virtual float pointToValue(Point point) const;
     virtual void setBackground(Bitmap* bitmap);
-    virtual Bitmap* getBackground() const { return background; }
+    virtual Bitmap* getBackground() const { return background.get(); }
 
     int32_t getInset() const { return inset; }
 
@@ -35,8 +33,8 @@ protected:
     float radius() const;
 
     int32_t inset = 5;
-    Bitmap* background = nullptr;
-    Bitmap* handle = nullptr;
+    BitmapRef background;
+    BitmapRef handle;
     Point offset;
 };
 

@@ -5,20 +5,10 @@
 #include <cmath>
 
 ToggleButton::ToggleButton(const Rect& size, ControlListener* listener, int32_t tag, Bitmap* bitmap)
-    : Control(size, listener, tag), bitmap(bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->retain();
-    }
-}
-
-ToggleButton::~ToggleButton() {
-    if (bitmap != nullptr) {
-        bitmap->release();
-    }
-}
+    : Control(size, listener, tag), bitmap(bitmap) {}
 
 void ToggleButton::draw(DrawContext* context) {
-    if (bitmap != nullptr) {
+    if (bitmap) {
         const int32_t top = value != 0.0f ? bitmap->getHeight() / 2 : 0;
         bitmap->draw(context, size, {0, top});
     }

@@ -2,17 +2,15 @@
 // value between 0 and 1, redraws at once and then tells the listener.
 #pragma once
 
+#include "gui/bitmapref.h"
 #include "gui/view.h"
 
 #include <cstdint>
-
-class Bitmap;
 
 class ToggleButton : public Control {
 public:
     // Holds a reference to the bitmap, which may be null (nothing drawn, presses still toggle).
     ToggleButton(const Rect& size, ControlListener* listener, int32_t tag, Bitmap* bitmap);
-    ~ToggleButton() override;
 
     // Any non-zero value shows the lower (on) half.
     void draw(DrawContext* context) override;
@@ -21,5 +19,5 @@ public:
     void mouse(DrawContext* context, Point& where) override;
 
 private:
-    Bitmap* bitmap;
+    BitmapRef bitmap;
 };

@@ -6,17 +6,7 @@
 #include <cstdio>
 
 ValueDisplay::ValueDisplay(const Rect& size, Bitmap* background, int32_t style)
-    : Control(size, nullptr, 0), style(style), background(background) {
-    if (background != nullptr) {
-        background->retain();
-    }
-}
-
-ValueDisplay::~ValueDisplay() {
-    if (background != nullptr) {
-        background->release();
-    }
-}
+    : Control(size, nullptr, 0), style(style), background(background) {}
 
 void ValueDisplay::markChanged() {
     oldValue = value + 0.1f;
@@ -75,7 +65,7 @@ void ValueDisplay::draw(DrawContext* context) {
 
 void ValueDisplay::drawText(DrawContext* context, const char* text, Bitmap* override) {
     const bool edged = (style & (kRaisedEdge | kSunkenEdge)) != 0;
-    if (Bitmap* picture = override != nullptr ? override : background) {
+    if (Bitmap* picture = override != nullptr ? override : background.get()) {
         picture->draw(context, size, backgroundOffset);
     } else {
         context->setFillColour(backColour);

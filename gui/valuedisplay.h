@@ -3,11 +3,10 @@
 // carry a shadow. Takes no mouse input.
 #pragma once
 
+#include "gui/bitmapref.h"
 #include "gui/view.h"
 
 #include <cstdint>
-
-class Bitmap;
 
 // Texts for display go into a buffer of this many bytes, terminator included.
 inline constexpr int32_t kDisplayTextSize = 256;
@@ -30,7 +29,6 @@ class ValueDisplay : public Control {
 public:
     // No listener, tag 0; holds a reference to the background if one is given.
     ValueDisplay(const Rect& size, Bitmap* background, int32_t style);
-    ~ValueDisplay() override;
 
     void draw(DrawContext* context) override;
 
@@ -66,6 +64,6 @@ private:
     Colour frameColour = BlackColour;
     Colour shadowColour = RedColour;
     Point backgroundOffset;
-    Bitmap* background;
+    BitmapRef background;
     ValueToText valueConverter = nullptr;
 };

@@ -25,7 +25,7 @@
 // The editor's bitmaps, which no view hands out.
 struct FilterEditorInternals {
     static Bitmap* bitmap(const FilterEditor& editor, int32_t resourceId) {
-        return editor.bitmaps[resourceId - kBitmapBackground];
+        return editor.bitmaps[resourceId - kBitmapBackground].get();
     }
 };
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 constexpr uint32_t kPaper = 0x203040;
@@ -120,6 +122,22 @@ TEST_F(Bitmaps, TheLastReleaseDestroys) {
     shared->release(); // first view
     EXPECT_EQ(Bitmap::liveCount(), alive + 1);
     shared->release(); // second view
+    EXPECT_EQ(Bitmap::liveCount(), alive);
+}
+
+TEST_F(Bitmaps, AHandleHoldsOneReferenceUntilItLetsGo) {
+    BitmapRef creator = BitmapRef::adopt(new Bitmap(strip()));
+    Bitmap* picture = creator.get();
+    BitmapRef view(picture);
+    EXPECT_EQ(picture->getRefCount(), 2);
+    // The handle holding the last reference is given the same bitmap again: it stays alive.
+    creator.reset();
+    view = BitmapRef(picture);
+    EXPECT_EQ(picture->getRefCount(), 1);
+    BitmapRef moved(std::move(view));
+    EXPECT_FALSE(view); // NOLINT(bugprone-use-after-move): a moved-from handle holds nothing
+    EXPECT_EQ(picture->getRefCount(), 1);
+    moved = BitmapRef(nullptr);
     EXPECT_EQ(Bitmap::liveCount(), alive);
 }
 
