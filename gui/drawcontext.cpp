@@ -95,7 +95,7 @@ void DrawContext::drawRect(const Rect& r) {
 
 void DrawContext::fillRect(const Rect& r) {
     if (surface != nullptr) {
-        surface->fillBlock({r.left + 1, r.top + 1, r.right, r.bottom}, toPixel(fillColour));
+        surface->fillBlock(r.insideOutline(), toPixel(fillColour));
     }
 }
 
@@ -106,8 +106,7 @@ void DrawContext::drawEllipse(const Rect& r) {
 
 void DrawContext::fillEllipse(const Rect& r) {
     if (surface != nullptr) {
-        raster::fillEllipse(*surface, {r.left + 1, r.top + 1, r.right, r.bottom},
-                            toPixel(fillColour));
+        raster::fillEllipse(*surface, r.insideOutline(), toPixel(fillColour));
     }
 }
 
@@ -119,8 +118,7 @@ void DrawContext::drawArc(const Rect& r, Point start, Point end) {
 
 void DrawContext::fillArc(const Rect& r, Point start, Point end) {
     if (surface != nullptr) {
-        raster::fillPie(*surface, {r.left + 1, r.top + 1, r.right, r.bottom}, start, end,
-                        toPixel(fillColour));
+        raster::fillPie(*surface, r.insideOutline(), start, end, toPixel(fillColour));
     }
 }
 

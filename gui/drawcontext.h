@@ -43,9 +43,9 @@ public:
     void drawPolyline(const Point* points, int32_t count);
     // Alternate rule, no outline.
     void fillPolygon(const Point* points, int32_t count);
-    // Outline through the four corners, right column and bottom row included.
+    // Outline through the four corners: paints r.outlined()'s border.
     void drawRect(const Rect& r);
-    // left + 1 <= x < right, top + 1 <= y < bottom: the inside of the drawRect outline.
+    // r.insideOutline(): the inside of the drawRect outline.
     void fillRect(const Rect& r);
     void drawEllipse(const Rect& r);
     void fillEllipse(const Rect& r);
@@ -53,7 +53,7 @@ public:
     void drawArc(const Rect& r, Point start, Point end);
     void fillArc(const Rect& r, Point start, Point end);
     void setPixel(Point p, Colour colour);
-    // One line, vertically centred in r and clipped to it (right and bottom exclusive).
+    // One line, vertically centred in r and clipped to it.
     void drawString(const char* text, const Rect& r, bool opaque, int32_t align);
 
     // The live button and modifier word (MouseBits).

@@ -10,7 +10,7 @@
 
 // Where the box goes and how it shows its text.
 struct EditBoxLayout {
-    // In the frame window's pixels, right and bottom exclusive.
+    // In the frame window's pixels.
     Rect area;
     // Font table entry; drawn at the table's height times `scale`, never bold.
     int32_t fontId = 0;

@@ -36,7 +36,7 @@ public:
     int32_t cellHeight() const { return ascent_ + descent_; }
     int32_t textWidth(std::string_view text);
     // Blends the glyphs in `colour` with the pen at (x, baseline), touching only pixels inside
-    // `clip` (right and bottom exclusive).
+    // `clip`.
     void drawText(Surface& surface, std::string_view text, int32_t x, int32_t baseline,
                   const Rect& clip, uint32_t colour);
 

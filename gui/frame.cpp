@@ -45,19 +45,19 @@ void Frame::draw(DrawContext* context) {
 }
 
 void Frame::mouse(DrawContext* context, Point& where) {
-    if (editView != nullptr && !editView->getSize().contains(where)) {
+    if (editView != nullptr && !editView->getSize().hitBy(where)) {
         View* editing = editView;
         editView = nullptr;
         editing->loseFocus();
     }
     if (modalView != nullptr) {
-        if (modalView->getSize().contains(where)) {
+        if (modalView->getSize().hitBy(where)) {
             modalView->mouse(context, where);
         }
         return;
     }
     for (auto view = views.rbegin(); view != views.rend(); ++view) {
-        if ((*view)->getSize().contains(where)) {
+        if ((*view)->getSize().hitBy(where)) {
             (*view)->mouse(context, where);
             return;
         }

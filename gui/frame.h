@@ -31,7 +31,7 @@ public:
     // The whole window: background, every view in list order, then the modal view.
     void draw(DrawContext* context) override;
     // A press: the edit view loses focus if the press is outside it; then the modal view, or the
-    // last-added view whose rectangle (edges included) holds the point, receives it.
+    // last-added view that the point hits (Rect::hitBy), receives it.
     void mouse(DrawContext* context, Point& where) override;
     // Redraws the changed views (only the modal view while one is set).
     void update(DrawContext* context) override;

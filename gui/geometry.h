@@ -10,7 +10,10 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-// Right and bottom edges count as inside: a view's rectangle is also its hit area.
+// Right and bottom lie one past the last column and row: width = right - left, and the pixels of
+// a rectangle, the block a copy fills and the clip of text are left <= x < right, top <= y <
+// bottom. Outlines are drawn through the corner points themselves, so they also paint the column
+// at `right` and the row at `bottom`: that is outlined(), and a view's hit area is the same.
 struct Rect {
     int32_t left = 0;
     int32_t top = 0;
@@ -20,9 +23,17 @@ struct Rect {
     // Saturated, so that far-off rectangles cannot overflow.
     int32_t width() const { return saturate(int64_t{right} - left); }
     int32_t height() const { return saturate(int64_t{bottom} - top); }
-    bool contains(Point p) const {
-        return left <= p.h && p.h <= right && top <= p.v && p.v <= bottom;
+    // The pixels an outline through the four corners paints.
+    Rect outlined() const {
+        return {left, top, saturate(int64_t{right} + 1), saturate(int64_t{bottom} + 1)};
     }
+    // The pixels inside that outline, which the fills paint.
+    Rect insideOutline() const {
+        return {saturate(int64_t{left} + 1), saturate(int64_t{top} + 1), right, bottom};
+    }
+    // Whether a press at p hits a view of this size: anywhere in outlined(), so a press on the
+    // right or bottom edge counts.
+    bool hitBy(Point p) const { return left <= p.h && p.h <= right && top <= p.v && p.v <= bottom; }
     friend bool operator==(const Rect&, const Rect&) = default;
 
 private:

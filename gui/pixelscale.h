@@ -19,7 +19,7 @@ public:
 
     int32_t factor() const { return by; }
     int32_t up(int32_t length) const;
-    // The window pixels that show `area` (right and bottom exclusive on both sides).
+    // The window pixels that show the pixels of `area`.
     Rect up(const Rect& area) const;
     // The edit box over a 1x area: placed and sized in window pixels, its text enlarged.
     EditBoxLayout up(const EditBoxLayout& layout) const;

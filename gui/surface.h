@@ -41,7 +41,7 @@ public:
     void markChanged(const Rect& area);
 
     bool hasChanges() const { return changed.right > changed.left; }
-    // The changed area (right and bottom exclusive), then forgets it.
+    // The changed area, then forgets it.
     Rect takeChanges();
 
 private:

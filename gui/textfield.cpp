@@ -74,9 +74,8 @@ PlatformWindow* TextField::holderWindow() const {
 void TextField::takeFocus() {
     PlatformWindow* window = holderWindow();
     if (editBox == nullptr && window != nullptr) {
-        // The box covers the field's right and bottom edges too.
-        const EditBoxLayout layout{{size.left, size.top, size.right + 1, size.bottom + 1},
-                                   getFont()};
+        // The box covers the field's outline too.
+        const EditBoxLayout layout{size.outlined(), getFont()};
         editBox = window->openEditBox(layout, text, *this);
     }
     if (editBox == nullptr && holder != nullptr && holder->getEditView() == this) {

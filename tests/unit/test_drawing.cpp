@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 constexpr uint32_t kPaper = 0x102030;
@@ -266,6 +268,10 @@ TEST_F(Drawing, FarAwayCoordinatesAreClippedQuickly) {
     context.drawEllipse({-2000000000, -2000000000, 2000000000, 2000000000});
     const Point huge[] = {{-2000000000, -2000000000}, {2000000000, 0}, {0, 2000000000}};
     context.fillPolygon(huge, 3);
+    // The inside of an outline at the very end of the range is empty, not an overflow.
+    constexpr int32_t kLast = std::numeric_limits<int32_t>::max();
+    context.fillRect({kLast, kLast, kLast, kLast});
+    context.fillEllipse({kLast, kLast, kLast, kLast});
     EXPECT_EQ(surface.pixel(0, 5), kBlack);
     EXPECT_EQ(surface.pixel(39, 5), kBlack);
 }
