@@ -20,10 +20,8 @@ BitmapRef::BitmapRef(BitmapRef&& other) noexcept : bitmap(std::exchange(other.bi
 
 BitmapRef& BitmapRef::operator=(BitmapRef&& other) noexcept {
     if (this != &other) {
-        Bitmap* old = std::exchange(bitmap, std::exchange(other.bitmap, nullptr));
-        if (old != nullptr) {
-            old->release();
-        }
+        reset();
+        bitmap = std::exchange(other.bitmap, nullptr);
     }
     return *this;
 }

@@ -12,8 +12,8 @@ public:
     // Takes over the reference that the creator of a new bitmap holds.
     static BitmapRef adopt(Bitmap* created);
     BitmapRef(BitmapRef&& other) noexcept;
-    // Takes the new reference before it gives back the old one, so assigning a bitmap to the
-    // handle that holds its last reference keeps it alive.
+    // Gives back the old reference; `other` already holds the new one, so assigning a bitmap to
+    // the handle that holds its last reference keeps it alive.
     BitmapRef& operator=(BitmapRef&& other) noexcept;
     BitmapRef(const BitmapRef&) = delete;
     BitmapRef& operator=(const BitmapRef&) = delete;
