@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 namespace conversions {
 namespace {
@@ -26,12 +25,7 @@ void gainText(float value, char* text) {
 }
 
 void controllerText(float value, char* text) {
-    const int32_t number = controllerNumber(value);
-    if (number == kControllerOff) {
-        std::strcpy(text, "OFF");
-    } else {
-        std::snprintf(text, kTextCapacity, "%d", number);
-    }
+    writeControllerNumber(controllerNumber(value), text);
 }
 
 float parseController(const char* text) {

@@ -2,7 +2,6 @@
 
 #include "editor/conversions.h"
 #include "editor/panellayout.h"
-#include "effect/AGain.h"
 #include "gui/bitmap.h"
 #include "gui/frame.h"
 #include "gui/knob.h"
@@ -68,12 +67,12 @@ void FilterEditor::Mailbox::post(int32_t index, float value) {
     pending.fetch_or(1u << index, std::memory_order_release);
 }
 
-EffectEditor* createFilterEditor(FilterEffect* effect) {
-    return new FilterEditor(effect);
+EffectEditor* createFilterEditor(EditorLink& link) {
+    return new FilterEditor(link);
 }
 
-FilterEditor::FilterEditor(FilterEffect* effect)
-    : EditorBase(effect), bitmaps{BitmapRef::adopt(new Bitmap(kBitmapBackground))} {
+FilterEditor::FilterEditor(EditorLink& link)
+    : bitmaps{BitmapRef::adopt(new Bitmap(kBitmapBackground))}, link(link) {
     rect.top = 0;
     rect.left = 0;
     rect.bottom = static_cast<int16_t>(bitmap(kBitmapBackground)->getHeight());
@@ -84,10 +83,6 @@ FilterEditor::~FilterEditor() {
     close();
 }
 
-FilterEffect& FilterEditor::filterEffect() const {
-    return *static_cast<FilterEffect*>(effect);
-}
-
 int32_t FilterEditor::open(void* parentWindow) {
     EditorBase::open(parentWindow);
     if (!openFrame(
@@ -96,7 +91,7 @@ int32_t FilterEditor::open(void* parentWindow) {
         return 0;
     }
     frame->setBackground(bitmap(kBitmapBackground).get());
-    // From here on every change is posted, so none made while the controls read the effect's
+    // From here on every change is posted, so none made while the controls read the plug-in's
     // values is lost.
     mailbox.clear();
     learnTag.store(kNoLearnTag, std::memory_order_relaxed);
@@ -137,7 +132,7 @@ void FilterEditor::buildControls() {
         addControl(entry);
         entry->setFontColour(GreenColour);
         entry->setFont(kSmallFont);
-        showController(entry, effect->getParameter(tag));
+        showController(entry, link.parameter(tag));
     }
 
     for (int32_t tag = kFrequency; tag <= kGain; ++tag) {
@@ -147,8 +142,8 @@ void FilterEditor::buildControls() {
                                        panel::kKnobFrameHeight,
                                        loadIfMissing(bitmap(stripId), stripId), {0, 0});
         knob(tag) = dial;
-        dial->setValue(effect->getParameter(tag));
-        display(tag)->setValue(effect->getParameter(tag));
+        dial->setValue(link.parameter(tag));
+        display(tag)->setValue(link.parameter(tag));
         dial->setDefaultValue(column.defaultValue);
         dial->setMin(0.0f);
         dial->setMax(1.0f);
@@ -162,14 +157,14 @@ void FilterEditor::buildControls() {
         toggle(tag) = button;
         addControl(button);
     }
-    showFilterType(effect->getParameter(kFilterType));
+    showFilterType(link.parameter(kFilterType));
     showLearnSwitches(kNoLearnTag);
 }
 
 void FilterEditor::close() {
     opened.store(false, std::memory_order_relaxed);
     learnTag.store(kNoLearnTag, std::memory_order_relaxed);
-    // Deleting the frame commits a field still being edited: the effect hears of it, the closed
+    // Deleting the frame commits a field still being edited: the plug-in hears of it, the closed
     // editor does not.
     EditorBase::close();
     for (int32_t id = kBitmapSwitch; id <= kBitmapKnobSmoothness; ++id) {
@@ -186,25 +181,21 @@ void FilterEditor::idle() {
     EditorBase::idle();
 }
 
-void FilterEditor::setParameter(int32_t index, float value) {
+void FilterEditor::parameterChanged(int32_t index, float value) {
+    if (opened.load(std::memory_order_acquire) && index >= 0 && index < kNumParams) {
+        mailbox.post(index, value);
+    }
+}
+
+void FilterEditor::controllerLearned(int32_t number) {
     if (!opened.load(std::memory_order_acquire)) {
         return;
     }
-    if (index == kLearnedController) {
-        assignLearnedController(value);
-    } else if (index < 0 || index >= kNumParams) {
-        return;
-    }
-    mailbox.post(index, value);
-}
-
-// Runs on the thread that delivered the controller, at once, so that the number goes to the
-// program current at that moment, as a program change that follows must not receive it.
-void FilterEditor::assignLearnedController(float value) {
     const int32_t tag = learnTag.exchange(kNoLearnTag, std::memory_order_acq_rel);
     if (tag != kNoLearnTag) {
-        effect->setParameter(parameterLearnedBy(tag), value);
+        link.assignController(parameterLearnedBy(tag), number);
     }
+    mailbox.post(Mailbox::kLearnedSlot, 0.0f);
 }
 
 void FilterEditor::applyPendingChanges() {
@@ -227,12 +218,12 @@ void FilterEditor::applyChange(int32_t index, float value) {
     if (index == kFilterType) {
         showFilterType(value);
     } else if (isKnobTag(index)) {
-        const float current = effect->getParameter(index);
+        const float current = link.parameter(index);
         knob(index)->setValue(current);
         display(index)->setValue(current);
     } else if (isControllerParameter(index)) {
         showController(field(index), value);
-    } else if (index == kLearnedController) {
+    } else if (index == Mailbox::kLearnedSlot) {
         showLearnSwitches(learnTag.load(std::memory_order_relaxed));
     }
 }
@@ -266,17 +257,17 @@ void FilterEditor::updateSwitches(DrawContext* context, int32_t firstTag, int32_
 void FilterEditor::valueChanged(DrawContext* context, Control* control) {
     const int32_t tag = control->getTag();
     if (isKnobTag(tag) && control == knob(tag)) {
-        effect->setParameterAutomated(tag, control->getValue());
+        link.changeParameter(tag, control->getValue());
         control->update(context);
     } else if (isControllerParameter(tag) && control == field(tag)) {
         char text[kDisplayTextSize] = {};
         field(tag)->getText(text);
-        effect->setParameter(tag, conversions::parseController(text));
+        link.assignController(tag, controllerNumber(conversions::parseController(text)));
     } else if (tag == kTagLowPass || tag == kTagHighPass) {
         const bool highPass = tag == kTagHighPass;
         showFilterType(highPass ? 1.0f : 0.0f);
         updateSwitches(context, kTagLowPass, kTagHighPass);
-        effect->setParameterAutomated(kFilterType, highPass ? 1.0f : 0.0f);
+        link.changeParameter(kFilterType, highPass ? 1.0f : 0.0f);
     } else if (isLearnTag(tag)) {
         startLearning(context, control->getValue() != 0.0f ? tag : kNoLearnTag);
     }
@@ -288,7 +279,7 @@ void FilterEditor::startLearning(DrawContext* context, int32_t tag) {
     // Recorded before learning is armed (a release), so the controller that ends the learning
     // finds it.
     learnTag.store(tag, std::memory_order_relaxed);
-    filterEffect().armControllerLearning();
+    link.armLearning();
     showLearnSwitches(tag);
     updateSwitches(context, kTagLearnCutoff, kTagLearnSmooth);
 }

@@ -1,8 +1,9 @@
-// The effect's own panel: four film-strip knobs with their read-outs, three controller-number
+// The filter's own panel: four film-strip knobs with their read-outs, three controller-number
 // fields, the low-pass/high-pass pair and three learn switches on a painted background, each
 // bound to its parameter in both directions.
 #pragma once
 
+#include "editor/editorlink.h"
 #include "effect/parameters.h"
 #include "gui/bitmapref.h"
 #include "gui/editorbase.h"
@@ -13,7 +14,6 @@
 #include <cstdint>
 
 class FilmstripKnob;
-class FilterEffect;
 class TextField;
 class ToggleButton;
 class ValueDisplay;
@@ -27,23 +27,29 @@ enum SwitchTag : int32_t {
     kTagLearnSmooth = 1004,
 };
 
-class FilterEditor : public EditorBase, public ControlListener {
+class FilterEditor : public EditorBase, public ControlListener, public EditorNotices {
 public:
-    // Registers with the effect and loads the background, whose size is the editor's.
-    explicit FilterEditor(FilterEffect* effect);
+    // Loads the background, whose size is the editor's; reaches the plug-in only through `link`.
+    explicit FilterEditor(EditorLink& link);
     // Closes an editor the host left open, so that every bitmap is released.
     ~FilterEditor() override;
 
-    // Builds the frame and its sixteen controls from the effect's current values; 0 when no
+    // Builds the frame and its sixteen controls from the plug-in's current values; 0 when no
     // window can be opened.
     int32_t open(void* parentWindow) override;
     void close() override;
     // Shows the parameter changes that arrived since the last idle, then idles as the base does.
     void idle() override;
     // Told of every parameter change, on whatever thread made it; never touches a control.
-    void setParameter(int32_t index, float value) override;
+    void parameterChanged(int32_t index, float value) override;
+    // Gives the learned controller to the parameter of the lit learn switch, if one is lit, at
+    // once on the calling thread, so that it goes to the program current at that moment.
+    void controllerLearned(int32_t number) override;
 
     void valueChanged(DrawContext* context, Control* control) override;
+
+protected:
+    void idleHost() override { link.idleHost(); }
 
 private:
     friend struct FilterEditorInternals;
@@ -55,7 +61,9 @@ private:
     // drain shows only the later one, which is what the screen must show in the end anyway.
     class Mailbox {
     public:
-        static constexpr int32_t kSlots = kLearnedController + 1;
+        // The parameters' slots, and one that says a learn ended.
+        static constexpr int32_t kLearnedSlot = kNumParams;
+        static constexpr int32_t kSlots = kLearnedSlot + 1;
         void post(int32_t index, float value);
         // The indices posted since the last take, as bits; clears them.
         uint32_t take() { return pending.exchange(0, std::memory_order_acquire); }
@@ -67,7 +75,6 @@ private:
         std::atomic<uint32_t> pending{0};
     };
 
-    FilterEffect& filterEffect() const;
     void buildControls();
     void addControl(Control* control);
     void applyPendingChanges();
@@ -79,8 +86,6 @@ private:
     // Redraws the switches of firstTag..lastTag at once.
     void updateSwitches(DrawContext* context, int32_t firstTag, int32_t lastTag);
     void startLearning(DrawContext* context, int32_t tag);
-    // Gives a learned controller to the parameter of the lit learn switch, if one is lit.
-    void assignLearnedController(float value);
     BitmapRef& bitmap(ResourceId id) { return bitmaps[id - kBitmapBackground]; }
     FilmstripKnob*& knob(int32_t tag) { return knobs[tag - kFrequency]; }
     ValueDisplay*& display(int32_t tag) { return displays[tag - kFrequency]; }
@@ -103,6 +108,7 @@ private:
     TextField* fields[kFieldCount] = {};
     ToggleButton* switches[kSwitchCount] = {};
 
+    EditorLink& link;
     Mailbox mailbox;
     // Whether the hook may post: set while the controls exist.
     std::atomic<bool> opened{false};

@@ -1,7 +1,7 @@
 // The biquad of both channels and its glide: the coefficients, which the channels share, each
 // channel's history, and the cutoff row and resonance step that move one step at a time toward
-// their targets. A plain value that only the audio loop changes; the loop keeps the history in
-// registers for a block.
+// their targets. A plain value: only the audio loop changes the one it owns, and it keeps the
+// history in registers for a block.
 #pragma once
 
 #include "effect/filtertables.h"
@@ -67,11 +67,24 @@ public:
     }
     void takeStep() { inUse = 1 - inUse; }
     const Coefficients& coefficients() const { return coefficientSets[inUse]; }
-    Coefficients& coefficients() { return coefficientSets[inUse]; }
+
+    // A program's start: the glide jumps to this row and step; the coefficients follow at the
+    // next step.
+    void startAt(int32_t row, int32_t step) {
+        cutoffRow = row;
+        resonanceStep = step;
+    }
+    int32_t getCutoffRow() const { return cutoffRow; }
+    int32_t getResonanceStep() const { return resonanceStep; }
+
     void clearHistory();
     // Keeps the feedback path out of denormal arithmetic once the input has fallen silent.
     void flushDenormalHistory();
 
+    // What a float field keeps of the value, in both lanes.
+    static Stereo asFloat(double value) { return both(static_cast<float>(value)); }
+
+private:
     // Until its first step a filter passes its input unchanged.
     Coefficients coefficientSets[2] = {{both(1.0), both(0.0), both(0.0), both(0.0), both(0.0)}, {}};
     int32_t inUse = 0;
@@ -79,10 +92,6 @@ public:
     int32_t cutoffRow = 0;
     int32_t resonanceStep = 1;
 
-    // What a float field keeps of the value, in both lanes.
-    static Stereo asFloat(double value) { return both(static_cast<float>(value)); }
-
-private:
     static Stereo lanesOf(const float (&channels)[2]) { return Stereo{channels[0], channels[1]}; }
     static void keep(float (&channels)[2], Stereo lanes) {
         channels[0] = static_cast<float>(lanes[0]);

@@ -16,13 +16,19 @@ enum ParameterIndex : int32_t {
     kCcRezo,
     kCcSmooth,
     kNumParams,
-    // Passed to the editor only: a controller number learned from MIDI, as n/128.
-    kLearnedController = 9,
 };
 
 inline constexpr const char* kParameterNames[kNumParams] = {
     "Flt.type", "Frequency", "Reso/BW", "Smoothness", "Gain", "CC Cutoff", "CC Rezo", "CC Smooth",
 };
+
+// Not-a-number compares false with 0.0 and becomes 0.0.
+constexpr float clampedUnit(float value) {
+    if (!(value >= 0.0f)) {
+        return 0.0f;
+    }
+    return value > 1.0f ? 1.0f : value;
+}
 
 constexpr bool isControllerParameter(int32_t index) {
     return index >= kCcCutoff && index <= kCcSmooth;
@@ -40,6 +46,11 @@ constexpr int32_t controllerNumber(float value) {
 constexpr float controllerValue(int32_t number) {
     return static_cast<float>(number * kControllerStep);
 }
+
+// A controller number as the host's display and the editor's fields show it, "OFF" for
+// kControllerOff; writes at most kControllerTextSize characters with the terminator.
+constexpr int32_t kControllerTextSize = 4;
+void writeControllerNumber(int32_t number, char* text);
 
 // Gain: 0..1 is -24..0 dB.
 constexpr double gainDecibels(float value) {

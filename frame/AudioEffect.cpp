@@ -47,25 +47,6 @@ float getParameterEntry(AEffect* effect, int32_t index) {
 
 } // namespace
 
-int32_t EffectEditor::getRect(ERect** rect) {
-    if (rect != nullptr) {
-        *rect = nullptr;
-    }
-    return 0;
-}
-
-int32_t EffectEditor::open(void* window) {
-    systemWindow = window;
-    return 0;
-}
-
-void EffectEditor::idle() {
-    if (updateFlag != 0) {
-        updateFlag = 0;
-        update();
-    }
-}
-
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, int32_t numPrograms, int32_t numParams)
     : sampleRate(44100.0f), editor(nullptr), audioMaster(audioMaster), numPrograms(numPrograms),
       numParams(numParams), curProgram(0), blockSize(1024), cEffect{} {

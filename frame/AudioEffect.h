@@ -1,45 +1,11 @@
-// The VST 1.0 layer every effect is built on, and the editor interface the effect holds.
+// The VST 1.0 layer every effect is built on.
 #pragma once
 
 #include "frame/aeffect.h"
+#include "frame/effecteditor.h"
 
 #include <atomic>
 #include <cstdint>
-
-class AudioEffect;
-
-// What the effect and its dispatcher know of an editor.
-class EffectEditor {
-public:
-    explicit EffectEditor(AudioEffect* effect) : effect(effect) {}
-    virtual ~EffectEditor() = default;
-    EffectEditor(const EffectEditor&) = delete;
-    EffectEditor& operator=(const EffectEditor&) = delete;
-
-    // UI thread: stores the editor's size at *rect; 1 when it did, 0 (and null) when it has none.
-    virtual int32_t getRect(ERect** rect);
-    // UI thread: embeds the editor in the host's window; 1 when it is open, 0 when it cannot be.
-    virtual int32_t open(void* window);
-    // UI thread: removes the editor from the host's window; closing a closed editor does nothing.
-    virtual void close() {}
-    // UI thread, from the host's idle: redraws what changed (runs update() once posted).
-    virtual void idle();
-    // UI thread, from idle: redraws after postUpdate.
-    virtual void update() {}
-    // UI thread: asks the next idle to update.
-    virtual void postUpdate() { updateFlag = 1; }
-    // Any thread that changes a parameter: told of the change; a toolkit editor moves its
-    // controls here (by way of the UI thread).
-    virtual void setParameter(int32_t, float) {}
-
-    AudioEffect* getEffect() const { return effect; }
-    void* getSystemWindow() const { return systemWindow; }
-
-protected:
-    AudioEffect* effect;
-    void* systemWindow = nullptr;
-    int32_t updateFlag = 0;
-};
 
 class AudioEffect {
 public:

@@ -8,12 +8,7 @@ namespace {
 constexpr uint32_t kIdleInterval = 50;
 } // namespace
 
-EditorBase::EditorBase(AudioEffect* effect)
-    : EffectEditor(effect), lastTicks(currentPlatform().ticks()) {
-    if (effect != nullptr) {
-        effect->setEditor(this);
-    }
-}
+EditorBase::EditorBase() : EffectEditor(nullptr), lastTicks(currentPlatform().ticks()) {}
 
 EditorBase::~EditorBase() {
     delete frame;
@@ -90,9 +85,7 @@ void EditorBase::idleThrottled() {
     }
     lastTicks = now;
     idle();
-    if (effect != nullptr) {
-        effect->masterIdle();
-    }
+    idleHost();
 }
 
 bool EditorBase::openFrame(const Rect& size, void* parentWindow) {

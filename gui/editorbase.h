@@ -2,7 +2,7 @@
 // the host idles it, and keeps the host idling while a control holds the thread in a drag.
 #pragma once
 
-#include "frame/AudioEffect.h"
+#include "frame/effecteditor.h"
 #include "gui/frame.h"
 #include "gui/geometry.h"
 
@@ -12,8 +12,9 @@
 
 class EditorBase : public EffectEditor, public FrameOwner {
 public:
-    // Registers itself as the effect's editor.
-    explicit EditorBase(AudioEffect* effect);
+    // Whoever makes the editor registers it where the host reaches it (a VST 2 effect's
+    // setEditor, an LV2 UI's instance).
+    EditorBase();
     // Deletes a frame still open, so that no window or view outlives the editor (and with it
     // the instance). Derived editors close themselves first to release what they hold.
     ~EditorBase() override;
@@ -35,7 +36,7 @@ public:
     // Redraws the whole frame.
     virtual void draw(ERect* rect);
 
-    // The editor's idle and the host's idle, at most once per 50 ms.
+    // The editor's idle and the host's idle (idleHost), at most once per 50 ms.
     void idleThrottled() final;
 
     Frame* getFrame() const { return frame; }
@@ -45,6 +46,8 @@ public:
     int32_t scale();
 
 protected:
+    // Lets the host run its own idle while a drag holds the UI thread; nothing by default.
+    virtual void idleHost() {}
     // Makes the frame as a child of `parentWindow`; false, with no frame, when no window can be
     // opened (no display).
     bool openFrame(const Rect& size, void* parentWindow);

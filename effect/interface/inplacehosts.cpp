@@ -11,7 +11,8 @@ void FilterEffect::announceHostInterface() {
 }
 
 void FilterEffect::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
-    runBlock<OutputMode::addToSilence>(inputs, outputs, sampleFrames, kAccumulatingResonanceFactor);
+    core.process<OutputMode::addToSilence>(inputs, outputs, sampleFrames,
+                                           kAccumulatingResonanceFactor);
 }
 
 intptr_t FilterEffect::canDo(char* text) {

@@ -14,7 +14,7 @@ void FilterEffect::announceHostInterface() {
 }
 
 void FilterEffect::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
-    runBlock<OutputMode::replace>(inputs, outputs, sampleFrames, kReplacingResonanceFactor);
+    core.process<OutputMode::replace>(inputs, outputs, sampleFrames, kReplacingResonanceFactor);
 }
 
 intptr_t FilterEffect::canDo(char*) {

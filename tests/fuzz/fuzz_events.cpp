@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const uint8_t mode = data[2];
     FilterEffect effect(quietHost);
     if (mode & 1) {
-        effect.armControllerLearning();
+        effect.armLearning();
     }
     if (mode & 2) {
         // One controller for all three parameters: an entry per match fills the queue fast.

@@ -70,16 +70,39 @@ public:
     int masterIdles = 0;
 };
 
+// The toolkit's editor as a VST 2 effect holds it: registered with the effect, and idling the host
+// through it during a drag.
+class EffectHeldEditor : public EditorBase {
+public:
+    explicit EffectHeldEditor(AudioEffect* effect) : holder(effect) {
+        if (effect != nullptr) {
+            effect->setEditor(this);
+        }
+    }
+
+protected:
+    void idleHost() override {
+        if (holder != nullptr) {
+            holder->masterIdle();
+        }
+    }
+
+private:
+    AudioEffect* holder;
+};
+
 // A 60 x 40 editor on a dark background: view A (red) at the left, view B (blue) at the right,
 // and a control along the bottom.
-class RecordingEditor : public EditorBase {
+class RecordingEditor : public EffectHeldEditor {
 public:
     static constexpr Rect kViewA{5, 5, 24, 24};
     static constexpr Rect kViewB{30, 5, 49, 24};
     static constexpr Rect kControl{5, 28, 54, 36};
     static constexpr uint32_t kBackground = 0x102030;
 
-    explicit RecordingEditor(AudioEffect* effect) : EditorBase(effect) { rect = {0, 0, 40, 60}; }
+    explicit RecordingEditor(AudioEffect* effect) : EffectHeldEditor(effect) {
+        rect = {0, 0, 40, 60};
+    }
     ~RecordingEditor() override { close(); }
 
     int32_t open(void* parent) override {

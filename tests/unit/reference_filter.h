@@ -39,58 +39,67 @@ struct ReferenceFilter {
     };
     // What another thread asked of the audio loop's state counts as done.
     static Glide glide(FilterEffect& fx) {
-        fx.takeRequests();
-        return {fx.filter.cutoffRow,        fx.cutoffTarget.load(relaxed),
-                fx.filter.resonanceStep,    fx.resonanceTarget.load(relaxed),
-                fx.stepCountdown,           fx.stepInterval.load(relaxed),
-                fx.gainFactor.load(relaxed)};
+        FilterCore& core = fx.core;
+        core.takeRequests();
+        return {core.filter.getCutoffRow(),
+                core.handoff.cutoffTarget(),
+                core.filter.getResonanceStep(),
+                core.handoff.resonanceTarget(),
+                core.stepCountdown,
+                core.handoff.stepInterval(),
+                core.handoff.gainFactor()};
     }
     static bool historyIsZero(FilterEffect& fx, int c) {
-        fx.takeRequests();
-        const Filter& f = fx.filter;
-        return f.x1[c] == 0.0f && f.x2[c] == 0.0f && f.y1[c] == 0.0f && f.y2[c] == 0.0f;
+        fx.core.takeRequests();
+        const Filter::History h = fx.core.filter.history();
+        return h.x1[c] == 0.0 && h.x2[c] == 0.0 && h.y1[c] == 0.0 && h.y2[c] == 0.0;
     }
     static bool usesHighpass(const FilterEffect& fx) {
-        return fx.activeTable.load(relaxed) == fx.highpassTable;
+        const ControlHandoff& handoff = fx.core.handoff;
+        return handoff.activeRows() == handoff.tables().highpass;
     }
     // The entries written by the last processEvents, without the end mark.
     static std::vector<ControlEvent> queue(const FilterEffect& fx) {
-        std::vector<ControlEvent> entries(fx.eventQueue, fx.eventQueue + fx.eventCount);
-        EXPECT_EQ(fx.eventQueue[fx.eventCount].sampleOffset, -1) << "end mark";
+        const FilterCore& core = fx.core;
+        std::vector<ControlEvent> entries(core.eventQueue, core.eventQueue + core.eventCount);
+        EXPECT_EQ(core.eventQueue[core.eventCount].sampleOffset, -1) << "end mark";
         return entries;
     }
     static const Limiter& limiter(FilterEffect& fx) {
-        fx.takeRequests();
-        return fx.outputLimiter;
+        fx.core.takeRequests();
+        return fx.core.outputLimiter;
     }
 
 private:
-    static constexpr auto relaxed = std::memory_order_relaxed;
     using Output = OutputMode;
 
     template <Output output>
     static void run(FilterEffect& fx, float** inputs, float** outputs, int32_t frames,
                     double resonanceFactor) {
-        fx.takeRequests();
-        Filter& f = fx.filter;
-        ControlEvent* next = fx.eventQueue;
+        FilterCore& core = fx.core;
+        core.takeRequests();
+        Filter& f = core.filter;
+        ControlEvent* next = core.eventQueue;
         for (int32_t i = 0; i < frames; ++i) {
-            const double gain = fx.gainFactor.load(relaxed);
+            const double gain = core.handoff.gainFactor();
+            const Filter::History h = f.history();
+            Filter::History moved = h;
+            const Filter::Coefficients& k = f.coefficients();
             double saturated[2];
             for (int c = 0; c < 2; ++c) {
                 const double x = inputs[c][i];
-                const Filter::Coefficients& k = f.coefficients();
-                const double y = k.b1[c] * f.x1[c] + k.b2[c] * f.x2[c] - k.a1[c] * f.y1[c] -
-                                 k.a2[c] * f.y2[c] + k.b0[c] * x;
+                const double y = k.b1[c] * h.x1[c] + k.b2[c] * h.x2[c] - k.a1[c] * h.y1[c] -
+                                 k.a2[c] * h.y2[c] + k.b0[c] * x;
                 const double u = gain * y;
                 saturated[c] = u + static_cast<double>(-0.1666666716337204f) * (u * u * u);
-                f.x2[c] = f.x1[c];
-                f.x1[c] = static_cast<float>(x);
-                f.y2[c] = f.y1[c];
-                f.y1[c] = static_cast<float>(y);
+                moved.x2[c] = h.x1[c];
+                moved.x1[c] = static_cast<float>(x);
+                moved.y2[c] = h.y1[c];
+                moved.y1[c] = static_cast<float>(y);
             }
+            f.keepHistory(moved);
             for (int c = 0; c < 2; ++c) {
-                const double out = limit(fx.outputLimiter, c, saturated[c]);
+                const double out = limit(core.outputLimiter, c, saturated[c]);
                 if constexpr (output == Output::add) {
                     outputs[c][i] = static_cast<float>(outputs[c][i] + out);
                 } else if constexpr (output == Output::addToSilence) {
@@ -99,19 +108,22 @@ private:
                     outputs[c][i] = static_cast<float>(out);
                 }
             }
-            stepCoefficients(fx, resonanceFactor);
+            stepCoefficients(core, resonanceFactor);
             while (next->sampleOffset == i) {
-                fx.cutoffTarget.store(next->cutoffRow, relaxed);
-                fx.resonanceTarget.store(next->resonance, relaxed);
-                fx.stepCountdown = next->stepInterval;
-                fx.stepInterval.store(next->stepInterval, relaxed);
+                core.handoff.setCutoffTarget(next->cutoffRow);
+                core.handoff.setResonanceTarget(next->resonance);
+                core.stepCountdown = next->stepInterval;
+                core.handoff.setStepInterval(next->stepInterval);
                 next->sampleOffset = -1;
                 ++next;
             }
         }
+        const Filter::History h = f.history();
         for (int c = 0; c < 2; ++c) {
-            if (!(std::fabs(static_cast<double>(f.y1[c])) > 1.1754943508222875e-38)) {
-                f.x1[c] = f.x2[c] = f.y1[c] = f.y2[c] = 0.0f;
+            if (!(std::fabs(h.y1[c]) > 1.1754943508222875e-38)) {
+                Filter::History cleared = f.history();
+                cleared.x1[c] = cleared.x2[c] = cleared.y1[c] = cleared.y2[c] = 0.0;
+                f.keepHistory(cleared);
             }
         }
     }
@@ -141,22 +153,31 @@ private:
         return current > target ? current - 1 : current;
     }
 
-    static void stepCoefficients(FilterEffect& fx, double resonanceFactor) {
-        if (--fx.stepCountdown != 0) {
+    // The step as the algorithm states it; the filter's own step must give the same bits.
+    static void stepCoefficients(FilterCore& core, double resonanceFactor) {
+        if (--core.stepCountdown != 0) {
             return;
         }
-        fx.stepCountdown = fx.stepInterval.load(relaxed);
-        fx.filter.cutoffRow = toward(fx.filter.cutoffRow, fx.cutoffTarget.load(relaxed));
-        fx.filter.resonanceStep = toward(fx.filter.resonanceStep, fx.resonanceTarget.load(relaxed));
-        const double q = fx.filter.resonanceStep * resonanceFactor + 1.414213562373095;
-        const CoefficientRow& row = fx.activeTable.load(relaxed)[fx.filter.cutoffRow];
-        const double alpha = row.sinW / q;
+        core.stepCountdown = core.handoff.stepInterval();
+        Filter& f = core.filter;
+        const int32_t row = toward(f.getCutoffRow(), core.handoff.cutoffTarget());
+        const int32_t step = toward(f.getResonanceStep(), core.handoff.resonanceTarget());
+        const double q = step * resonanceFactor + 1.414213562373095;
+        const CoefficientRow& r = core.handoff.activeRows()[row];
+        const double alpha = r.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
-        Filter::Coefficients& k = fx.filter.coefficients();
-        k.a2 = Filter::asFloat((1.0 - alpha) * n);
-        k.a1 = Filter::asFloat(row.a1 * n);
-        k.b0 = Filter::asFloat(row.b0 * n);
-        k.b1 = Filter::asFloat(row.b1 * n);
-        k.b2 = Filter::asFloat(row.b2 * n);
+        const float expected[] = {static_cast<float>(r.b0 * n), static_cast<float>(r.b1 * n),
+                                  static_cast<float>(r.b2 * n), static_cast<float>(r.a1 * n),
+                                  static_cast<float>((1.0 - alpha) * n)};
+        f.prepareStep(core.handoff.cutoffTarget(), core.handoff.resonanceTarget(),
+                      core.handoff.activeRows(), resonanceFactor);
+        f.takeStep();
+        const Filter::Coefficients& k = f.coefficients();
+        const Stereo taken[] = {k.b0, k.b1, k.b2, k.a1, k.a2};
+        for (int term = 0; term < 5; ++term) {
+            if (taken[term][0] != expected[term] || taken[term][1] != expected[term]) {
+                ADD_FAILURE() << "coefficient " << term << " at row " << row;
+            }
+        }
     }
 };

@@ -112,15 +112,15 @@ TEST_F(EditorBinding, HostChangesReachTheControlsAtTheNextIdle) {
 }
 
 TEST_F(EditorBinding, TheHookFollowsTheFilterTypeRuleAndReadsKnobValuesFromTheEffect) {
-    editor->setParameter(kFilterType, 0.5f);
+    editor->parameterChanged(kFilterType, 0.5f);
     editor->idle();
     EXPECT_EQ(toggle(kTagHighPass)->getValue(), 1.0f);
     EXPECT_EQ(toggle(kTagLowPass)->getValue(), 0.0f);
-    editor->setParameter(kFilterType, 0.4999f);
+    editor->parameterChanged(kFilterType, 0.4999f);
     editor->idle();
     EXPECT_EQ(toggle(kTagHighPass)->getValue(), 0.0f);
     EXPECT_EQ(toggle(kTagLowPass)->getValue(), 1.0f);
-    editor->setParameter(kResonance, 0.9f);
+    editor->parameterChanged(kResonance, 0.9f);
     editor->idle();
     EXPECT_EQ(knob(kResonance)->getValue(), 0.1f) << "the effect's value, not the argument";
 }
@@ -131,23 +131,20 @@ TEST_F(EditorBinding, IgnoredHookCallsDoNotEvenAskForAnUpdate) {
         void update() override { ++updates; }
         int updates = 0;
     };
-    editor->close();
-    delete editor;
-    auto* probe = new ProbeEditor(effect.get());
-    for (int32_t index : {1, 9}) {
-        probe->setParameter(index, 0.3f);
-    }
+    auto probe = std::make_unique<ProbeEditor>(*effect);
+    probe->parameterChanged(1, 0.3f);
+    probe->controllerLearned(38);
     probe->idle();
     EXPECT_EQ(probe->updates, 0) << "closed";
     ASSERT_EQ(probe->open(nullptr), 1);
     probe->idle();
     const int afterOpen = probe->updates;
-    for (int32_t index : {8, 10, -1, 31, 32}) {
-        probe->setParameter(index, 0.3f);
+    for (int32_t index : {8, 9, 10, -1, 31, 32}) {
+        probe->parameterChanged(index, 0.3f);
     }
     probe->idle();
     EXPECT_EQ(probe->updates, afterOpen);
-    probe->setParameter(kCcRezo, 0.3f);
+    probe->parameterChanged(kCcRezo, 0.3f);
     probe->idle();
     EXPECT_EQ(probe->updates, afterOpen + 1);
 }
@@ -235,7 +232,7 @@ TEST_F(EditorLearn, ClickingTheLitSwitchDarkensItButLearningStaysArmed) {
 }
 
 TEST_F(EditorLearn, ALearnedControllerWithNoSwitchLitChangesNoParameter) {
-    editor->setParameter(kLearnedController, 0.5f);
+    editor->controllerLearned(64);
     editor->idle();
     EXPECT_EQ(effect->getParameter(kCcCutoff), 0.5546875f);
     EXPECT_EQ(effect->getParameter(kCcRezo), 1.0f);

@@ -30,7 +30,7 @@ void playAndLearn(FilterEffect& effect, const std::atomic<bool>& stop) {
     EventList events;
     for (int block = 0; !stop.load(std::memory_order_relaxed); ++block) {
         if (block % 8 == 0) {
-            effect.armControllerLearning();
+            effect.armLearning();
         }
         events.clear();
         events.controlChange(0, block % 100, 64);

@@ -150,9 +150,9 @@ TEST_F(EditorBaseTest, OpeningTwiceReplacesTheFrameInsteadOfDoublingIt) {
 TEST_F(EditorBaseTest, DeletingTheInstanceWithItsEditorOpenClosesTheFrame) {
     // An editor that leaves closing to its base: the instance's deletion deletes the editor,
     // whose base takes the frame, its views and its background with it.
-    struct BareEditor : EditorBase {
+    struct BareEditor : EffectHeldEditor {
         BareEditor(AudioEffect* effect, int& destroyed)
-            : EditorBase(effect), destroyed(destroyed) {}
+            : EffectHeldEditor(effect), destroyed(destroyed) {}
         int32_t open(void* parent) override {
             EditorBase::open(parent);
             if (!openFrame({0, 0, 10, 10}, parent)) {

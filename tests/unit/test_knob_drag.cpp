@@ -13,10 +13,10 @@ namespace {
 constexpr Rect kKnobArea{10, 10, 50, 50};
 
 // An editor holding one film-strip knob whose 64 frames are each painted in their own index.
-class KnobEditor : public EditorBase {
+class KnobEditor : public EffectHeldEditor {
 public:
     KnobEditor(AudioEffect* effect, ControlListener* listener)
-        : EditorBase(effect), listener(listener) {
+        : EffectHeldEditor(effect), listener(listener) {
         rect = {0, 0, 60, 60};
     }
     ~KnobEditor() override { close(); }

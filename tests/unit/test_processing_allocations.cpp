@@ -57,7 +57,7 @@ TEST(Allocations, CounterSeesAnAllocation) {
 TEST(Allocations, ProcessingAndEventsAllocateNothing) {
     FilterEffect fx{quietHost};
     fx.setParameter(kSmoothness, 0.0f);
-    fx.armControllerLearning();
+    fx.armLearning();
     EventList events;
     for (int i = 0; i < 1500; ++i) {
         events.controlChange(i % 512, i % 3 == 0 ? 71 : 5, i % 128);

@@ -9,10 +9,15 @@
 
 namespace {
 
-class RecordingEditor : public EffectEditor {
+// Records what the effect tells its editor; a learned controller as (kLearned, its number).
+class RecordingEditor : public EffectEditor, public EditorNotices {
 public:
+    static constexpr int32_t kLearned = -1;
     using EffectEditor::EffectEditor;
-    void setParameter(int32_t index, float value) override { calls.emplace_back(index, value); }
+    void parameterChanged(int32_t index, float value) override { calls.emplace_back(index, value); }
+    void controllerLearned(int32_t number) override {
+        calls.emplace_back(kLearned, static_cast<float>(number));
+    }
     std::vector<std::pair<int32_t, float>> calls;
 };
 
@@ -138,7 +143,7 @@ TEST(Learning, ArmedLearningTakesTheNextControllerButNotAllNotesOff) {
     FilterEffect fx{quietHost};
     RecordingEditor* editor = recordInsteadOfTheEditor(fx);
     EXPECT_NE(fx.getLearnedController(), -1) << "a fresh instance is not learning";
-    fx.armControllerLearning();
+    fx.armLearning();
     EventList events;
     events.controlChange(0, 123, 0);
     events.controlChange(1, 10, 5);
@@ -146,12 +151,12 @@ TEST(Learning, ArmedLearningTakesTheNextControllerButNotAllNotesOff) {
     fx.processEvents(events.get());
     EXPECT_EQ(fx.getLearnedController(), 10);
     ASSERT_EQ(editor->calls.size(), 1u);
-    EXPECT_EQ(editor->calls[0], std::make_pair(int32_t{9}, 0.078125f));
+    EXPECT_EQ(editor->calls[0], std::make_pair(RecordingEditor::kLearned, 10.0f));
 }
 
 TEST(Learning, StrayNegativeControllerByteIsNotLearned) {
     FilterEffect fx{quietHost};
-    fx.armControllerLearning();
+    fx.armLearning();
     EventList events;
     events.controlChange(0, 0xFF, 0);
     events.controlChange(0, 7, 0);
@@ -159,7 +164,7 @@ TEST(Learning, StrayNegativeControllerByteIsNotLearned) {
     EXPECT_EQ(fx.getLearnedController(), 7);
 }
 
-TEST(Learning, ProgramChangeTellsTheEditorEveryValueThenTheLearnedSlot) {
+TEST(Learning, ProgramChangeTellsTheEditorEveryValueThenControllerZeroLearned) {
     FilterEffect fx{quietHost};
     RecordingEditor* editor = recordInsteadOfTheEditor(fx);
     fx.setProgram(3);
@@ -167,7 +172,7 @@ TEST(Learning, ProgramChangeTellsTheEditorEveryValueThenTheLearnedSlot) {
     for (const auto& call : editor->calls) {
         indices.push_back(call.first);
     }
-    EXPECT_EQ(indices, (std::vector<int32_t>{4, 6, 5, 7, 4, 6, 5, 7, 2, 1, 3, 0, 9}));
+    EXPECT_EQ(indices, (std::vector<int32_t>{4, 6, 5, 7, 2, 1, 3, 0, RecordingEditor::kLearned}));
     EXPECT_EQ(editor->calls.back().second, 0.0f);
     EXPECT_TRUE(ReferenceFilter::historyIsZero(fx, 0) && ReferenceFilter::historyIsZero(fx, 1));
 }

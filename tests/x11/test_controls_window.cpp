@@ -34,10 +34,10 @@ Bitmap* numberedStrip(int32_t frames, int32_t width, int32_t height) {
     return new Bitmap(std::move(picture));
 }
 
-class ControlsEditor : public EditorBase {
+class ControlsEditor : public EffectHeldEditor {
 public:
     ControlsEditor(AudioEffect* effect, ControlListener* listener)
-        : EditorBase(effect), listener(listener) {
+        : EffectHeldEditor(effect), listener(listener) {
         rect = {0, 0, 100, 100};
     }
     ~ControlsEditor() override { close(); }

@@ -1,4 +1,4 @@
-#include "effect/AGain.h"
+#include "effect/filtercore.h"
 #include "effect/stereo.h"
 
 #include <algorithm>
@@ -6,7 +6,6 @@
 namespace {
 
 constexpr double kSaturation = static_cast<double>(-0.1666666716337204f);
-constexpr auto relaxed = std::memory_order_relaxed;
 
 // The cubic soft saturator; no clamp, the curve folds over past its peak.
 Stereo saturated(Stereo u) {
@@ -31,7 +30,7 @@ void writeFrame(float* const* outputs, int32_t i, Stereo limited) {
 // envelope and the output. A pass works on three frames at once, so the filter's and the
 // envelope's recurrences overlap instead of waiting for each other. A frame's output is written
 // two passes after its input was read, so a host may pass the same buffers for both.
-struct FilterEffect::Pipeline {
+struct FilterCore::Pipeline {
     Filter::History history;
     const Filter::Coefficients* coefficients;
     Stereo gain;
@@ -50,16 +49,12 @@ struct FilterEffect::Pipeline {
     Stereo limitLookedUp() { return limiter.limit(lookedUpFrame, lookedUpGain); }
 };
 
-void FilterEffect::process(float** inputs, float** outputs, int32_t sampleFrames) {
-    runBlock<OutputMode::add>(inputs, outputs, sampleFrames, kAccumulatingResonanceFactor);
-}
-
 template <OutputMode mode>
-void FilterEffect::runBlock(float** inputs, float** outputs, int32_t sampleFrames,
-                            double resonanceFactor) {
+void FilterCore::process(const float* const* inputs, float* const* outputs, int32_t frames,
+                         double resonanceFactor) {
     takeRequests();
-    if (sampleFrames > 0) {
-        runFrames<mode>(inputs, outputs, sampleFrames, resonanceFactor);
+    if (frames > 0) {
+        runFrames<mode>(inputs, outputs, frames, resonanceFactor);
     }
     filter.flushDenormalHistory();
 }
@@ -67,12 +62,12 @@ void FilterEffect::runBlock(float** inputs, float** outputs, int32_t sampleFrame
 // Every register the block needs stays in one for the whole block; the countdown too, so that
 // nothing another thread writes can move the loop outside the block.
 template <OutputMode mode>
-void FilterEffect::runFrames(float** hostInputs, float** hostOutputs, int32_t sampleFrames,
-                             double resonanceFactor) {
+void FilterCore::runFrames(const float* const* hostInputs, float* const* hostOutputs,
+                           int32_t sampleFrames, double resonanceFactor) {
     // Copies the compiler can keep in registers: nothing the loop stores can change them.
-    float* const inputs[2] = {hostInputs[0], hostInputs[1]};
+    const float* const inputs[2] = {hostInputs[0], hostInputs[1]};
     float* const outputs[2] = {hostOutputs[0], hostOutputs[1]};
-    Pipeline pipeline{filter.history(), &filter.coefficients(), both(gainFactor.load(relaxed)),
+    Pipeline pipeline{filter.history(), &filter.coefficients(), both(handoff.gainFactor()),
                       outputLimiter.chain()};
     int32_t countdown = stepCountdown;
     ControlEvent* next = eventQueue;
@@ -98,14 +93,14 @@ void FilterEffect::runFrames(float** hostInputs, float** hostOutputs, int32_t sa
 // Always inline: a call would spill every register of the loop at each frame.
 template <OutputMode mode, int32_t framesHeld>
 [[gnu::always_inline]] inline void
-FilterEffect::runPass(Pipeline& pipeline, float* const* inputs, float* const* outputs, int32_t i,
-                      int32_t& countdown, ControlEvent*& next, double resonanceFactor) {
+FilterCore::runPass(Pipeline& pipeline, const float* const* inputs, float* const* outputs,
+                    int32_t i, int32_t& countdown, ControlEvent*& next, double resonanceFactor) {
     // The coefficient step due after this frame does not depend on it: started first, its
     // divisions are done when it is due.
     const bool stepDue = --countdown == 0;
     if (stepDue) {
-        filter.prepareStep(cutoffTarget.load(relaxed), resonanceTarget.load(relaxed),
-                           activeTable.load(relaxed), resonanceFactor);
+        filter.prepareStep(handoff.cutoffTarget(), handoff.resonanceTarget(), handoff.activeRows(),
+                           resonanceFactor);
     }
     if constexpr (framesHeld == 2) {
         writeFrame<mode>(outputs, i - 2, pipeline.limitLookedUp());
@@ -117,46 +112,56 @@ FilterEffect::runPass(Pipeline& pipeline, float* const* inputs, float* const* ou
     if (stepDue) {
         filter.takeStep();
         pipeline.coefficients = &filter.coefficients();
-        countdown = stepInterval.load(relaxed);
+        countdown = handoff.stepInterval();
     }
     if (next->sampleOffset == i) {
         next = applyQueuedChanges(next, i, countdown);
     }
 }
 
-// What other threads asked since the last block: a program's start, cleared history, a reset
-// limiter. Whatever they wrote meanwhile, the loop's own state changes only here.
-void FilterEffect::takeRequests() {
-    if (requests.load(relaxed) == 0) {
+// What other threads asked since the last block (see ControlHandoff). Whatever they wrote
+// meanwhile, the loop's own state changes only here.
+void FilterCore::takeRequests() {
+    const uint32_t asked = handoff.take();
+    if (asked == 0) {
         return;
     }
-    const uint32_t asked = requests.exchange(0, std::memory_order_acquire);
-    if ((asked & kProgramStart) != 0) {
-        filter.cutoffRow = requestedStart.cutoffRow.load(relaxed);
-        filter.resonanceStep = requestedStart.resonanceStep.load(relaxed);
-        stepCountdown = requestedStart.stepCountdown.load(relaxed);
+    if ((asked & ControlHandoff::kNewTables) != 0) {
+        outputLimiter.setRelease(kLimiterReleaseMs, handoff.tables().sampleRate);
     }
-    if ((asked & kHistoryClear) != 0) {
+    if ((asked & ControlHandoff::kProgramStart) != 0) {
+        const ControlHandoff::ProgramStart start = handoff.programStart();
+        filter.startAt(start.cutoffRow, start.resonanceStep);
+        stepCountdown = start.stepCountdown;
+    }
+    if ((asked & ControlHandoff::kHistoryClear) != 0) {
         filter.clearHistory();
     }
-    if ((asked & kLimiterReset) != 0) {
+    if ((asked & ControlHandoff::kLimiterReset) != 0) {
         outputLimiter.reset();
+    }
+    if ((asked & ControlHandoff::kQueueClear) != 0) {
+        emptyEventQueue();
     }
 }
 
 // Entries at the same offset apply in queue order, the last one winning; each is consumed.
-inline ControlEvent* FilterEffect::applyQueuedChanges(ControlEvent* next, int32_t sample,
-                                                      int32_t& countdown) {
+inline ControlEvent* FilterCore::applyQueuedChanges(ControlEvent* next, int32_t sample,
+                                                    int32_t& countdown) {
     for (; next->sampleOffset == sample; ++next) {
-        cutoffTarget.store(next->cutoffRow, relaxed);
-        resonanceTarget.store(next->resonance, relaxed);
+        handoff.setCutoffTarget(next->cutoffRow);
+        handoff.setResonanceTarget(next->resonance);
         countdown = next->stepInterval;
-        stepInterval.store(next->stepInterval, relaxed);
+        handoff.setStepInterval(next->stepInterval);
         next->sampleOffset = -1;
     }
     return next;
 }
 
-// The replacing entry of each host interface.
-template void FilterEffect::runBlock<OutputMode::replace>(float**, float**, int32_t, double);
-template void FilterEffect::runBlock<OutputMode::addToSilence>(float**, float**, int32_t, double);
+// The accumulating and both replacing entries of the VST 2 face; LV2's run replaces too.
+template void FilterCore::process<OutputMode::add>(const float* const*, float* const*, int32_t,
+                                                   double);
+template void FilterCore::process<OutputMode::replace>(const float* const*, float* const*, int32_t,
+                                                       double);
+template void FilterCore::process<OutputMode::addToSilence>(const float* const*, float* const*,
+                                                            int32_t, double);

@@ -1,0 +1,118 @@
+// The handoff from host threads to the audio loop: everything the host's dispatcher and
+// automation threads, the editor's UI thread and the MIDI input write for the loop to use.
+//
+// What a host thread may write, at any time, without a lock:
+// - The live values: gain factor, cutoff and resonance targets, step interval, filter type. Each
+//   is one relaxed 32-bit atomic; the loop reads it where it uses it, so a change takes effect
+//   at the next frame or coefficient step. The loop stores the targets and the interval itself
+//   when a queued MIDI change lands; whichever store comes later wins.
+// - Requests: a program's start (row, step and countdown written first), cleared history, a reset
+//   limiter, an emptied event queue, the tables of a new sample rate. A request is a bit set with
+//   release after what it carries is written.
+//
+// What the loop takes at the start of a block: every request at once (take), so that its own
+// state (the filter's glide and history, the limiter, the event queue, the tables it reads)
+// changes only between blocks.
+//
+// A sample-rate change while the loop runs: the new rate's tables are built in the set the loop
+// is not reading, and the loop switches at the start of its next block; the block under way ends
+// on the old rate. A second change before the loop has switched takes its request back first, so
+// the set it rebuilds is never the one being read. One thread at a time may change the rate (the
+// host's dispatcher thread).
+#pragma once
+
+#include "effect/filtertables.h"
+
+#include <atomic>
+#include <cstdint>
+
+// Both responses' coefficient ladders at one sample rate.
+struct FilterTableSet {
+    CoefficientRow lowpass[kFilterRows];
+    CoefficientRow highpass[kFilterRows];
+    float sampleRate;
+
+    void fill(float rate);
+    const CoefficientRow* rows(bool highPass) const { return highPass ? highpass : lowpass; }
+};
+
+class ControlHandoff {
+public:
+    enum Request : uint32_t {
+        kProgramStart = 1,
+        kHistoryClear = 2,
+        kLimiterReset = 4,
+        kQueueClear = 8,
+        kNewTables = 16,
+    };
+
+    // Where a program starts the glide, as the loop takes it with kProgramStart.
+    struct ProgramStart {
+        int32_t cutoffRow;
+        int32_t resonanceStep;
+        int32_t stepCountdown;
+    };
+
+    explicit ControlHandoff(float sampleRate);
+    ControlHandoff(const ControlHandoff&) = delete;
+    ControlHandoff& operator=(const ControlHandoff&) = delete;
+
+    // Any thread, any time.
+    void setGainFactor(float factor) { gain.store(factor, relaxed); }
+    void setCutoffTarget(int32_t row) { cutoff.store(row, relaxed); }
+    void setResonanceTarget(int32_t step) { resonance.store(step, relaxed); }
+    void setStepInterval(int32_t samples) { interval.store(samples, relaxed); }
+    void setHighPass(bool on) { highPass.store(on, relaxed); }
+    void requestProgramStart(const ProgramStart& start);
+    void request(uint32_t what) { requests.fetch_or(what, std::memory_order_release); }
+    // The dispatcher thread: builds `rate`'s tables for the loop to switch to.
+    void publishTables(float rate);
+
+    // The audio thread between blocks: takes back a request that what it is about to do makes
+    // unnecessary (a queue it refills need not be emptied).
+    void withdraw(uint32_t what) { requests.fetch_and(~what, std::memory_order_relaxed); }
+
+    // The loop, at the start of a block: every pending request, now the loop's to carry out.
+    uint32_t take() {
+        if (requests.load(relaxed) == 0) {
+            return 0;
+        }
+        // Acquires what the requests carry; releases the loop's reads of a set it leaves.
+        const uint32_t asked = requests.exchange(0, std::memory_order_acq_rel);
+        if ((asked & kNewTables) != 0) {
+            loopSet = published.load(relaxed);
+        }
+        return asked;
+    }
+    ProgramStart programStart() const {
+        return {start.cutoffRow.load(relaxed), start.resonanceStep.load(relaxed),
+                start.stepCountdown.load(relaxed)};
+    }
+    // The loop's side of the live values.
+    float gainFactor() const { return gain.load(relaxed); }
+    int32_t cutoffTarget() const { return cutoff.load(relaxed); }
+    int32_t resonanceTarget() const { return resonance.load(relaxed); }
+    int32_t stepInterval() const { return interval.load(relaxed); }
+    const FilterTableSet& tables() const { return sets[loopSet]; }
+    const CoefficientRow* activeRows() const { return tables().rows(highPass.load(relaxed)); }
+
+private:
+    static constexpr auto relaxed = std::memory_order_relaxed;
+
+    std::atomic<float> gain{1.0f};
+    std::atomic<int32_t> cutoff{0};
+    std::atomic<int32_t> resonance{1};
+    std::atomic<int32_t> interval{1};
+    std::atomic<bool> highPass{false};
+    struct {
+        std::atomic<int32_t> cutoffRow{0};
+        std::atomic<int32_t> resonanceStep{1};
+        std::atomic<int32_t> stepCountdown{1};
+    } start;
+    std::atomic<uint32_t> requests{0};
+    FilterTableSet sets[2];
+    // The set the last publishTables built (the dispatcher thread's), and the set the loop reads
+    // (the loop's own).
+    std::atomic<int32_t> published{0};
+    int32_t loopSet = 0;
+};
