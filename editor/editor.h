@@ -52,6 +52,7 @@ protected:
     void idleHost() override { link.idleHost(); }
 
 private:
+    // The tests count the references the editor holds on each bitmap, which no view hands out.
     friend struct FilterEditorInternals;
 
     // Parameter changes reach the hook on the audio thread (a learned controller), on a host's

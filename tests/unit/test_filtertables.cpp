@@ -1,3 +1,4 @@
+#include "effect/filter.h"
 #include "effect/filtertables.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,74 @@ TEST_F(FilterTablesTest, RowsAboveHalfTheRateAreStillFinite) {
     fill(8000.0f);
     for (int row = 0; row < kFilterRows; ++row) {
         ASSERT_TRUE(std::isfinite(lowpass[row].a1) && std::isfinite(highpass[row].b1)) << row;
+    }
+}
+
+// The filter on its own: its glide, its coefficients from the table, and its history.
+class FilterTest : public FilterTablesTest {
+protected:
+    void SetUp() override { fill(44100.0f); }
+};
+
+TEST_F(FilterTest, PassesItsInputUntilItsFirstStep) {
+    Filter filter;
+    Filter::History history = filter.history();
+    const Stereo out = Filter::apply(history, filter.coefficients(), Stereo{0.25, -0.5});
+    EXPECT_EQ(out[0], 0.25);
+    EXPECT_EQ(out[1], -0.5);
+    EXPECT_EQ(history.x1[1], -0.5) << "the history moves on";
+}
+
+TEST_F(FilterTest, EachStepMovesOneRowAndOneStepTowardTheTargetsAndTakesTheirCoefficients) {
+    Filter filter;
+    filter.startAt(10, 5);
+    const struct { int32_t row, step; } expected[] = {{11, 4}, {12, 3}, {12, 3}};
+    for (const auto& [row, step] : expected) {
+        const Filter::Coefficients before = filter.coefficients();
+        filter.prepareStep(12, 3, highpass.data(), 0.4);
+        EXPECT_EQ(filter.getCutoffRow(), row);
+        EXPECT_EQ(filter.getResonanceStep(), step);
+        EXPECT_EQ(filter.coefficients().b0[0], before.b0[0]) << "not in use before takeStep";
+        filter.takeStep();
+        const CoefficientRow& r = highpass[row];
+        const double alpha = r.sinW / (step * 0.4 + 1.414213562373095);
+        const double n = 1.0 / (1.0 + alpha);
+        const Filter::Coefficients& k = filter.coefficients();
+        EXPECT_EQ(k.b0[1], static_cast<float>(r.b0 * n)) << row;
+        EXPECT_EQ(k.b1[0], static_cast<float>(r.b1 * n)) << row;
+        EXPECT_EQ(k.a2[1], static_cast<float>((1.0 - alpha) * n)) << row;
+    }
+}
+
+TEST_F(FilterTest, ACopyIsAValueOfItsOwn) {
+    Filter filter;
+    filter.keepHistory({Stereo{1, 2}, Stereo{3, 4}, Stereo{5, 6}, Stereo{7, 8}});
+    const Filter copy = filter;
+    filter.prepareStep(100, 50, lowpass.data(), 0.4);
+    filter.takeStep();
+    filter.clearHistory();
+    EXPECT_EQ(copy.getCutoffRow(), 0);
+    EXPECT_EQ(copy.coefficients().b0[0], 1.0);
+    EXPECT_EQ(copy.history().y2[1], 8.0);
+    EXPECT_EQ(filter.history().y2[1], 0.0);
+}
+
+TEST_F(FilterTest, FlushClearsOnlyAChannelWhoseLastOutputIsZeroOrSubnormal) {
+    const struct {
+        double left, right;
+        bool leftKept, rightKept;
+    } cases[] = {
+        {0.5, 1e-39, true, false},
+        {0.0, -0.25, false, true},
+        {-1.2e-38, 1.2e-38, true, true},
+    };
+    for (const auto& [left, right, leftKept, rightKept] : cases) {
+        Filter filter;
+        filter.keepHistory({Stereo{1, 1}, Stereo{1, 1}, Stereo{left, right}, Stereo{1, 1}});
+        filter.flushDenormalHistory();
+        const Filter::History h = filter.history();
+        EXPECT_EQ(h.x1[0] != 0.0, leftKept) << left;
+        EXPECT_EQ(h.y2[1] != 0.0, rightKept) << right;
     }
 }
 

@@ -77,4 +77,25 @@ TEST(Allocations, ProcessingAndEventsAllocateNothing) {
     EXPECT_EQ(counted.count(), 0);
 }
 
+// The core as any format drives it, with each output mode.
+TEST(Allocations, TheCoresEventsAndEveryOutputModeAllocateNothing) {
+    FilterCore core;
+    core.armControllerLearning();
+    std::vector<float> left(512, 0.75f), right(512, -3.0f);
+    std::array<float*, 2> io{left.data(), right.data()};
+
+    Counted counted;
+    for (int block = 0; block < 4; ++block) {
+        core.beginEvents();
+        for (int i = 0; i < 1500; ++i) {
+            core.addMidiEvent(i % 512, 0xB0, static_cast<uint8_t>(i % 128), 64);
+            core.addMidiEvent(i % 512, 0x90, static_cast<uint8_t>(40 + i % 70), 90);
+        }
+        core.process<OutputMode::add>(io.data(), io.data(), 512, 0.4);
+        core.process<OutputMode::replace>(io.data(), io.data(), 512, 0.2);
+        core.process<OutputMode::addToSilence>(io.data(), io.data(), 512, 0.4);
+    }
+    EXPECT_EQ(counted.count(), 0);
+}
+
 } // namespace
