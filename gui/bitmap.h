@@ -4,7 +4,7 @@
 
 #include "gui/bitmapref.h"
 #include "gui/geometry.h"
-#include "gui/surface.h"
+#include "gui/platform/surface.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "gui/textfield.h"
 
 #include "gui/drawcontext.h"
-#include "gui/platform.h"
+#include "gui/platform/platform.h"
 
 #include <cstring>
 #include <string>

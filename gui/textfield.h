@@ -3,7 +3,7 @@
 // deletion commit the typed text, and the listener hears of it only when the text changed.
 #pragma once
 
-#include "gui/editbox.h"
+#include "gui/platform/editbox.h"
 #include "gui/valuedisplay.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The editor base without a display: rectangle and scale, opening and closing, the idle and its
 // throttle, re-entrant idles, and an instance deleted with its editor open.
-#include "gui/headless.h"
-#include "gui/pixelscale.h"
+#include "gui/platform/headless/headless.h"
+#include "gui/platform/pixelscale.h"
 #include "recording_views.h"
 
 #include <gtest/gtest.h>

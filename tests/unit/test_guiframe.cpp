@@ -1,7 +1,7 @@
 // The frame without a display: painting, press dispatch, redraw of changed controls, the view
 // list, and a window that goes away.
 #include "gui/drawcontext.h"
-#include "gui/headless.h"
+#include "gui/platform/headless/headless.h"
 #include "pixels.h"
 #include "recording_views.h"
 

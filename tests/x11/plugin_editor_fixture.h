@@ -6,7 +6,7 @@
 #include "editor/editor.h"
 #include "effect/AGain.h"
 #include "gui/bitmap.h"
-#include "gui/headless.h"
+#include "gui/platform/headless/headless.h"
 #include "resources/resources.h"
 #include "tests/unit/pixels.h"
 #include "tools/plughost/pluginhost.h"
