@@ -159,9 +159,7 @@ TEST_F(EditorBaseTest, DeletingTheInstanceWithItsEditorOpenClosesTheFrame) {
                 return 0;
             }
             frame->addView(new RecordingView({0, 0, 5, 5}, RedColour, &destroyed));
-            auto* background = new Bitmap(Surface(10, 10));
-            frame->setBackground(background);
-            background->release();
+            frame->setBackground(BitmapRef::adopt(new Bitmap(Surface(10, 10))).get());
             return 1;
         }
         int& destroyed;
