@@ -3,7 +3,7 @@
 // argument of a paint is the scale the window shows the panel at.
 #include "editor/editor.h"
 #include "effect/AGain.h"
-#include "gui/headless.h"
+#include "gui/platform/headless/headless.h"
 
 #include <benchmark/benchmark.h>
 

@@ -20,17 +20,18 @@ inline constexpr int kKnobFrameCount = 64;
 // A switch picture holds the off state above the lit one, each this size square.
 inline constexpr int kSwitchSize = 11;
 
-// Pixel rectangle in panel coordinates. Boxes drawn by the plug-in paint right and bottom too,
-// so overlap checks treat both edges as covered.
+// Pixel rectangle in panel coordinates, as the toolkit's Rect: right and bottom lie one past the
+// last column and row, so a control's place is its view's size.
 struct PixelRect {
     int left;
     int top;
     int right;
     int bottom;
 
+    constexpr int width() const { return right - left; }
+    constexpr int height() const { return bottom - top; }
     constexpr bool overlaps(const PixelRect& other) const {
-        return left <= other.right && other.left <= right && top <= other.bottom &&
-               other.top <= bottom;
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
     }
     constexpr bool contains(const PixelRect& other) const {
         return left <= other.left && other.right <= right && top <= other.top &&
@@ -39,6 +40,10 @@ struct PixelRect {
     constexpr PixelRect grown(int margin) const {
         return {left - margin, top - margin, right + margin, bottom + margin};
     }
+    // What a control placed here may touch: the boxes the plug-in draws are outlined through
+    // their corners, which paints the column at right and the row at bottom, and presses there
+    // hit every control (Rect::outlined()).
+    constexpr PixelRect outlined() const { return {left, top, right + 1, bottom + 1}; }
 };
 
 // The three film strips; the resonance and gain knobs share the second.

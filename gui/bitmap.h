@@ -2,9 +2,8 @@
 // as the transparent colour.
 #pragma once
 
-#include "gui/bitmapref.h"
 #include "gui/geometry.h"
-#include "gui/surface.h"
+#include "gui/platform/surface.h"
 
 #include <cstdint>
 #include <vector>
@@ -21,9 +20,6 @@ public:
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
 
-    void retain() { ++refCount; }
-    // The last release destroys the bitmap.
-    void release();
     int32_t getRefCount() const { return refCount; }
 
     int32_t getResourceId() const { return resourceId; }
@@ -40,6 +36,12 @@ public:
     static int32_t liveCount();
 
 private:
+    // References are taken and given back only through BitmapRef.
+    friend class BitmapRef;
+    void retain() { ++refCount; }
+    // The last release destroys the bitmap.
+    void release();
+
     ~Bitmap();
     void copyBlock(DrawContext* context, const Rect& r, Point offset, bool keyed);
     void buildMask();

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "gui/geometry.h"
-#include "gui/raster.h"
-#include "gui/surface.h"
+#include "gui/platform/raster.h"
+#include "gui/platform/surface.h"
 
 #include <cstdint>
 

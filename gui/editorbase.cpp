@@ -1,7 +1,7 @@
 #include "gui/editorbase.h"
 
-#include "gui/pixelscale.h"
-#include "gui/platform.h"
+#include "gui/platform/pixelscale.h"
+#include "gui/platform/platform.h"
 
 namespace {
 // Throttle of the idle run from drag loops, in milliseconds.

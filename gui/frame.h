@@ -3,7 +3,7 @@
 #pragma once
 
 #include "gui/bitmapref.h"
-#include "gui/platform.h"
+#include "gui/platform/platform.h"
 #include "gui/view.h"
 
 #include <cstdint>

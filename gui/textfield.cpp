@@ -1,7 +1,7 @@
 #include "gui/textfield.h"
 
 #include "gui/drawcontext.h"
-#include "gui/platform.h"
+#include "gui/platform/platform.h"
 
 #include <cstring>
 #include <string>
@@ -47,15 +47,13 @@ void TextField::setTextConverter(TextToText converter) {
     textConverter = converter;
 }
 
-void TextField::draw(DrawContext* context) {
-    char shown[kDisplayTextSize] = {};
+void TextField::composeText(char* shown) const {
     if (textConverter != nullptr) {
         textConverter(text, shown);
         shown[kDisplayTextSize - 1] = '\0';
     } else {
         copyText(shown, text, kDisplayTextSize - 1);
     }
-    drawText(context, shown, nullptr);
 }
 
 void TextField::mouse(DrawContext* context, Point&) {

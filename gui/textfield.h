@@ -3,7 +3,7 @@
 // deletion commit the typed text, and the listener hears of it only when the text changed.
 #pragma once
 
-#include "gui/editbox.h"
+#include "gui/platform/editbox.h"
 #include "gui/valuedisplay.h"
 
 #include <cstdint>
@@ -24,7 +24,6 @@ public:
               Bitmap* background, int32_t style);
     ~TextField() override;
 
-    void draw(DrawContext* context) override;
     // Exactly the left button, no modifier: opens the edit box, unless it is open already.
     void mouse(DrawContext* context, Point& where) override;
     // Commits and closes the edit box, if one is open.
@@ -41,6 +40,8 @@ public:
     EditBox* getEditBox() const { return editBox.get(); }
 
 private:
+    // The stored text, through the text converter when there is one.
+    void composeText(char* shown) const override;
     void editBoxFinished() override;
     // The holder's window while it is open, else null.
     PlatformWindow* holderWindow() const;

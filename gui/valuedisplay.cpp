@@ -54,18 +54,22 @@ void ValueDisplay::setValueConverter(ValueToText converter) {
 
 void ValueDisplay::draw(DrawContext* context) {
     char text[kDisplayTextSize] = {};
+    composeText(text);
+    drawText(context, text);
+}
+
+void ValueDisplay::composeText(char* text) const {
     if (valueConverter != nullptr) {
         valueConverter(value, text);
         text[kDisplayTextSize - 1] = '\0';
     } else {
-        snprintf(text, sizeof text, "%2.2f", static_cast<double>(value));
+        snprintf(text, kDisplayTextSize, "%2.2f", static_cast<double>(value));
     }
-    drawText(context, text, nullptr);
 }
 
-void ValueDisplay::drawText(DrawContext* context, const char* text, Bitmap* override) {
+void ValueDisplay::drawText(DrawContext* context, const char* text) {
     const bool edged = (style & (kRaisedEdge | kSunkenEdge)) != 0;
-    if (Bitmap* picture = override != nullptr ? override : background.get()) {
+    if (Bitmap* picture = background.get()) {
         picture->draw(context, size, backgroundOffset);
     } else {
         context->setFillColour(backColour);

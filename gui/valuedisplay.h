@@ -48,10 +48,14 @@ public:
     int32_t getFont() const { return fontId; }
 
 protected:
-    // Paints the box and `text` over it, `override` standing in for the background when set.
-    void drawText(DrawContext* context, const char* text, Bitmap* override);
+    // Writes the text to show into `text` (kDisplayTextSize bytes, empty on entry): the value
+    // through the converter, or printed with "%2.2f". A text field shows its stored text instead,
+    // in the same box.
+    virtual void composeText(char* text) const;
 
 private:
+    // Paints the box and `text` over it.
+    void drawText(DrawContext* context, const char* text);
     void markChanged();
     template <typename T>
     void change(T& setting, const T& newSetting);

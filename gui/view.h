@@ -45,7 +45,8 @@ public:
     View& operator=(const View&) = delete;
 
     virtual void draw(DrawContext*) {}
-    // A press at `where`, which the view may change.
+    // A press at `where`, in the frame's coordinates (as the view's size), not the view's own;
+    // the view may change it.
     virtual void mouse(DrawContext*, Point& /*where*/) {}
     // Redraws the view if it changed.
     virtual void update(DrawContext*) {}

@@ -8,8 +8,8 @@
 #include "gui/bitmap.h"
 #include "gui/drawcontext.h"
 #include "gui/frame.h"
-#include "gui/headlesseditbox.h"
 #include "gui/knob.h"
+#include "gui/platform/headless/headlesseditbox.h"
 #include "gui/textfield.h"
 #include "gui/togglebutton.h"
 #include "gui/valuedisplay.h"
@@ -32,7 +32,7 @@ struct FilterEditorInternals {
 // The box of a display or field as the editor must show `text`: black fill and outline, the
 // text centred in green in font `fontId`.
 inline Surface expectedBox(const Rect& box, const char* text, int32_t fontId) {
-    Surface surface(box.right + 1, box.bottom + 1, 0x123456);
+    Surface surface(box.outlined().right, box.outlined().bottom, 0x123456);
     DrawContext context(nullptr, &surface, nullptr);
     context.setFillColour(BlackColour);
     context.fillRect(box);
@@ -47,7 +47,7 @@ inline Surface expectedBox(const Rect& box, const char* text, int32_t fontId) {
 // Every pixel of the box (edges included) as painted, and some of them green text.
 inline void expectShows(const Surface& screen, const Rect& box, const char* text, int32_t fontId) {
     const Surface expected = expectedBox(box, text, fontId);
-    const Rect area{box.left, box.top, box.right + 1, box.bottom + 1};
+    const Rect area = box.outlined();
     EXPECT_EQ(picture(screen, area, 0x000000), picture(expected, area, 0x000000)) << text;
     int differing = 0;
     int green = 0;

@@ -4,6 +4,7 @@
 
 #include "frame/AudioEffect.h"
 #include "gui/bitmap.h"
+#include "gui/bitmapref.h"
 #include "gui/drawcontext.h"
 #include "gui/editorbase.h"
 #include "gui/frame.h"
@@ -110,9 +111,7 @@ public:
         if (!openFrame({0, 0, rect.right, rect.bottom}, parent)) {
             return 0;
         }
-        auto* background = new Bitmap(Surface(60, 40, kBackground));
-        frame->setBackground(background);
-        background->release();
+        frame->setBackground(BitmapRef::adopt(new Bitmap(Surface(60, 40, kBackground))).get());
         viewA = new RecordingView(kViewA, RedColour, &viewsDestroyed);
         viewB = new RecordingView(kViewB, BlueColour, &viewsDestroyed);
         control = new RecordingControl(kControl, nullptr, 7);

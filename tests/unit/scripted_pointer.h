@@ -2,7 +2,7 @@
 // pointer's location, and a listener that records every notification. For the control tests.
 #pragma once
 
-#include "gui/headless.h"
+#include "gui/platform/headless/headless.h"
 #include "gui/view.h"
 
 #include <functional>

@@ -1,5 +1,6 @@
 // Bitmaps: loading by id, plain and transparent drawing, reference counts, offscreen contexts.
 #include "gui/bitmap.h"
+#include "gui/bitmapref.h"
 #include "gui/drawcontext.h"
 #include "gui/offscreencontext.h"
 #include "pixels.h"
@@ -38,28 +39,24 @@ protected:
 };
 
 TEST_F(Bitmaps, EmbeddedIdsLoadAndAMissingIdIsEmpty) {
-    auto* background = new Bitmap(kBitmapBackground);
+    const BitmapRef background = BitmapRef::adopt(new Bitmap(kBitmapBackground));
     EXPECT_EQ(background->getWidth(), 225);
     EXPECT_EQ(background->getHeight(), 140);
-    background->release();
     // Only the low 16 bits of the id count.
-    auto* knob = new Bitmap(0x10000 + kBitmapKnobSmoothness);
-    EXPECT_EQ(knob->getHeight(), 1920);
-    knob->release();
+    EXPECT_EQ(BitmapRef::adopt(new Bitmap(0x10000 + kBitmapKnobSmoothness))->getHeight(), 1920);
 
-    auto* missing = new Bitmap(999);
+    const BitmapRef missing = BitmapRef::adopt(new Bitmap(999));
     EXPECT_EQ(missing->getWidth(), 0);
     EXPECT_EQ(missing->getHeight(), 0);
     missing->draw(&context, {0, 0, 10, 10}, {0, 0});
     missing->drawTransparent(&context, {0, 0, 10, 10}, {0, 0});
     EXPECT_EQ(inkedArea(surface, kPaper), Rect{});
-    missing->retain();
-    missing->release();
-    missing->release();
+    const BitmapRef another(missing.get());
+    EXPECT_EQ(missing->getRefCount(), 2);
 }
 
 TEST_F(Bitmaps, DrawCopiesTheBlockAtTheOffset) {
-    auto* bitmap = new Bitmap(strip());
+    const BitmapRef bitmap = BitmapRef::adopt(new Bitmap(strip()));
     bitmap->draw(&context, {5, 2, 9, 32}, {0, 30});
     for (int32_t y = 0; y < 30; ++y) {
         for (int32_t x = 0; x < 4; ++x) {
@@ -67,11 +64,10 @@ TEST_F(Bitmaps, DrawCopiesTheBlockAtTheOffset) {
         }
     }
     EXPECT_EQ(inkedArea(surface, kPaper), (Rect{5, 2, 9, 32}));
-    bitmap->release();
 }
 
 TEST_F(Bitmaps, BlocksReachingOutsideThePictureOrTheSurfaceAreCut) {
-    auto* bitmap = new Bitmap(strip());
+    const BitmapRef bitmap = BitmapRef::adopt(new Bitmap(strip()));
     bitmap->draw(&context, {18, 35, 28, 55}, {0, 85});
     EXPECT_EQ(inkedArea(surface, kPaper), (Rect{18, 35, 20, 40}));
     EXPECT_EQ(surface.pixel(19, 39), static_cast<uint32_t>(89 << 8 | 1));
@@ -82,17 +78,15 @@ TEST_F(Bitmaps, BlocksReachingOutsideThePictureOrTheSurfaceAreCut) {
     bitmap->draw(&context, {-2000000000, 0, 2000000000, 40}, {2000000000, -2000000000});
     bitmap->drawTransparent(&context, {0, -2000000000, 20, 2000000000}, {-2000000000, 0});
     EXPECT_EQ(inkedArea(surface, kPaper), before);
-    bitmap->release();
 }
 
 TEST_F(Bitmaps, TransparentDrawSkipsWhitePixels) {
     Surface white(4, 4, 0xffffff);
-    auto* allWhite = new Bitmap(std::move(white));
+    const BitmapRef allWhite = BitmapRef::adopt(new Bitmap(std::move(white)));
     allWhite->drawTransparent(&context, {0, 0, 4, 4}, {0, 0});
     EXPECT_EQ(inkedArea(surface, kPaper), Rect{});
-    allWhite->release();
 
-    auto* noWhite = new Bitmap(strip());
+    const BitmapRef noWhite = BitmapRef::adopt(new Bitmap(strip()));
     Surface plain(20, 40, kPaper);
     DrawContext plainContext(nullptr, &plain, nullptr);
     noWhite->draw(&plainContext, {1, 1, 5, 31}, {0, 10});
@@ -101,27 +95,25 @@ TEST_F(Bitmaps, TransparentDrawSkipsWhitePixels) {
     for (int32_t y = 0; y < 40; ++y) {
         EXPECT_EQ(surface.pixel(2, y), plain.pixel(2, y));
     }
-    noWhite->release();
 
     Surface checks(2, 2, 0xffffff);
     checks.setPixel(1, 0, 0xff0000);
     checks.setPixel(0, 1, 0xfffffe);
-    auto* mixed = new Bitmap(std::move(checks));
+    const BitmapRef mixed = BitmapRef::adopt(new Bitmap(std::move(checks)));
     mixed->drawTransparent(&context, {10, 10, 12, 12}, {0, 0});
     EXPECT_EQ(picture(surface, {10, 10, 12, 12}, kPaper), "#.\n.#\n");
     EXPECT_EQ(mixed->getPicture().pixel(0, 0), 0xffffffu);
-    mixed->release();
 }
 
 TEST_F(Bitmaps, TheLastReleaseDestroys) {
-    auto* shared = new Bitmap(strip());
-    shared->retain();  // first view
-    shared->retain();  // second view
-    shared->release(); // the creator lets go
+    BitmapRef creator = BitmapRef::adopt(new Bitmap(strip()));
+    BitmapRef first(creator.get());
+    BitmapRef second(creator.get());
+    creator.reset();
     EXPECT_EQ(Bitmap::liveCount(), alive + 1);
-    shared->release(); // first view
+    first.reset();
     EXPECT_EQ(Bitmap::liveCount(), alive + 1);
-    shared->release(); // second view
+    second.reset();
     EXPECT_EQ(Bitmap::liveCount(), alive);
 }
 

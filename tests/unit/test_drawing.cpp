@@ -1,6 +1,6 @@
 // The pixels of every drawing operation, on a surface without a display.
 #include "gui/drawcontext.h"
-#include "gui/headless.h"
+#include "gui/platform/headless/headless.h"
 #include "pixels.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // One surface with every drawing operation on it, saved as PNG for a person to look at.
 #include "gui/bitmap.h"
+#include "gui/bitmapref.h"
 #include "gui/drawcontext.h"
 #include "pixels.h"
 #include "resources/resources.h"
@@ -78,12 +79,8 @@ void drawSheet(DrawContext& c) {
     c.setFont(6);
     c.drawString("Symbol", {125, 115, 215, 130}, false, AlignCentre);
 
-    auto* knob = new Bitmap(kBitmapKnobFrequency);
-    knob->draw(&c, {5, 128, 38, 157}, {0, 930});
-    knob->release();
-    auto* toggle = new Bitmap(kBitmapSwitch);
-    toggle->drawTransparent(&c, {45, 135, 56, 146}, {0, 11});
-    toggle->release();
+    BitmapRef::adopt(new Bitmap(kBitmapKnobFrequency))->draw(&c, {5, 128, 38, 157}, {0, 930});
+    BitmapRef::adopt(new Bitmap(kBitmapSwitch))->drawTransparent(&c, {45, 135, 56, 146}, {0, 11});
 }
 
 std::vector<unsigned char> readFile(const char* path) {

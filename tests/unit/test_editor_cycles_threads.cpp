@@ -8,8 +8,8 @@
 #include "event_list.h"
 #include "gui/bitmap.h"
 #include "gui/frame.h"
-#include "gui/headless.h"
 #include "gui/knob.h"
+#include "gui/platform/headless/headless.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The editor base without a display: rectangle and scale, opening and closing, the idle and its
 // throttle, re-entrant idles, and an instance deleted with its editor open.
-#include "gui/headless.h"
-#include "gui/pixelscale.h"
+#include "gui/platform/headless/headless.h"
+#include "gui/platform/pixelscale.h"
 #include "recording_views.h"
 
 #include <gtest/gtest.h>
@@ -159,9 +159,7 @@ TEST_F(EditorBaseTest, DeletingTheInstanceWithItsEditorOpenClosesTheFrame) {
                 return 0;
             }
             frame->addView(new RecordingView({0, 0, 5, 5}, RedColour, &destroyed));
-            auto* background = new Bitmap(Surface(10, 10));
-            frame->setBackground(background);
-            background->release();
+            frame->setBackground(BitmapRef::adopt(new Bitmap(Surface(10, 10))).get());
             return 1;
         }
         int& destroyed;

@@ -1,7 +1,7 @@
 // The frame without a display: painting, press dispatch, redraw of changed controls, the view
 // list, and a window that goes away.
 #include "gui/drawcontext.h"
-#include "gui/headless.h"
+#include "gui/platform/headless/headless.h"
 #include "pixels.h"
 #include "recording_views.h"
 
@@ -179,9 +179,8 @@ TEST_F(GuiFrame, DrawViewOfAnUnknownViewPaintsTheWholeFrame) {
 
 TEST_F(GuiFrame, TheBackgroundIsPaintedFirstAndHeldByReference) {
     const int32_t alive = Bitmap::liveCount();
-    auto* background = new Bitmap(Surface(60, 40, 0x123456));
-    frame->setBackground(background);
-    background->release();
+    // The frame's own reference is the only one left.
+    frame->setBackground(BitmapRef::adopt(new Bitmap(Surface(60, 40, 0x123456))).get());
     RecordingView* view = add({10, 10, 20, 20});
     view->redraw();
     EXPECT_EQ(window->screen().pixel(0, 0), 0u) << "a view's redraw paints only the view";

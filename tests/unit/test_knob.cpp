@@ -1,6 +1,7 @@
 // Knobs: the angle-to-value geometry with its dead zone, the film-strip frame choice, Alt presses
 // and the polling drag loop.
 #include "gui/bitmap.h"
+#include "gui/bitmapref.h"
 #include "gui/drawcontext.h"
 #include "gui/knob.h"
 #include "pixels.h"
@@ -101,9 +102,8 @@ TEST_F(KnobTest, TheBottomGapSnapsItsLeftHalfToTheMinimumAndItsRightHalfToTheMax
 }
 
 TEST_F(KnobTest, ValueToPointRunsClockwiseFromLowerLeftAndMatchesPointToValue) {
-    auto* handle = new Bitmap(Surface(8, 8));
-    Knob knob(kKnobArea, &listener, 1, nullptr, handle, {});
-    handle->release();
+    Knob knob(kKnobArea, &listener, 1, nullptr, BitmapRef::adopt(new Bitmap(Surface(8, 8))).get(),
+              {});
     EXPECT_EQ(knob.getInset(), 4);
     Point p;
     knob.setValue(0.0f);
@@ -134,9 +134,8 @@ TEST_F(KnobTest, ValueToPointRunsClockwiseFromLowerLeftAndMatchesPointToValue) {
 }
 
 TEST_F(KnobTest, FilmStripFrameFollowsTheValueWithSnappingAndClamping) {
-    auto* strip = new Bitmap(numberedStrip(64, 30));
-    FilmstripKnob knob({10, 10, 14, 40}, &listener, 1, 64, 30, strip, {3, 3});
-    strip->release();
+    const BitmapRef strip = BitmapRef::adopt(new Bitmap(numberedStrip(64, 30)));
+    FilmstripKnob knob({10, 10, 14, 40}, &listener, 1, 64, 30, strip.get(), {3, 3});
     const struct {
         float value;
         uint32_t frame;
@@ -166,11 +165,9 @@ TEST_F(KnobTest, FilmStripFrameFollowsTheValueWithSnappingAndClamping) {
 TEST_F(KnobTest, PlainKnobDrawsItsBackgroundThenTheHandleTransparently) {
     Surface handlePicture(4, 4, toPixel(TransparentColour));
     handlePicture.setPixel(1, 1, 0x00ff00);
-    auto* handle = new Bitmap(std::move(handlePicture));
-    auto* background = new Bitmap(Surface(40, 40, 0x000080));
-    Knob knob(kKnobArea, &listener, 1, background, handle, {});
-    handle->release();
-    background->release();
+    const BitmapRef handle = BitmapRef::adopt(new Bitmap(std::move(handlePicture)));
+    const BitmapRef background = BitmapRef::adopt(new Bitmap(Surface(40, 40, 0x000080)));
+    Knob knob(kKnobArea, &listener, 1, background.get(), handle.get(), {});
     knob.setValue(0.5f);
     knob.draw(&context);
     Point p;

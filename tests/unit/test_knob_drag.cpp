@@ -2,6 +2,7 @@
 // headless platform: the editor's idle runs at most every 50 ms during the drag, redraws the
 // knob, and may be re-entered by a host from inside the idle request.
 #include "gui/bitmap.h"
+#include "gui/bitmapref.h"
 #include "gui/knob.h"
 #include "recording_views.h"
 #include "scripted_pointer.h"
@@ -30,9 +31,8 @@ public:
         for (int32_t frame = 0; frame < 64; ++frame) {
             strip.fillBlock({0, frame * 40, 40, frame * 40 + 40}, static_cast<uint32_t>(frame));
         }
-        auto* bitmap = new Bitmap(std::move(strip));
-        knob = new FilmstripKnob(kKnobArea, listener, 1, 64, 40, bitmap, {});
-        bitmap->release();
+        const BitmapRef bitmap = BitmapRef::adopt(new Bitmap(std::move(strip)));
+        knob = new FilmstripKnob(kKnobArea, listener, 1, 64, 40, bitmap.get(), {});
         frame->addView(knob);
         return 1;
     }

@@ -2,8 +2,8 @@
 // notification of a changed text; with the headless edit box that the tests type into.
 #include "gui/drawcontext.h"
 #include "gui/frame.h"
-#include "gui/headless.h"
-#include "gui/headlesseditbox.h"
+#include "gui/platform/headless/headless.h"
+#include "gui/platform/headless/headlesseditbox.h"
 #include "gui/textfield.h"
 #include "gui/togglebutton.h"
 #include "scripted_pointer.h"

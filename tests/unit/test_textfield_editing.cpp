@@ -1,6 +1,6 @@
 // The editing rules every edit box shares: the whole text selected on opening, printable
 // characters, BackSpace, Delete, Left, Right, Home and End.
-#include "gui/editbox.h"
+#include "gui/platform/editbox.h"
 
 #include <gtest/gtest.h>
 

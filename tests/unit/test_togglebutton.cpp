@@ -1,5 +1,6 @@
 // The toggle button: which half of its bitmap it draws, and what a press does in which order.
 #include "gui/bitmap.h"
+#include "gui/bitmapref.h"
 #include "gui/drawcontext.h"
 #include "gui/togglebutton.h"
 #include "scripted_pointer.h"
@@ -11,20 +12,19 @@ namespace {
 constexpr Rect kButtonArea{5, 5, 9, 15};
 
 // 4 x 20: every pixel holds its row number, so the drawn rows can be read back.
-Bitmap* rowNumberedBitmap() {
+BitmapRef rowNumberedBitmap() {
     Surface picture(4, 20);
     for (int32_t y = 0; y < 20; ++y) {
         picture.fillBlock({0, y, 4, y + 1}, static_cast<uint32_t>(y));
     }
-    return new Bitmap(std::move(picture));
+    return BitmapRef::adopt(new Bitmap(std::move(picture)));
 }
 
 class ToggleButtonTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Bitmap* bitmap = rowNumberedBitmap();
-        button = std::make_unique<ToggleButton>(kButtonArea, &listener, 1001, bitmap);
-        bitmap->release();
+        button =
+            std::make_unique<ToggleButton>(kButtonArea, &listener, 1001, rowNumberedBitmap().get());
     }
 
     // The bitmap rows shown in the button's area, top to bottom.

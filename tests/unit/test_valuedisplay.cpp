@@ -1,6 +1,7 @@
 // The value display: its texts, the box and edge pixels, the shadow, and which setters mark it
 // for redraw.
 #include "gui/bitmap.h"
+#include "gui/bitmapref.h"
 #include "gui/drawcontext.h"
 #include "gui/valuedisplay.h"
 #include "pixels.h"
@@ -164,9 +165,7 @@ TEST_F(ValueDisplayTest, ShadowTextIsRedOnePixelDownAndRightUnderTheText) {
 }
 
 TEST_F(ValueDisplayTest, ABackgroundBitmapReplacesTheFillAndOutline) {
-    auto* picture = new Bitmap(Surface(60, 40, 0x00aa00));
-    ValueDisplay display(kArea, picture, 0);
-    picture->release();
+    ValueDisplay display(kArea, BitmapRef::adopt(new Bitmap(Surface(60, 40, 0x00aa00))).get(), 0);
     display.setValueConverter([](float, char*) {});
     display.setBackgroundOffset({5, 5});
     display.draw(&context);

@@ -6,7 +6,8 @@
 #include "editor/editor.h"
 #include "effect/AGain.h"
 #include "gui/bitmap.h"
-#include "gui/headless.h"
+#include "gui/bitmapref.h"
+#include "gui/platform/headless/headless.h"
 #include "resources/resources.h"
 #include "tests/unit/pixels.h"
 #include "tools/plughost/pluginhost.h"
@@ -129,7 +130,7 @@ protected:
     }
     // The switch at (left, top) shows the lit (or dark) half of the switch picture.
     bool showsSwitch(int32_t left, int32_t top, bool lit) {
-        auto* image = new Bitmap(kBitmapSwitch);
+        const BitmapRef image = BitmapRef::adopt(new Bitmap(kBitmapSwitch));
         const int32_t half = image->getHeight() / 2;
         const Surface shown = screen();
         bool same = half > 0;
@@ -139,7 +140,6 @@ protected:
                                    image->getPicture().pixel(x, (lit ? half : 0) + y);
             }
         }
-        image->release();
         return same;
     }
 

@@ -1,6 +1,7 @@
 // The controls in a real X11 window on the private Xvfb, driven by real X events through XTEST:
 // a knob dragged, a toggle clicked, a text field typed into.
 #include "gui/bitmap.h"
+#include "gui/bitmapref.h"
 #include "gui/knob.h"
 #include "gui/textfield.h"
 #include "gui/togglebutton.h"
@@ -25,13 +26,13 @@ constexpr Rect kKnobArea{10, 10, 50, 50};
 constexpr Rect kToggleArea{60, 10, 80, 30};
 constexpr Rect kFieldArea{10, 60, 70, 80};
 
-Bitmap* numberedStrip(int32_t frames, int32_t width, int32_t height) {
+BitmapRef numberedStrip(int32_t frames, int32_t width, int32_t height) {
     Surface picture(width, frames * height);
     for (int32_t frame = 0; frame < frames; ++frame) {
         picture.fillBlock({0, frame * height, width, (frame + 1) * height},
                           static_cast<uint32_t>(frame) * 0x010203u);
     }
-    return new Bitmap(std::move(picture));
+    return BitmapRef::adopt(new Bitmap(std::move(picture)));
 }
 
 class ControlsEditor : public EffectHeldEditor {
@@ -47,12 +48,9 @@ public:
         if (!openFrame({0, 0, 100, 100}, parent)) {
             return 0;
         }
-        Bitmap* strip = numberedStrip(64, 40, 40);
-        knob = new FilmstripKnob(kKnobArea, listener, 1, 64, 40, strip, {});
-        strip->release();
-        Bitmap* halves = numberedStrip(2, 20, 20);
-        toggle = new ToggleButton(kToggleArea, listener, 1000, halves);
-        halves->release();
+        knob =
+            new FilmstripKnob(kKnobArea, listener, 1, 64, 40, numberedStrip(64, 40, 40).get(), {});
+        toggle = new ToggleButton(kToggleArea, listener, 1000, numberedStrip(2, 20, 20).get());
         field = new TextField(kFieldArea, listener, 5, "71", nullptr, 0);
         frame->addView(knob);
         frame->addView(toggle);

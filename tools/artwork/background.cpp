@@ -38,7 +38,8 @@ constexpr double columnCentre(const PixelRect& knob) {
     return knob.left + kKnobCentreX;
 }
 constexpr double fieldCentre(const PixelRect& field) {
-    return (field.left + field.right + 1) / 2.0;
+    const PixelRect painted = field.outlined();
+    return (painted.left + painted.right) / 2.0;
 }
 constexpr double besideSwitch(const PixelRect& sw) {
     return sw.left + kSwitchSize + kLearnLabelGap;
@@ -78,17 +79,17 @@ const std::array<LabelSpec, 15> kLabels{{
 
 // Recessed boxes grouping the three MIDI columns, the filter type, the gain, and the emblem.
 constexpr std::array<PixelRect, 4> kGroupBoxes{{
-    {3, 27, 131, 136},
-    {133, 27, 177, 94},
-    {179, 27, 222, 94},
-    {133, 97, 222, 136},
+    {3, 27, 132, 137},
+    {133, 27, 178, 95},
+    {179, 27, 223, 95},
+    {133, 97, 223, 137},
 }};
 constexpr PixelRect kEmblemBox = kGroupBoxes[3];
 
 // Hairlines between the cutoff, resonance and smoothness columns.
 constexpr std::array<PixelRect, 2> kSeparators{{
-    {45, 31, 45, 132},
-    {89, 31, 89, 132},
+    {45, 31, 46, 133},
+    {89, 31, 90, 133},
 }};
 
 constexpr int kTitleBandHeight = 23;
@@ -101,11 +102,11 @@ std::string describe(const PixelRect& r) {
 }
 
 void requireClearOfControls(const std::string& what, const PixelRect& rect) {
-    if (!PixelRect{0, 0, kPanelWidth - 1, kPanelHeight - 1}.contains(rect)) {
+    if (!PixelRect{0, 0, kPanelWidth, kPanelHeight}.contains(rect)) {
         throw std::logic_error(what + " " + describe(rect) + " leaves the panel");
     }
     for (const ControlPlace& control : kControls) {
-        if (rect.overlaps(control.rect)) {
+        if (rect.overlaps(control.rect.outlined())) {
             throw std::logic_error(what + " " + describe(rect) + " lies under the " +
                                    std::string(control.name));
         }
@@ -116,7 +117,8 @@ void requireClearOfControls(const std::string& what, const PixelRect& rect) {
 void requireBoxesAroundControls() {
     for (const PixelRect& box : kGroupBoxes) {
         for (const ControlPlace& control : kControls) {
-            if (box.overlaps(control.rect) && !box.grown(-2).contains(control.rect)) {
+            const PixelRect reach = control.rect.outlined();
+            if (box.overlaps(reach) && !box.grown(-2).contains(reach)) {
                 throw std::logic_error("the edge of box " + describe(box) + " crosses the " +
                                        std::string(control.name));
             }
@@ -194,8 +196,8 @@ void roundedRect(cairo_t* cr, double left, double top, double right, double bott
 void drawGroupBox(cairo_t* cr, const PixelRect& box) {
     const double left = box.left;
     const double top = box.top;
-    const double right = box.right + 1;
-    const double bottom = box.bottom + 1;
+    const double right = box.right;
+    const double bottom = box.bottom;
 
     roundedRect(cr, left, top + 1, right, bottom + 1, kBoxCornerRadius);
     setSource(cr, theme::kPanelEdgeLight, 0.35);
@@ -222,13 +224,13 @@ void drawGroupBox(cairo_t* cr, const PixelRect& box) {
 void drawSeparators(cairo_t* cr) {
     cairo_set_line_width(cr, 1.0);
     for (const PixelRect& line : kSeparators) {
-        cairo_pattern_t* fade = cairo_pattern_create_linear(0, line.top, 0, line.bottom + 1);
+        cairo_pattern_t* fade = cairo_pattern_create_linear(0, line.top, 0, line.bottom);
         addColourStop(fade, 0.0, theme::kSeparator, 0.0);
         addColourStop(fade, 0.2, theme::kSeparator, 1.0);
         addColourStop(fade, 0.8, theme::kSeparator, 1.0);
         addColourStop(fade, 1.0, theme::kSeparator, 0.0);
         cairo_move_to(cr, line.left + 0.5, line.top);
-        cairo_line_to(cr, line.left + 0.5, line.bottom + 1);
+        cairo_line_to(cr, line.left + 0.5, line.bottom);
         cairo_set_source(cr, fade);
         cairo_stroke(cr);
         cairo_pattern_destroy(fade);
@@ -242,10 +244,11 @@ void drawBezels(cairo_t* cr) {
         if (control.kind != ControlKind::Display && control.kind != ControlKind::Field) {
             continue;
         }
-        const double left = control.rect.left - 0.5;
-        const double top = control.rect.top - 0.5;
-        const double right = control.rect.right + 1.5;
-        const double bottom = control.rect.bottom + 1.5;
+        const PixelRect box = control.rect.outlined();
+        const double left = box.left - 0.5;
+        const double top = box.top - 0.5;
+        const double right = box.right + 0.5;
+        const double bottom = box.bottom + 0.5;
         setSource(cr, theme::kPanelEdgeDark);
         cairo_move_to(cr, left, bottom);
         cairo_line_to(cr, left, top);
@@ -276,9 +279,9 @@ void drawPanelEdge(cairo_t* cr) {
 // and no axes, so that nobody reads it as a live response display.
 void drawEmblem(cairo_t* cr) {
     const double left = kEmblemBox.left + 12;
-    const double right = kEmblemBox.right - 11;
+    const double right = kEmblemBox.right - 12;
     const double top = kEmblemBox.top + 7;
-    const double bottom = kEmblemBox.bottom - 18;
+    const double bottom = kEmblemBox.bottom - 19;
     constexpr std::array<uint32_t, 3> kStrokeColours = {
         theme::kAccentFrequency, theme::kAccentResonanceGain, theme::kAccentSmoothness};
     constexpr double kStrokeSpacing = 6.0;
@@ -301,8 +304,8 @@ void drawEmblem(cairo_t* cr) {
 PixelRect inkRect(double x, double baseline, const cairo_text_extents_t& extents) {
     return {static_cast<int>(std::floor(x + extents.x_bearing)),
             static_cast<int>(std::floor(baseline + extents.y_bearing)),
-            static_cast<int>(std::ceil(x + extents.x_bearing + extents.width)) - 1,
-            static_cast<int>(std::ceil(baseline + extents.y_bearing + extents.height)) - 1};
+            static_cast<int>(std::ceil(x + extents.x_bearing + extents.width)),
+            static_cast<int>(std::ceil(baseline + extents.y_bearing + extents.height))};
 }
 
 // Draws the label with a drop shadow and answers the pixels it touches.

@@ -36,8 +36,8 @@ constexpr std::array<DefaultText, 7> kDefaultTexts{{
 }};
 
 void copyBlock(RgbImage& target, const RgbImage& source, int sourceY, const PixelRect& rect) {
-    const int width = std::min(rect.right - rect.left, source.width);
-    const int height = rect.bottom - rect.top;
+    const int width = std::min(rect.width(), source.width);
+    const int height = rect.height();
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             target.at(rect.left + x, rect.top + y) = source.at(x, sourceY + y);
@@ -50,17 +50,16 @@ const RgbImage& stripFor(const PanelPictures& pictures, KnobStrip strip) {
 }
 
 // Black box with a black outline, edges included, and green centred text, as the plug-in paints.
-void drawTextBox(cairo_t* cr, const PixelRect& rect, const char* text, double pixelSize) {
-    cairo_rectangle(cr, rect.left, rect.top, rect.right - rect.left + 1,
-                    rect.bottom - rect.top + 1);
+void drawTextBox(cairo_t* cr, const PixelRect& place, const char* text, double pixelSize) {
+    const PixelRect box = place.outlined();
+    cairo_rectangle(cr, box.left, box.top, box.width(), box.height());
     setSource(cr, 0x000000);
     cairo_fill(cr);
     selectLabelFont(cr, pixelSize, false);
     cairo_text_extents_t extents;
     cairo_text_extents(cr, text, &extents);
-    const double x = (rect.left + rect.right + 1) / 2.0 - (extents.x_bearing + extents.width / 2.0);
-    const double y =
-        (rect.top + rect.bottom + 1) / 2.0 - (extents.y_bearing + extents.height / 2.0);
+    const double x = (box.left + box.right) / 2.0 - (extents.x_bearing + extents.width / 2.0);
+    const double y = (box.top + box.bottom) / 2.0 - (extents.y_bearing + extents.height / 2.0);
     setSource(cr, theme::kDisplayText);
     cairo_move_to(cr, std::round(x), std::round(y));
     cairo_show_text(cr, text);

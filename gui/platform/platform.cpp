@@ -1,4 +1,4 @@
-#include "gui/platform.h"
+#include "gui/platform/platform.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "gui/pixelscale.h"
+#include "gui/platform/pixelscale.h"
 
 #include <algorithm>
 #include <charconv>

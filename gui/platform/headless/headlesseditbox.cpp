@@ -1,4 +1,4 @@
-#include "gui/headlesseditbox.h"
+#include "gui/platform/headless/headlesseditbox.h"
 
 #include <algorithm>
 #include <utility>

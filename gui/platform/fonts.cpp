@@ -1,4 +1,4 @@
-#include "gui/fonts.h"
+#include "gui/platform/fonts.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

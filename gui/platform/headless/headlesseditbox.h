@@ -2,7 +2,7 @@
 // end with Return or a loss of focus as a user would.
 #pragma once
 
-#include "gui/editbox.h"
+#include "gui/platform/editbox.h"
 
 #include <string_view>
 

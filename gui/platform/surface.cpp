@@ -1,4 +1,4 @@
-#include "gui/surface.h"
+#include "gui/platform/surface.h"
 
 #include <algorithm>
 

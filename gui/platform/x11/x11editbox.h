@@ -3,8 +3,8 @@
 // are named by their tags so that this header does not pull in Xlib.
 #pragma once
 
-#include "gui/editbox.h"
-#include "gui/surface.h"
+#include "gui/platform/editbox.h"
+#include "gui/platform/surface.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "gui/geometry.h"
-#include "gui/surface.h"
+#include "gui/platform/surface.h"
 
 #include <cstdint>
 

@@ -3,9 +3,9 @@
 // control behaves as it does at 1x.
 #pragma once
 
-#include "gui/editbox.h"
 #include "gui/geometry.h"
-#include "gui/surface.h"
+#include "gui/platform/editbox.h"
+#include "gui/platform/surface.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "gui/raster.h"
+#include "gui/platform/raster.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "gui/x11errors.h"
+#include "gui/platform/x11/x11errors.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "gui/bmp.h"
+#include "gui/platform/bmp.h"
 
 #include <limits>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "gui/x11editbox.h"
+#include "gui/platform/x11/x11editbox.h"
 
-#include "gui/fonts.h"
-#include "gui/x11errors.h"
+#include "gui/platform/fonts.h"
+#include "gui/platform/x11/x11errors.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "gui/editbox.h"
+#include "gui/platform/editbox.h"
 
 #include <algorithm>
 #include <utility>

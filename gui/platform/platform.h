@@ -1,12 +1,13 @@
 // The narrow layer between the toolkit and the windowing system: a window with a pixel surface,
 // live mouse state, and a millisecond clock. A window may show the surface enlarged (PixelScale);
-// everything it reports is in the surface's pixels all the same. The X11 implementation is the
-// native one; the headless one serves tests. No header of the toolkit sees a windowing-system type.
+// everything it reports is in the surface's pixels all the same. The X11 implementation (x11/) is
+// the native one; the headless one (headless/) serves tests. The toolkit includes neither: it
+// reaches them through this header, and no header of the toolkit sees a windowing-system type.
 #pragma once
 
-#include "gui/editbox.h"
 #include "gui/geometry.h"
-#include "gui/surface.h"
+#include "gui/platform/editbox.h"
+#include "gui/platform/surface.h"
 
 #include <cstdint>
 #include <memory>

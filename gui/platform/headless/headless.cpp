@@ -1,6 +1,6 @@
-#include "gui/headless.h"
+#include "gui/platform/headless/headless.h"
 
-#include "gui/headlesseditbox.h"
+#include "gui/platform/headless/headlesseditbox.h"
 
 HeadlessWindow::HeadlessWindow(int32_t width, int32_t height, WindowEvents& events, int32_t factor)
     : scale(factor), pixels(width, height),

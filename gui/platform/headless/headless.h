@@ -3,8 +3,8 @@
 // (pointer, presses) are in the window's pixels, enlarged by its scale as on a screen.
 #pragma once
 
-#include "gui/pixelscale.h"
-#include "gui/platform.h"
+#include "gui/platform/pixelscale.h"
+#include "gui/platform/platform.h"
 
 #include <deque>
 #include <vector>

@@ -1,9 +1,10 @@
-// The X11 binding: the only code that speaks Xlib. Each frame has its own connection and a child
-// window in the host's window; events are drained when the editor idles.
-#include "gui/pixelscale.h"
-#include "gui/platform.h"
-#include "gui/x11editbox.h"
-#include "gui/x11errors.h"
+// The X11 binding's windows. Xlib is spoken only in this folder: here, in the edit box and in the
+// error trap. Each frame has its own connection and a child window in the host's window; events
+// are drained when the editor idles.
+#include "gui/platform/pixelscale.h"
+#include "gui/platform/platform.h"
+#include "gui/platform/x11/x11editbox.h"
+#include "gui/platform/x11/x11errors.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
