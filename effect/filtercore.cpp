@@ -119,8 +119,10 @@ void FilterCore::addMidiEvent(int32_t frame, uint8_t statusByte, uint8_t data1, 
     const int32_t status = statusByte & 0xF0;
     // Data bytes are read signed on purpose: one with its top bit set is no data byte, and as a
     // negative number it matches no controller, is never learned and clamps to the lowest note.
+    // NOLINTBEGIN(bugprone-signed-char-misuse)
     const int32_t d1 = static_cast<int8_t>(data1);
     const int32_t d2 = static_cast<int8_t>(data2);
+    // NOLINTEND(bugprone-signed-char-misuse)
     running.sampleOffset = frame;
     if (status == kNoteOn && d2 != 0) {
         running.cutoffRow = cutoffRowOfNote(d1);
