@@ -50,4 +50,4 @@ done
 
 echo
 echo "Demo written to out/: demo.wav (listen), editor.png and response.png (look), info.txt."
-echo "Plug-in installed as $(cat "$build_dir/install_manifest.txt"); rescan in your host."
+echo "Plug-in installed as $(cut -d" " -f3- "$build_dir/glidefilter-installed.txt"); rescan in your host."
