@@ -82,7 +82,9 @@ constexpr int32_t cutoffRowOfData(int32_t data) {
     return data * kLastFilterRow / 127;
 }
 
-// A note's cutoff row: notes 45..105 (others are taken as the nearest), 80 rows a semitone.
+// A note's cutoff row: notes 45..105 (others are taken as the nearest), 80 rows a note. The
+// ladder has 4799 / 6 = 799.8 rows an octave, so a note is a tenth of an octave, not a
+// semitone, and the 60 notes span the six octaves (105 reaches the last row).
 constexpr int32_t kLowestNote = 45;
 constexpr int32_t kHighestNote = 105;
 constexpr int32_t cutoffRowOfNote(int32_t note) {
