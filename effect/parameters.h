@@ -57,9 +57,10 @@ constexpr double gainDecibels(float value) {
     return (value - 1.0) * 24.0;
 }
 
-// The editor's knob read-outs: 0..127.
+// The editor's knob read-outs: 0..127, kReadoutSteps steps over the range.
+constexpr int32_t kReadoutSteps = 127;
 constexpr int32_t readoutNumber(float value) {
-    return static_cast<int32_t>(value * 127.0);
+    return static_cast<int32_t>(value * static_cast<double>(kReadoutSteps));
 }
 
 // The cutoff row of a frequency value: the knob reaches rows 0..4095 of the ladder.
