@@ -119,7 +119,7 @@ void Knob::wheel(DrawContext* context, int32_t notches, int32_t modifiers) {
 
 // Counted as a truncating read-out counts: a value lies in the step it has reached. The new value
 // lies in the middle of its step, so that the read-out shows that step whatever the rounding;
-// the first and the last step end at the range's ends.
+// step 0 is the minimum itself and the last step the maximum.
 float Knob::steppedValue(int32_t notches, int32_t steps) const {
     const double range = static_cast<double>(max) - min;
     const double reached = std::floor((value - min) / range * steps);

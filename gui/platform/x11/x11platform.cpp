@@ -18,10 +18,6 @@
 
 namespace {
 
-// The core protocol reports a wheel notch as a press of button 4 (up) or 5 (down).
-constexpr unsigned int kWheelUp = 4;
-constexpr unsigned int kWheelDown = 5;
-
 int32_t buttonBits(unsigned int mask) {
     int32_t bits = 0;
     bits |= (mask & Button1Mask) != 0 ? ButtonLeft : 0;
@@ -288,8 +284,9 @@ private:
                 buttonBits(button.state) | (button.button == Button1 ? ButtonLeft : ButtonRight);
             events.windowPressed(where);
             pressState = 0;
-        } else if (button.button == kWheelUp || button.button == kWheelDown) {
-            events.windowWheeled(where, button.button == kWheelUp ? 1 : -1,
+        } else if (button.button == Button4 || button.button == Button5) {
+            // The core protocol reports a wheel notch as a press of button 4 (up) or 5 (down).
+            events.windowWheeled(where, button.button == Button4 ? 1 : -1,
                                  buttonBits(button.state) & (ModShift | ModControl | ModAlt));
         }
     }
