@@ -1,14 +1,26 @@
-# Removes what the last `cmake --install` of this build folder installed, as its manifest lists.
-# MANIFEST is set by the caller.
+# Removes the file the last `cmake --install` of this build folder wrote, as MANIFEST (set by the
+# caller) records it: "<SHA-256>  <path>". A file changed since, or replaced by a link or a folder,
+# belongs to the user now and stays.
 if(NOT EXISTS "${MANIFEST}")
-    message(STATUS "Nothing to remove: this build folder has not been installed")
+    message(STATUS "Nothing to remove: no install from this build folder is recorded")
     return()
 endif()
-file(STRINGS "${MANIFEST}" files)
-foreach(installed IN LISTS files)
-    if(EXISTS "${installed}" OR IS_SYMLINK "${installed}")
+file(READ "${MANIFEST}" record)
+string(REGEX MATCH "^([0-9a-f]+)  ([^\n]+)" record "${record}")
+set(hash "${CMAKE_MATCH_1}")
+set(installed "${CMAKE_MATCH_2}")
+
+if(IS_SYMLINK "${installed}" OR IS_DIRECTORY "${installed}")
+    message(STATUS "Left ${installed}: it was replaced since the install")
+elseif(NOT EXISTS "${installed}")
+    message(STATUS "Nothing to remove: ${installed} is gone")
+else()
+    file(SHA256 "${installed}" current)
+    if(current STREQUAL hash)
         file(REMOVE "${installed}")
         message(STATUS "Removed ${installed}")
+    else()
+        message(STATUS "Left ${installed}: it was changed since the install")
     endif()
-endforeach()
+endif()
 file(REMOVE "${MANIFEST}")

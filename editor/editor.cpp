@@ -147,6 +147,8 @@ void FilterEditor::buildControls() {
         dial->setDefaultValue(column.defaultValue);
         dial->setMin(0.0f);
         dial->setMax(1.0f);
+        // A wheel notch moves the read-out by one.
+        dial->setWheelSteps(kReadoutSteps);
         addControl(dial);
     }
 

@@ -57,9 +57,10 @@ constexpr double gainDecibels(float value) {
     return (value - 1.0) * 24.0;
 }
 
-// The editor's knob read-outs: 0..127.
+// The editor's knob read-outs: 0..127, kReadoutSteps steps over the range.
+constexpr int32_t kReadoutSteps = 127;
 constexpr int32_t readoutNumber(float value) {
-    return static_cast<int32_t>(value * 127.0);
+    return static_cast<int32_t>(value * static_cast<double>(kReadoutSteps));
 }
 
 // The cutoff row of a frequency value: the knob reaches rows 0..4095 of the ladder.
@@ -82,7 +83,9 @@ constexpr int32_t cutoffRowOfData(int32_t data) {
     return data * kLastFilterRow / 127;
 }
 
-// A note's cutoff row: notes 45..105 (others are taken as the nearest), 80 rows a semitone.
+// A note's cutoff row: notes 45..105 (others are taken as the nearest), 80 rows a note. The
+// ladder has 4799 / 6 = 799.8 rows an octave, so a note is a tenth of an octave, not a
+// semitone, and the 60 notes span the six octaves (105 reaches the last row).
 constexpr int32_t kLowestNote = 45;
 constexpr int32_t kHighestNote = 105;
 constexpr int32_t cutoffRowOfNote(int32_t note) {

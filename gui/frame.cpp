@@ -50,18 +50,21 @@ void Frame::mouse(DrawContext* context, Point& where) {
         editView = nullptr;
         editing->loseFocus();
     }
+    if (View* view = viewAt(where)) {
+        view->mouse(context, where);
+    }
+}
+
+View* Frame::viewAt(Point where) const {
     if (modalView != nullptr) {
-        if (modalView->getSize().hitBy(where)) {
-            modalView->mouse(context, where);
-        }
-        return;
+        return modalView->getSize().hitBy(where) ? modalView : nullptr;
     }
     for (auto view = views.rbegin(); view != views.rend(); ++view) {
         if ((*view)->getSize().hitBy(where)) {
-            (*view)->mouse(context, where);
-            return;
+            return *view;
         }
     }
+    return nullptr;
 }
 
 void Frame::update(DrawContext* context) {
@@ -189,6 +192,14 @@ void Frame::windowPressed(Point where) {
     paintWindow([this, where](DrawContext& context) {
         Point at = where;
         mouse(&context, at);
+    });
+}
+
+void Frame::windowWheeled(Point where, int32_t notches, int32_t modifiers) {
+    paintWindow([this, where, notches, modifiers](DrawContext& context) {
+        if (View* view = viewAt(where)) {
+            view->wheel(&context, notches, modifiers);
+        }
     });
 }
 

@@ -30,8 +30,8 @@ public:
 
     // The whole window: background, every view in list order, then the modal view.
     void draw(DrawContext* context) override;
-    // A press: the edit view loses focus if the press is outside it; then the modal view, or the
-    // last-added view that the point hits (Rect::hitBy), receives it.
+    // A press: the edit view loses focus if the press is outside it; then the view at the point
+    // (viewAt) receives it.
     void mouse(DrawContext* context, Point& where) override;
     // Redraws the changed views (only the modal view while one is set).
     void update(DrawContext* context) override;
@@ -75,8 +75,13 @@ public:
     void runEditorIdle() override;
 
 private:
+    // The modal view if the point hits it; without one, the last-added view that the point hits
+    // (Rect::hitBy); null when none is hit.
+    View* viewAt(Point where) const;
     void windowExposed() override;
     void windowPressed(Point where) override;
+    // The notches go to the view at the point, as a press would; nothing loses focus.
+    void windowWheeled(Point where, int32_t notches, int32_t modifiers) override;
     void windowDestroyed() override;
     // Runs `paint` with a context on the window's surface, then shows what it changed.
     template <typename Paint>

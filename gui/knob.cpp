@@ -18,6 +18,8 @@ constexpr double kTwoPi = 6.2831855;
 constexpr float kGapStart = 0.625f;
 constexpr float kGapMiddle = 0.75f;
 constexpr float kGapEnd = 0.875f;
+// Shift divides a wheel step into this many.
+constexpr int32_t kFineWheelDivisions = 10;
 
 } // namespace
 
@@ -102,6 +104,34 @@ void Knob::mouse(DrawContext* context, Point& where) {
         where = context->getMouseLocation();
         idleDuringTracking();
     } while (context->getMouseButtons() != 0);
+}
+
+void Knob::wheel(DrawContext* context, int32_t notches, int32_t modifiers) {
+    if (!mouseEnabled || context == nullptr || wheelSteps <= 0 || !(max > min)) {
+        return;
+    }
+    const int32_t fine = (modifiers & ModShift) != 0 ? kFineWheelDivisions : 1;
+    value = steppedValue(notches, wheelSteps * fine);
+    if (value != oldValue) {
+        notifyListener(context);
+    }
+}
+
+// Counted as a truncating read-out counts: a value lies in the step it has reached. The new value
+// lies in the middle of its step, so that the read-out shows that step whatever the rounding;
+// step 0 is the minimum itself and the last step the maximum.
+float Knob::steppedValue(int32_t notches, int32_t steps) const {
+    const double range = static_cast<double>(max) - min;
+    const double reached = std::floor((value - min) / range * steps);
+    // fmax first: a value that is not a number counts as the minimum.
+    const double step = std::fmin(std::fmax(reached + notches, 0.0), steps);
+    if (step == 0.0) {
+        return min;
+    }
+    if (step == steps) {
+        return max;
+    }
+    return static_cast<float>(min + (step + 0.5) / steps * range);
 }
 
 void Knob::draw(DrawContext* context) {

@@ -1,7 +1,8 @@
 // Rotary controls: the value maps to a 270-degree arc running clockwise from lower left (minimum)
 // over the top to lower right (maximum). A press sets the value from the pointer's angle around
 // the centre and follows the pointer until every button and modifier is up; Alt-click restores
-// the default. FilmstripKnob draws one frame of a vertical film strip picked by the value.
+// the default. The wheel steps the value when the knob knows its steps (setWheelSteps).
+// FilmstripKnob draws one frame of a vertical film strip picked by the value.
 #pragma once
 
 #include "gui/bitmapref.h"
@@ -18,6 +19,9 @@ public:
 
     void draw(DrawContext* context) override;
     void mouse(DrawContext* context, Point& where) override;
+    // Each notch moves the value one step up or down, a tenth of one with Shift, and tells the
+    // listener as a drag does.
+    void wheel(DrawContext* context, int32_t notches, int32_t modifiers) override;
 
     // The handle's top-left corner for the current value, relative to (left - inset, top - inset).
     virtual void valueToPoint(Point& point) const;
@@ -27,12 +31,18 @@ public:
     virtual Bitmap* getBackground() const { return background.get(); }
 
     int32_t getInset() const { return inset; }
+    // The range in `steps` equal steps, as a read-out that truncates counts them; 0 (the
+    // default) leaves the wheel alone.
+    void setWheelSteps(int32_t steps) { wheelSteps = steps; }
 
 protected:
     // The circle's radius, measured from the width alone.
     float radius() const;
+    // The value `notches` of `steps` steps away from the current one.
+    float steppedValue(int32_t notches, int32_t steps) const;
 
     int32_t inset = 5;
+    int32_t wheelSteps = 0;
     BitmapRef background;
     BitmapRef handle;
     Point offset;

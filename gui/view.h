@@ -48,6 +48,9 @@ public:
     // A press at `where`, in the frame's coordinates (as the view's size), not the view's own;
     // the view may change it.
     virtual void mouse(DrawContext*, Point& /*where*/) {}
+    // The wheel turned `notches` notches (up is positive) over the view, with `modifiers`
+    // (MouseBits) held.
+    virtual void wheel(DrawContext*, int32_t /*notches*/, int32_t /*modifiers*/) {}
     // Redraws the view if it changed.
     virtual void update(DrawContext*) {}
     // Closes an open input element and commits what it holds.

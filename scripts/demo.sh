@@ -29,8 +29,7 @@ mkdir -p out
 rate=44100
 "$plughost" generate out/input.wav --seconds 8 --rate "$rate"
 
-# Resonance up so the sweep sings; everything else at the default program's values.
-settings=(--param 2=0.55)
+source scripts/demo-settings.sh
 
 # Seconds 0 to 4: controller 71 (the default cutoff controller) sweeps up and back down, one
 # message every 20 ms. From 4.5 s: a note every half second moves the cutoff by key.
@@ -44,11 +43,11 @@ for ((i = 0; i < ${#notes[@]}; i++)); do
   events+=(--note "${notes[$i]}@$(((9 + i) * rate / 2))")
 done
 
-"$plughost" render "$plugin" out/input.wav out/demo.wav "${settings[@]}" "${events[@]}"
-"$plughost" response "$plugin" out/response.png "${settings[@]}" --csv out/response.csv
+"$plughost" render "$plugin" out/input.wav out/demo.wav "${demo_settings[@]}" "${events[@]}"
+"$plughost" response "$plugin" out/response.png "${demo_settings[@]}" --csv out/response.csv
 # The editor as a host shows it at the demo's settings (on a private Xvfb when no desktop runs).
-"$plughost" screenshot "$plugin" out/editor.png "${settings[@]}"
+"$plughost" screenshot "$plugin" out/editor.png "${demo_settings[@]}"
 
 echo
 echo "Demo written to out/: demo.wav (listen), editor.png and response.png (look), info.txt."
-echo "Plug-in installed as $(cat "$build_dir/install_manifest.txt"); rescan in your host."
+echo "Plug-in installed as $(cut -d" " -f3- "$build_dir/glidefilter-installed.txt"); rescan in your host."

@@ -19,6 +19,9 @@ public:
     virtual void windowExposed() = 0;
     // A left or right button went down at `where` (surface pixels).
     virtual void windowPressed(Point where) = 0;
+    // The wheel turned `notches` notches (up is positive) over `where` (surface pixels), with
+    // `modifiers` (ModShift, ModControl, ModAlt) held.
+    virtual void windowWheeled(Point where, int32_t notches, int32_t modifiers) = 0;
     // The window was destroyed from outside (its parent went away).
     virtual void windowDestroyed() = 0;
 

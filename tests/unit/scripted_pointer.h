@@ -70,6 +70,7 @@ class NoWindowEvents : public WindowEvents {
 public:
     void windowExposed() override {}
     void windowPressed(Point) override {}
+    void windowWheeled(Point, int32_t, int32_t) override {}
     void windowDestroyed() override {}
 };
 

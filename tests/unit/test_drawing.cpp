@@ -281,6 +281,7 @@ TEST(DrawingMouse, ButtonWordComesFromTheWindowsLiveState) {
     struct NoEvents : WindowEvents {
         void windowExposed() override {}
         void windowPressed(Point) override {}
+        void windowWheeled(Point, int32_t, int32_t) override {}
         void windowDestroyed() override {}
     } events;
     auto window = platform.openWindow(nullptr, 10, 10, 1, events);

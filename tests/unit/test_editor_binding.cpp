@@ -32,6 +32,33 @@ TEST_F(EditorBinding, TurningAKnobAutomatesItsParameterAndMovesItsReadout) {
     dumpIfFailed(screen());
 }
 
+TEST_F(EditorBinding, TheWheelStepsTheKnobUnderThePointerAsADragWould) {
+    // The frequency knob (centre 24, 60) shows its default 0.5 as 63.
+    const struct {
+        Point where;
+        int32_t notches;
+        const char* shown;
+    } cases[] = {
+        {{24, 60}, 1, "64"}, {{24, 60}, -2, "62"}, {{24, 83}, 1, "62"}, {{150, 20}, 1, "62"}};
+    for (const auto& c : cases) {
+        requests.clear();
+        window()->queueWheel(c.where, c.notches);
+        editor->idle();
+        const std::vector<HostRequest> automated = automation();
+        if (c.where == Point{24, 60}) {
+            ASSERT_EQ(automated.size(), 1u) << c.shown;
+            EXPECT_EQ(automated[0].index, kFrequency);
+            EXPECT_FLOAT_EQ(automated[0].opt, effect->getParameter(kFrequency));
+        } else {
+            EXPECT_TRUE(automated.empty()) << "over the read-out or the background: nothing";
+        }
+        EXPECT_EQ(knob(kFrequency)->getValue(), effect->getParameter(kFrequency));
+        editor->idle();
+        expectShows(screen(), display(kFrequency)->getSize(), c.shown, 4);
+    }
+    dumpIfFailed(screen());
+}
+
 TEST_F(EditorBinding, AltClickRestoresTheKnobsDefault) {
     effect->setParameter(kGain, 0.9f);
     editor->idle();

@@ -1,5 +1,5 @@
-// Knobs: the angle-to-value geometry with its dead zone, the film-strip frame choice, Alt presses
-// and the polling drag loop.
+// Knobs: the angle-to-value geometry with its dead zone, the film-strip frame choice, Alt presses,
+// the polling drag loop and the wheel.
 #include "gui/bitmap.h"
 #include "gui/bitmapref.h"
 #include "gui/drawcontext.h"
@@ -244,12 +244,68 @@ TEST_F(KnobTest, ADragNotifiesOnlyWhileTheValueDiffersFromTheDrawnOne) {
     EXPECT_NEAR(listener.calls[1].value, 0.8333333f, 1e-6);
 }
 
-TEST_F(KnobTest, ADisabledKnobIgnoresPresses) {
+// The number a read-out of 0..127 shows for the knob, truncated as the editor's.
+int32_t readout(const Knob& knob) {
+    return static_cast<int32_t>(knob.getValue() * 127.0);
+}
+
+TEST_F(KnobTest, EachWheelNotchMovesTheTruncatingReadOutOneStepAndShiftATenthOfOne) {
+    FilmstripKnob knob(kKnobArea, &listener, 1, 64, 30, nullptr, {});
+    knob.setWheelSteps(127);
+    // Notch by notch over the whole range and back: each notch shows the next number, and the
+    // ends are reached exactly.
+    knob.setValue(0.0f);
+    for (int32_t shown = 1; shown <= 127; ++shown) {
+        knob.wheel(&context, 1, 0);
+        ASSERT_EQ(readout(knob), shown);
+    }
+    EXPECT_EQ(knob.getValue(), 1.0f);
+    for (int32_t shown = 126; shown >= 0; --shown) {
+        knob.wheel(&context, -1, 0);
+        ASSERT_EQ(readout(knob), shown);
+    }
+    EXPECT_EQ(knob.getValue(), 0.0f);
+
+    const struct {
+        float start;
+        int32_t notches;
+        int32_t modifiers;
+        int32_t shown;
+    } cases[] = {
+        {0.5f, 1, 0, 64},
+        {64.0f / 127.0f, 1, 0, 64}, // shown as 63: the float lies just below 64/127
+        {64.0f / 127.0f, -1, 0, 62},
+        {0.5f, 3, 0, 66},
+        {0.5f, 1, ModShift, 63},
+        {0.5f, 10, ModShift, 64},
+        {0.5f, 1, ModControl | ModAlt, 64},
+        {0.99f, 5, 0, 127},
+        {1.0f, 1, 0, 127},
+        {0.0f, -1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        knob.setValue(c.start);
+        knob.setOldValue(c.start);
+        listener.calls.clear();
+        knob.wheel(&context, c.notches, c.modifiers);
+        EXPECT_EQ(readout(knob), c.shown) << c.start << " " << c.notches << " " << c.modifiers;
+        // Every notch changes the value and tells the listener, as a drag does; past an end
+        // nothing changes and nobody hears.
+        const bool pastAnEnd =
+            (c.start == 1.0f && c.notches > 0) || (c.start == 0.0f && c.notches < 0);
+        EXPECT_EQ(knob.getValue() == c.start, pastAnEnd) << c.start;
+        EXPECT_EQ(listener.calls.size(), pastAnEnd ? 0u : 1u) << c.start;
+    }
+}
+
+TEST_F(KnobTest, ADisabledKnobIgnoresPressesAndTheWheel) {
     FilmstripKnob knob(kKnobArea, &listener, 1, 64, 30, nullptr, {});
     knob.setMouseEnabled(false);
+    knob.setWheelSteps(127);
     knob.setValue(0.3f);
     press(knob, {20, 5}, ButtonLeft);
     press(knob, {20, 5}, ButtonLeft | ModAlt);
+    knob.wheel(&context, 1, 0);
     EXPECT_EQ(knob.getValue(), 0.3f);
     EXPECT_TRUE(listener.calls.empty());
     EXPECT_EQ(window.stepsRead(), 0u);

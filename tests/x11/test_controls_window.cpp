@@ -1,5 +1,5 @@
 // The controls in a real X11 window on the private Xvfb, driven by real X events through XTEST:
-// a knob dragged, a toggle clicked, a text field typed into.
+// a knob dragged and wheeled, a toggle clicked, a text field typed into.
 #include "gui/bitmap.h"
 #include "gui/bitmapref.h"
 #include "gui/knob.h"
@@ -50,6 +50,7 @@ public:
         }
         knob =
             new FilmstripKnob(kKnobArea, listener, 1, 64, 40, numberedStrip(64, 40, 40).get(), {});
+        knob->setWheelSteps(127);
         toggle = new ToggleButton(kToggleArea, listener, 1000, numberedStrip(2, 20, 20).get());
         field = new TextField(kFieldArea, listener, 5, "71", nullptr, 0);
         frame->addView(knob);
@@ -166,6 +167,24 @@ TEST_F(ControlsWindow, ARealDragTurnsTheKnobContinuously) {
     const auto finalFrame = static_cast<uint32_t>(editor->knob->frameTop() / 40) * 0x010203u;
     EXPECT_TRUE(
         idleUntil([&] { return editorPixel(kKnobArea.left, kKnobArea.top) == finalFrame; }));
+}
+
+TEST_F(ControlsWindow, RealWheelNotchesStepTheKnobAndShiftMakesThemFiner) {
+    const auto notch = [this](unsigned int button) {
+        x11.button(true, button);
+        x11.button(false, button);
+    };
+    movePointer(30, 30);
+    notch(4); // up
+    ASSERT_TRUE(idleUntil([&] { return listener.calls.size() == 1; }));
+    const float oneStep = editor->knob->getValue();
+    EXPECT_EQ(static_cast<int>(oneStep * 127.0), 1);
+    x11.key(XK_Shift_L, true);
+    notch(5); // down
+    x11.key(XK_Shift_L, false);
+    ASSERT_TRUE(idleUntil([&] { return listener.calls.size() == 2; }));
+    EXPECT_LT(editor->knob->getValue(), oneStep);
+    EXPECT_GT(editor->knob->getValue(), oneStep - 1.0f / 127.0f) << "a tenth of a step";
 }
 
 TEST_F(ControlsWindow, ARealClickTogglesTheSwitch) {

@@ -26,6 +26,9 @@ void HeadlessWindow::processEvents() {
         case Event::Press:
             events.windowPressed(scale.down(event.where));
             break;
+        case Event::Wheel:
+            events.windowWheeled(scale.down(event.where), event.notches, event.modifiers);
+            break;
         case Event::Destroy:
             events.windowDestroyed();
             break;
@@ -49,6 +52,10 @@ void HeadlessWindow::queueExpose() {
 
 void HeadlessWindow::queuePress(Point where) {
     pending.push_back({Event::Press, where});
+}
+
+void HeadlessWindow::queueWheel(Point where, int32_t notches, int32_t modifiers) {
+    pending.push_back({Event::Wheel, where, notches, modifiers});
 }
 
 void HeadlessWindow::queueDestroy() {

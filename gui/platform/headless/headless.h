@@ -29,6 +29,7 @@ public:
     void setMouseLocation(Point where) { location = where; }
     void queueExpose();
     void queuePress(Point where);
+    void queueWheel(Point where, int32_t notches, int32_t modifiers = 0);
     void queueDestroy();
 
     // What was pushed to the "screen" so far (enlarged by the scale), and how often.
@@ -39,8 +40,10 @@ public:
 
 private:
     struct Event {
-        enum Kind { Expose, Press, Destroy } kind;
+        enum Kind { Expose, Press, Wheel, Destroy } kind;
         Point where;
+        int32_t notches = 0;
+        int32_t modifiers = 0;
     };
 
     PixelScale scale;

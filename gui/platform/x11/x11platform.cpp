@@ -248,8 +248,8 @@ private:
         }
     }
 
-    // Paint, left and right presses, and the window's destruction reach the frame; keys and
-    // focus changes belong to the text fields' edit boxes.
+    // Paint, left and right presses, wheel notches and the window's destruction reach the frame;
+    // keys and focus changes belong to the text fields' edit boxes.
     void translate(const XEvent& event) {
         if (editBox != nullptr && editBox->handle(event)) {
             return;
@@ -261,13 +261,8 @@ private:
             }
             break;
         case ButtonPress:
-            if (event.xbutton.window == window &&
-                (event.xbutton.button == Button1 || event.xbutton.button == Button3)) {
-                pressState = buttonBits(event.xbutton.state) |
-                             (event.xbutton.button == Button1 ? ButtonLeft : ButtonRight);
-                events.windowPressed(scale.down({static_cast<uint16_t>(event.xbutton.x),
-                                                 static_cast<uint16_t>(event.xbutton.y)}));
-                pressState = 0;
+            if (event.xbutton.window == window) {
+                translateButton(event.xbutton);
             }
             break;
         case DestroyNotify:
@@ -278,6 +273,21 @@ private:
             break;
         default:
             break;
+        }
+    }
+
+    void translateButton(const XButtonEvent& button) {
+        const Point where =
+            scale.down({static_cast<uint16_t>(button.x), static_cast<uint16_t>(button.y)});
+        if (button.button == Button1 || button.button == Button3) {
+            pressState =
+                buttonBits(button.state) | (button.button == Button1 ? ButtonLeft : ButtonRight);
+            events.windowPressed(where);
+            pressState = 0;
+        } else if (button.button == Button4 || button.button == Button5) {
+            // The core protocol reports a wheel notch as a press of button 4 (up) or 5 (down).
+            events.windowWheeled(where, button.button == Button4 ? 1 : -1,
+                                 buttonBits(button.state) & (ModShift | ModControl | ModAlt));
         }
     }
 

@@ -1,0 +1,41 @@
+# The plug-in's `cmake --install` (InstallPlugin.cmake) and `--target uninstall` (Uninstall.cmake).
+set(GLIDEFILTER_INSTALL_SCRIPTS ${CMAKE_CURRENT_LIST_DIR})
+
+# Whether the install prefix was chosen at configure time. CMake marks a prefix it picked itself
+# only on a build folder's first run, so the mark is kept in the cache. A folder configured before
+# the mark was kept counts its prefix as not chosen: its installs have always gone to ~/.vst.
+function(glidefilter_prefix_chosen result)
+    if(NOT DEFINED CACHE{GLIDEFILTER_PICKED_PREFIX})
+        set(picked "")
+        if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR DEFINED CACHE{CMAKE_CACHE_MAJOR_VERSION})
+            set(picked "${CMAKE_INSTALL_PREFIX}")
+        endif()
+        set(GLIDEFILTER_PICKED_PREFIX "${picked}" CACHE INTERNAL "The install prefix CMake picked")
+    endif()
+    if(CMAKE_INSTALL_PREFIX STREQUAL GLIDEFILTER_PICKED_PREFIX)
+        set(${result} FALSE PARENT_SCOPE)
+    else()
+        set(${result} TRUE PARENT_SCOPE)
+    endif()
+endfunction()
+
+# Installs `target`'s file, stripped; the uninstall removes what the last install wrote. A refusal
+# is raised here, where no call stack follows it, and kept on one line: CMake does not wrap a
+# message that starts with a space.
+function(glidefilter_install_rules target)
+    glidefilter_prefix_chosen(chosen)
+    set(manifest ${CMAKE_BINARY_DIR}/glidefilter-installed.txt)
+    install(CODE "
+        set(PLUGIN \"$<TARGET_FILE:${target}>\")
+        set(STRIP \"${CMAKE_STRIP}\")
+        set(PREFIX_CHOSEN ${chosen})
+        set(MANIFEST \"${manifest}\")
+        include(\"${GLIDEFILTER_INSTALL_SCRIPTS}/InstallPlugin.cmake\")
+        if(refusal)
+            message(FATAL_ERROR \" \${refusal}\")
+        endif()")
+    add_custom_target(uninstall
+        COMMAND ${CMAKE_COMMAND} -DMANIFEST=${manifest}
+            -P ${GLIDEFILTER_INSTALL_SCRIPTS}/Uninstall.cmake
+        COMMENT "Removing the installed plug-in")
+endfunction()

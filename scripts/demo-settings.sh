@@ -1,0 +1,3 @@
+# The demo's settings, for scripts/demo.sh and the README's pictures (scripts/pictures.sh):
+# resonance up so the sweep sings; everything else at the default program's values.
+demo_settings=(--param 2=0.55)

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# `cmake --install` and `--target uninstall` as users run them, on a stand-in plug-in that carries
+# the plug-in's install rules (tests/install/), each case in a fresh folder with a HOME of its own.
+# Usage: check-install.sh WORK_FOLDER CMAKE_GENERATOR
+set -uo pipefail
+source_dir=$(cd "$(dirname "$0")/install" && pwd)
+work=$1
+fixture=$work/fixture
+output=$work/output
+rm -rf "$work" && mkdir -p "$work" || exit 1
+cmake -S "$source_dir" -B "$fixture" -G "$2" >/dev/null && cmake --build "$fixture" >/dev/null ||
+  exit 1
+
+failures=0
+fail() {
+  echo "FAIL $name: $*"
+  sed 's/^/    /' "$output"
+  failures=$((failures + 1))
+}
+
+# Runs `setup`, then `command` with `environment`, in a fresh case folder holding `home`.
+run_case() {
+  local setup=$1 environment=$2 command=$3
+  case=$work/case
+  home=$case/home
+  rm -rf "$case" && mkdir -p "$home"
+  (
+    cd "$case" || exit 1
+    export HOME=$home
+    unset VST_PATH DESTDIR
+    eval "$setup" && eval "$environment" && eval "$command"
+  ) >"$output" 2>&1
+}
+
+# The files in the case folder, one a line.
+case_files() {
+  find "$case" -type f -o -type l | sort
+}
+
+# `where` is the one file the install leaves in the case folder, or '-' for a refusal, which
+# writes nothing and says `says` in one line of its own, with no CMake call stack.
+expect_install() {
+  name=$1
+  local setup=$2 environment=$3 options=$4 where says
+  run_case "$setup" "$environment" "cmake --install \"\$fixture\" $options"
+  local status=$?
+  where=$(eval echo "\"$5\"")
+  says=$(eval echo "\"$6\"")
+  if [ "$where" = - ]; then
+    [ $status -ne 0 ] || fail "the install did not fail"
+    [ -z "$(case_files)" ] || fail "a refusal wrote $(case_files)"
+    ! grep -q "Call Stack" "$output" || fail "a refusal shows a call stack"
+  else
+    [ $status -eq 0 ] || fail "the install failed"
+    [ "$(case_files)" = "$where" ] || fail "installed $(case_files), not $where"
+  fi
+  grep -qF -- "$says" "$output" || fail "the output does not say: $says"
+}
+
+# After an install, `change`, then the uninstall says `says` and `remains` holds.
+expect_uninstall() {
+  name=$1
+  local change=$2 says remains
+  run_case "cmake --install \"\$fixture\" >/dev/null" "$change" \
+    "cmake --build \"\$fixture\" --target uninstall"
+  local status=$?
+  says=$(eval echo "\"$3\"")
+  remains=$4
+  [ $status -eq 0 ] || fail "the uninstall failed"
+  grep -qF -- "$says" "$output" || fail "the output does not say: $says"
+  (eval "$remains") || fail "afterwards this does not hold: $remains"
+}
+
+plugin='$home/.vst/glidefilter.so'
+
+#              name                            setup                          environment                    options                   where                                     says
+expect_install 'a chosen prefix'               ''                             ''                             '--prefix "$case/usr"'    '$case/usr/lib/vst/glidefilter.so'        'Installed: $case/usr/lib/vst/glidefilter.so'
+expect_install "CMake's own prefix, given"     ''                             'export DESTDIR=$case/stage'   '--prefix /usr/local'     '$case/stage/usr/local/lib/vst/glidefilter.so' 'Installed'
+expect_install 'DESTDIR, relative VST_PATH'    ''                             'export DESTDIR=$case/stage VST_PATH=rel' ''             '$case/stage$case/rel/glidefilter.so'     'Installed'
+expect_install 'VST_PATH ~/x'                  ''                             "export VST_PATH='~/x'"        ''                        '$home/x/glidefilter.so'                  'Installed'
+expect_install 'VST_PATH ~user'                ''                             "export VST_PATH='~nobody/x'"  ''                        '-'                                       'Cannot install into ~nobody/x'
+expect_install 'VST_PATH with a ;'             ''                             'export VST_PATH="$case/a;b:$case/c"' ''                 '$case/a;b/glidefilter.so'                'lists 2 folders'
+expect_install 'no HOME, no VST_PATH'          ''                             'unset HOME'                   ''                        '-'                                       'No folder to install into'
+expect_install 'a folder in the way'           "mkdir -p $plugin"             ''                             ''                        '-'                                       'is a folder; move it away first'
+
+#                name                        change after the install            says                                  what holds afterwards
+expect_uninstall 'the installed file'        ''                                  "Removed $plugin"                     "[ ! -e $plugin ]"
+expect_uninstall 'a file of the user'        "echo mine >$plugin"                'changed since'                       "grep -q mine $plugin"
+expect_uninstall 'a link of the user'        "rm $plugin && ln -s \$case $plugin" 'replaced since'                    "[ -L $plugin ]"
+expect_uninstall 'a folder of the user'      "rm $plugin && mkdir $plugin"       'replaced since'                      "[ -d $plugin ]"
+expect_uninstall 'already gone'              "rm $plugin"                        'Nothing to remove'                   'true'
+expect_uninstall 'after a DESTDIR install'   "DESTDIR=\$case/stage cmake --install \$fixture >/dev/null" "Removed \$case/stage$plugin" "[ -f $plugin ] && [ ! -e \$case/stage$plugin ]"
+
+# A build folder keeps the prefix CMake picked as unchosen when configured again; one configured
+# with a prefix installs there.
+expect_install 'configured again'              'cmake "$fixture" >/dev/null'  'export DESTDIR=$case/stage'   ''                        "\$case/stage$plugin"                     'Installed'
+expect_install 'a prefix chosen at configure'  'cmake -DCMAKE_INSTALL_PREFIX="$case/opt" "$fixture" >/dev/null' '' ''      '$case/opt/lib/vst/glidefilter.so'        'Installed'
+
+[ $failures -eq 0 ] && echo "all install cases pass"
+exit $((failures > 0))
