@@ -119,15 +119,6 @@ constexpr std::array kKnownContainers = {
     KnownContainer{SF_FORMAT_FLAC, "FLAC"}, KnownContainer{SF_FORMAT_OGG, "Ogg Vorbis, Opus"},
     KnownContainer{SF_FORMAT_MPEG, "MP3"}};
 
-bool knownToLibrary(int container) {
-    for (int index = 0; index < formatCount(SFC_GET_FORMAT_MAJOR_COUNT); ++index) {
-        if (formatInfo(SFC_GET_FORMAT_MAJOR, index).format == container) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string oneOf(const std::vector<std::string>& extensions) {
     std::string text;
     for (size_t i = 0; i < extensions.size(); ++i) {
@@ -154,7 +145,7 @@ std::string lowercaseExtension(const std::string& path) {
 std::string readableFormats() {
     std::string names;
     for (const KnownContainer& known : kKnownContainers) {
-        if (knownToLibrary(known.container)) {
+        if (!extensionOf(known.container).empty()) { // this libsndfile knows it
             names += (names.empty() ? "" : ", ") + std::string(known.name);
         }
     }
