@@ -78,6 +78,8 @@ SoundFileWriter::SoundFileWriter(PendingOutput& output, FileType type, int prefe
     }
     // The plug-in may overshoot full scale a little; integer formats then clip, not wrap.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The PEAK chunk carries the time of writing; without it the same render gives the same bytes.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 SoundFileWriter::~SoundFileWriter() {
