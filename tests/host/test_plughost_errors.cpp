@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <dlfcn.h>
+#include <map>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -34,10 +35,10 @@ void makeSocket(const std::filesystem::path& path) {
 
 struct ErrorCase {
     std::string name;
-    std::vector<std::string>
-        arguments; // IN, OUT, MID, TXT, SO stand for files of the scratch folder
+    std::vector<std::string> arguments; // names in capitals stand for files of the scratch folder
     int exitCode;
     std::string message;
+    std::string environment = ""; // added to plughost's
 };
 
 class PlughostErrors : public PlughostTest {
@@ -46,13 +47,31 @@ protected:
         PlughostTest::SetUp();
         writeAudio(file("in.wav"), noise(2, 44100, 1000));
         writeAudio(file("low.wav"), noise(1, 4000, 100));
+        writeAudio(file("empty.wav"), noise(2, 44100, 0));
+        std::filesystem::create_symlink("in.wav", file("in-link.wav"));
+        std::filesystem::create_hard_link(file("in.wav"), file("in-hard.wav"));
+        std::ofstream(file("song.m4a")) << std::string("\0\0\0\x20"
+                                                       "ftypM4A ",
+                                                       12);
         std::ofstream(file("notes.txt")) << "not audio, not MIDI\n";
         std::filesystem::create_symlink("loop.wav", file("loop.wav"));
         makeSocket(file("socket.wav"));
         inputs = contents();
+        input = readText(file("in.wav"));
     }
 
     std::string expand(const std::string& argument) const {
+        const std::map<std::string, std::string> files = {
+            {"INLINK", "in-link.wav"}, {"INHARD", "in-hard.wav"}, {"EMPTY", "empty.wav"},
+            {"M4A", "song.m4a"},       {"MP3", "out.mp3"},        {"JPG", "picture.jpg"},
+            {"PNG", "plot.png"}};
+        if (files.contains(argument)) {
+            return file(files.at(argument));
+        }
+        // A folder of the scratch folder that is never made, unlike one at the root.
+        if (argument.starts_with("MISSING/")) {
+            return file("missing/" + argument.substr(std::string("MISSING/").size()));
+        }
         if (argument == "IN") {
             return file("in.wav");
         }
@@ -79,16 +98,18 @@ protected:
         for (const std::string& argument : error.arguments) {
             arguments.push_back(expand(argument));
         }
-        const Outcome run = plughost(arguments);
+        const Outcome run = plughost(arguments, error.environment);
         EXPECT_EQ(run.exitCode, error.exitCode) << error.name << ": " << run.errors;
         EXPECT_NE(run.errors.find(error.message), std::string::npos)
             << error.name << ": " << run.errors;
         EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1)
             << error.name << ": " << run.errors;
         EXPECT_EQ(contents(), inputs) << error.name;
+        EXPECT_EQ(readText(file("in.wav")), input) << error.name;
     }
 
     std::vector<std::string> inputs;
+    std::string input;
 };
 
 } // namespace
@@ -164,9 +185,9 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          "at its sample rate, 4000 Hz: plughost runs plug-ins at 8000 to 768000 Hz"},
         {"flag with a value", {"render", "SO", "IN", "OUT", "--replacing=1"}, 2, "takes no value"},
         {"output folder missing",
-         {"render", "SO", "IN", "/nonexistent/out.wav"},
+         {"render", "SO", "IN", "MISSING/out.wav"},
          1,
-         "cannot write /nonexistent/out.wav"},
+         "missing/out.wav: No such file or directory"},
         {"output is a folder", {"render", "SO", "IN", "/tmp"}, 1, "cannot write /tmp"},
         {"output is a socket", {"render", "SO", "IN", "SOCKET"}, 1, "it is a socket"},
         {"output links to itself", {"render", "SO", "IN", "LOOP"}, 1, "levels of symbolic links"},
@@ -175,6 +196,35 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          1,
          "cannot write /dev/full: No space left on device"},
         {"unknown command", {"bake", "SO"}, 2, "unknown command 'bake'"},
+        {"output is the input", {"render", "SO", "IN", "IN"}, 2, "it is the input"},
+        {"output links to the input", {"render", "SO", "IN", "INLINK"}, 2, "it is the input"},
+        {"output is a hard link to the input",
+         {"render", "SO", "INHARD", "IN"},
+         2,
+         "it is the input"},
+        {"output is the MIDI file",
+         {"render", "SO", "LOW", "IN", "--midi", "IN"},
+         2,
+         "it is the input"},
+        {"input holds no audio", {"render", "SO", "EMPTY", "OUT"}, 1, "it holds no audio"},
+        {"input of an unknown kind",
+         {"render", "SO", "M4A", "OUT"},
+         1,
+         "not a kind of file plughost reads (WAV, AIFF, FLAC"},
+        {"no encoding at this rate",
+         {"render", "SO", "IN", "MP3", "--rate", "96000"},
+         1,
+         "a .mp3 file cannot hold 2 channels at 96000 Hz; a .wav, .flac"},
+        {"unknown parameter name",
+         {"render", "SO", "IN", "OUT", "--param", "Frequncy=0.3"},
+         2,
+         "no parameter named 'Frequncy' (it has Flt.type, Frequency,"},
+        {"stray argument", {"render", "SO", "IN", "OUT", "x"}, 2, "unexpected argument 'x'"},
+        {"bare name found nowhere",
+         {"render", "nosuchplugin", "IN", "OUT"},
+         1,
+         "cannot find plug-in nosuchplugin: it is neither in this folder nor in /x/lx, /x/vst",
+         "LXVST_PATH=/x/lx VST_PATH=:/x/vst:"},
     };
     for (const ErrorCase& error : cases) {
         check(error);
@@ -183,23 +233,73 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
 
 TEST_F(PlughostErrors, ResponseRefusesBadArgumentsAndOutputs) {
     const std::vector<ErrorCase> cases = {
-        {"missing plug-in", {"response", "/nonexistent/x.so", "OUT"}, 1, "cannot load"},
+        {"missing plug-in", {"response", "/nonexistent/x.so", "PNG"}, 1, "cannot load"},
         {"parameter index",
-         {"response", "SO", "OUT", "--param", "9=0"},
+         {"response", "SO", "PNG", "--param", "9=0"},
          2,
          "parameter index 9 does not exist"},
         {"unwritable plot",
-         {"response", "SO", "/nonexistent/plot.png"},
+         {"response", "SO", "MISSING/plot.png"},
          1,
-         "cannot write /nonexistent/plot.png"},
+         "missing/plot.png: No such file or directory"},
         {"unwritable table",
-         {"response", "SO", "OUT", "--csv", "/nonexistent/r.csv"},
+         {"response", "SO", "PNG", "--csv", "MISSING/r.csv"},
          1,
-         "cannot write /nonexistent/r.csv"},
-        {"unknown option", {"response", "SO", "OUT", "--points", "5"}, 2, "unknown option"},
+         "missing/r.csv: No such file or directory"},
+        {"unknown option", {"response", "SO", "PNG", "--points", "5"}, 2, "unknown option"},
+        {"unwritable picture format",
+         {"response", "SO", "JPG"},
+         2,
+         "writes this picture as .png, .svg or .pdf only"},
+        {"screenshot format", {"screenshot", "SO", "JPG"}, 2, "writes this picture as .png only"},
+        {"output beyond the plug-in's",
+         {"response", "SO", "PNG", "--output", "3"},
+         2,
+         "output 3 does not exist: the plug-in has outputs 1 to 2"},
+        {"two outputs on standard output",
+         {"response", "SO", "-", "--csv", "-"},
+         1,
+         "cannot write standard output: it already carries another output"},
+        {"stray argument", {"generate", "PNG", "extra"}, 2, "unexpected argument 'extra'"},
+        {"stray argument after options",
+         {"info", "SO", "--program", "1", "extra"},
+         2,
+         "unexpected argument 'extra'"},
     };
     for (const ErrorCase& error : cases) {
         check(error);
+    }
+}
+
+// Through either entry point; a record with one of the two processing entries is usable.
+TEST_F(PlughostErrors, RefusesARecordWithoutTheEntriesEveryCommandNeeds) {
+    const std::vector<std::pair<std::string, std::string>> missing = {
+        {"dispatcher", "without a dispatcher"},
+        {"setParameter", "without its setParameter entry"},
+        {"getParameter", "without its getParameter entry"}};
+    const std::vector<std::vector<std::string>> commands = {
+        {"info"}, {"render", "IN", "OUT"}, {"response", "PNG"}};
+    for (const std::string plugin : {TEST_EDITOR_PLUGIN_PATH, TEST_PLAIN_PLUGIN_PATH}) {
+        for (const auto& [entry, message] : missing) {
+            for (std::vector<std::string> command : commands) {
+                command.insert(command.begin() + 1, plugin);
+                check({entry + " " + command[0], command, 1, message, "TEST_PLUGIN_NULL=" + entry});
+            }
+        }
+    }
+    check({"replacing asked for",
+           {"render", TEST_EDITOR_PLUGIN_PATH, "IN", "OUT", "--replacing"},
+           1,
+           "the plug-in has no processReplacing entry",
+           "TEST_PLUGIN_NULL=processReplacing"});
+    for (const std::string entry : {"process", "processReplacing"}) {
+        for (std::vector<std::string> command : commands) {
+            command.insert(command.begin() + 1, TEST_PLAIN_PLUGIN_PATH);
+            std::transform(command.begin(), command.end(), command.begin(),
+                           [this](const std::string& argument) { return expand(argument); });
+            const Outcome run = plughost(command, "TEST_PLUGIN_NULL=" + entry);
+            EXPECT_EQ(run.exitCode, 0) << entry << " " << command[0] << ": " << run.errors;
+        }
     }
 }
 

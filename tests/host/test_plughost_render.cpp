@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <fcntl.h>
 #include <functional>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -157,7 +158,8 @@ TEST_F(PlughostRender, MatchesAHostLoopWithSettingsAndEventsGivenOutOfOrder) {
     writeAudio(file("in.wav"), noise(2, 48000, 12000));
     std::vector<std::string> arguments = {
         "render", builtPluginPath(), file("in.wav"), file("out.wav"), "--program", "5",
-        "--param=1=0.3", "--param", "2=0.8", "--param", "3=0.05", "--block", "256",
+        // Parameters by index and by name, as info shows it but in other capitals.
+        "--param=1=0.3", "--param", "reso/bw=0.8", "--param", "3=0.05", "--block", "256",
         // Out of order on the command line; two on frame 3000 keep their given order.
         "--note", "72@9000", "--cc", "71:100@1000", "--note", "60@3000", "--cc", "71:5@3000"};
     HostLoop loop{.setUp =
@@ -254,6 +256,9 @@ TEST_F(PlughostRender, TheOutputsExtensionChoosesItsFormatKeepingTheInputsSample
         {"c.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, "c-out.FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
         {"d.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, "d-out.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
         {"e.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, "e-out", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+        // libsndfile approves MP3 data in a WAV file but cannot write it.
+        {"f.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, "f-out.wav",
+         SF_FORMAT_WAV | SF_FORMAT_FLOAT},
     };
     std::vector<std::string> written;
     for (const FormatCase& format : cases) {
@@ -289,19 +294,69 @@ TEST_F(PlughostRender, GenerateWritesABrightStereoInputOfTheGivenLength) {
     EXPECT_EQ(readAudio(file("chord.flac")).format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
 }
 
+// Where each line of the parameter table has its value column: the header's "value" and each
+// row's number start at the same place.
+std::vector<size_t> valueColumns(const std::string& info) {
+    std::istringstream lines(info.substr(info.find("\nindex")));
+    std::vector<size_t> columns;
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line) && !line.empty()) {
+        columns.push_back(line.find(columns.empty() ? "value" : "0."));
+    }
+    return columns;
+}
+
 TEST_F(PlughostRender, InfoDecodesFlagsAndCapabilitiesAtTheSettingsGiven) {
-    const Outcome editor = plughost({"info", TEST_EDITOR_PLUGIN_PATH, "--param=2=0.25"});
+    const Outcome editor = plughost({"info", TEST_EDITOR_PLUGIN_PATH, "--param=Shade=0.25"});
     ASSERT_EQ(editor.exitCode, 0) << editor.errors;
     for (const std::string line :
          {"flags            1: editor\n",
-          "MIDI input       receiveVstEvents yes, receiveVstMidiEvent no\n",
-          "2     Shade        0.250000"}) {
+          "MIDI input       receiveVstEvents yes, receiveVstMidiEvent no\n", "Shade", "0.250000"}) {
         EXPECT_NE(editor.output.find(line), std::string::npos) << line << editor.output;
     }
+    // Its parameter 1 has a name longer than most; the columns stay aligned.
+    const std::vector<size_t> columns = valueColumns(editor.output);
+    ASSERT_EQ(columns.size(), 4u) << editor.output;
+    EXPECT_EQ(std::count(columns.begin(), columns.end(), columns.front()), 4) << editor.output;
     // Its entry is exported as `main` only.
     const Outcome plain = plughost({"info", TEST_PLAIN_PLUGIN_PATH});
     ASSERT_EQ(plain.exitCode, 0) << plain.errors;
     EXPECT_NE(plain.output.find("flags            0\n"), std::string::npos) << plain.output;
+    const Outcome filter = plughost({"info", builtPluginPath()});
+    EXPECT_NE(filter.output.find("editor, can process mono, in-place processing"),
+              std::string::npos)
+        << filter.output;
+}
+
+// Without a slash, a name is a file in this folder or a plug-in where hosts look for one.
+TEST_F(PlughostRender, InfoFindsABareNameInTheFoldersHostsSearch) {
+    for (const std::string folder : {"lx", "vst", "home/.vst", "here"}) {
+        std::filesystem::create_directories(file(folder));
+    }
+    std::filesystem::copy(TEST_EDITOR_PLUGIN_PATH, file("vst/pattern.so"));
+    std::filesystem::copy(TEST_PLAIN_PLUGIN_PATH, file("home/.vst/pattern.so"));
+    std::filesystem::copy(TEST_PLAIN_PLUGIN_PATH, file("here/pattern"));
+    const std::string search = "HOME=" + file("home").string() +
+                               " LXVST_PATH=" + file("lx").string() +
+                               " VST_PATH=" + file("vst").string();
+    struct Lookup {
+        std::string name;
+        std::string environment;
+        std::string flags; // which of the two plug-ins was found
+    };
+    const std::vector<Lookup> lookups = {
+        {"pattern", search, "1: editor"},
+        {"pattern.so", search, "1: editor"},
+        {"pattern", "-u LXVST_PATH -u VST_PATH HOME=" + file("home").string(), "0"},
+        {"pattern", "-C " + file("here").string() + " " + search, "0"},
+    };
+    for (const Lookup& lookup : lookups) {
+        const Outcome run = plughost({"info", lookup.name}, lookup.environment);
+        EXPECT_EQ(run.exitCode, 0) << lookup.environment << ": " << run.errors;
+        EXPECT_NE(run.output.find("flags            " + lookup.flags + "\n"), std::string::npos)
+            << lookup.environment << ": " << run.output;
+    }
 }
 
 TEST_F(PlughostRender, WritesThroughPipesAndDevicesAndFollowsLinks) {
@@ -326,6 +381,9 @@ TEST_F(PlughostRender, WritesThroughPipesAndDevicesAndFollowsLinks) {
 
     render("/dev/null");
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    const Outcome toStandardOutput = plughost({"render", builtPluginPath(), file("in.wav"), "-"});
+    EXPECT_EQ(toStandardOutput.exitCode, 0) << toStandardOutput.errors;
+    EXPECT_EQ(toStandardOutput.output, expected);
     EXPECT_EQ(contents(),
               (std::vector<std::string>{"in.wav", "link.wav", "pipe.wav", "plain.wav", "takes"}));
 }

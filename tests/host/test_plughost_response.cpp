@@ -3,6 +3,8 @@
 #include "tests/host/test_plughost_support.h"
 
 #include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace plughost_test;
 
@@ -13,21 +15,22 @@ struct Point {
     double decibels;
 };
 
-std::vector<Point> readCsv(const std::filesystem::path& path) {
+std::vector<Point> readCsv(const std::filesystem::path& path, int output = 1) {
     std::istringstream lines(readText(path));
     std::string line;
     std::getline(lines, line);
-    EXPECT_EQ(line, "frequency_hz,ch1_db,ch2_db");
+    EXPECT_EQ(line, "frequency_hz,ch" + std::to_string(output) + "_db");
     std::vector<Point> points;
     while (std::getline(lines, line)) {
         Point point{};
-        double right = 0.0;
-        EXPECT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf", &point.hertz, &point.decibels, &right),
-                  3);
-        EXPECT_EQ(point.decibels, right) << "both channels are filtered alike";
+        EXPECT_EQ(std::sscanf(line.c_str(), "%lf,%lf", &point.hertz, &point.decibels), 2);
         points.push_back(point);
     }
     return points;
+}
+
+bool operator==(const Point& a, const Point& b) {
+    return a.hertz == b.hertz && a.decibels == b.decibels;
 }
 
 // The measured level at the point nearest the frequency.
@@ -79,6 +82,41 @@ TEST_F(PlughostResponse, LowPassAtDefaultsPassesBassAtTheGainAndResonatesAtTheCu
     EXPECT_EQ(png.substr(1, 3), "PNG");
     EXPECT_EQ(bigEndianAt(png, 16), 900u);
     EXPECT_EQ(bigEndianAt(png, 20), 540u);
+
+    const Outcome right = plughost({"response", builtPluginPath(), file("right.png"), "--param",
+                                    "2=0.6", "--csv", file("right.csv"), "--output", "2"});
+    ASSERT_EQ(right.exitCode, 0) << right.errors;
+    EXPECT_EQ(readCsv(file("right.csv"), 2), points) << "both channels are filtered alike";
+}
+
+TEST_F(PlughostResponse, WritesThePictureFormatTheExtensionNames) {
+    for (const auto& [name, start] : std::vector<std::pair<std::string, std::string>>{
+             {"plot.svg", "<?xml"}, {"plot.PDF", "%PDF-"}}) {
+        const Outcome run = plughost({"response", builtPluginPath(), file(name)});
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        EXPECT_TRUE(readText(file(name)).starts_with(start)) << name;
+    }
+}
+
+// It records and analyses only the output it plots, however many the plug-in announces.
+TEST_F(PlughostResponse, MeasuresOneOfThousandsOfOutputsInLittleMemory) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("TEST_PLUGIN_OUTPUTS", "5000", 1);
+        const rlimit cpu{60, 60}; // a run that analyses every output is stopped
+        setrlimit(RLIMIT_CPU, &cpu);
+        execl(PLUGHOST_PATH, PLUGHOST_PATH, "response", TEST_PLAIN_PLUGIN_PATH,
+              file("plot.png").c_str(), "--output", "5000", "--csv", file("r.csv").c_str(),
+              nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(wait4(pid, &status, 0, &usage), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(readCsv(file("r.csv"), 5000).size(), 400u);
+    // 5000 outputs of 3.5 s each would be 3 GB; the block buffers are 10 MB.
+    EXPECT_LT(usage.ru_maxrss, 400L * 1024) << "kilobytes";
 }
 
 TEST_F(PlughostResponse, HighPassAtFullGainCutsTheBass) {

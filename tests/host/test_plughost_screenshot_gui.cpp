@@ -85,34 +85,34 @@ protected:
     static inline std::unique_ptr<PrivateXServer> server;
 };
 
-// Finds the gui's top-level window by its title and asks it to close, as a window manager does.
-bool askWindowToClose(Display* display) {
+// The gui's top-level window, found by its title; 0 when there is none.
+Window guiWindow(Display* display) {
     Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
     XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-    bool sent = false;
-    for (unsigned i = 0; i < count && !sent; ++i) {
+    Window found = 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-            if (kWindowTitle == name) {
-                XEvent event{};
-                event.xclient.type = ClientMessage;
-                event.xclient.window = children[i];
-                event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-                event.xclient.format = 32;
-                event.xclient.data.l[0] =
-                    static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-                event.xclient.data.l[1] = CurrentTime;
-                XSendEvent(display, children[i], False, NoEventMask, &event);
-                XFlush(display);
-                sent = true;
-            }
+            found = kWindowTitle == name ? children[i] : 0;
             XFree(name);
         }
     }
     XFree(children);
-    return sent;
+    return found;
+}
+
+// As a window manager does.
+void askToClose(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
 }
 
 TEST_F(GuiTest, PrintsEachRequestThePluginMakes) {
@@ -128,14 +128,21 @@ TEST_F(GuiTest, PrintsEachRequestThePluginMakes) {
                               "idle\n");
 }
 
-TEST_F(GuiTest, EndsWhenTheWindowIsClosed) {
-    const pid_t gui = startGui();
-    ASSERT_TRUE(waitForAutomation()) << plughost_test::readText(file("gui.err"));
-    Display* display = XOpenDisplay(server->displayName().c_str());
-    ASSERT_NE(display, nullptr);
-    EXPECT_TRUE(askWindowToClose(display));
-    XCloseDisplay(display);
-    EXPECT_EQ(waitForExit(gui), 0) << plughost_test::readText(file("gui.err"));
+// Asked to close by the window manager, or destroyed by another client.
+TEST_F(GuiTest, EndsWhenTheWindowIsClosedOrDestroyed) {
+    using End = void (*)(Display*, Window);
+    const End destroy = [](Display* display, Window window) { XDestroyWindow(display, window); };
+    for (const End end : {End{askToClose}, destroy}) {
+        const pid_t gui = startGui();
+        ASSERT_TRUE(waitForAutomation()) << plughost_test::readText(file("gui.err"));
+        Display* display = XOpenDisplay(server->displayName().c_str());
+        ASSERT_NE(display, nullptr);
+        const Window window = guiWindow(display);
+        EXPECT_NE(window, 0u);
+        end(display, window);
+        XCloseDisplay(display);
+        EXPECT_EQ(waitForExit(gui), 0) << plughost_test::readText(file("gui.err"));
+    }
 }
 
 TEST_F(GuiTest, EndsOnInterrupt) {
@@ -172,6 +179,10 @@ TEST(GuiRequestLines, NameTheRequestAndWhatItCarries) {
     EXPECT_EQ(line(5, 0, 0, nullptr, 0.0f), "opcode 5");
     EXPECT_EQ(line(99, 2, 0, nullptr, 0.0f), "opcode 99 index=2");
     EXPECT_EQ(line(-3, 0, 0, nullptr, 0.0f), "opcode -3");
+    // The float argument only where it carries a value; elsewhere it is whatever was left there.
+    EXPECT_EQ(line(audioMasterGetSampleRate, 0, 0, nullptr, 2.6e-26f), "getSampleRate");
+    EXPECT_EQ(line(audioMasterVendorSpecific, 1, 2, nullptr, 0.5f),
+              "vendorSpecific index=1 value=2 opt=0.5");
 }
 
 } // namespace

@@ -103,8 +103,10 @@ protected:
 
     std::filesystem::path file(const std::string& name) const { return folder / name; }
 
-    Outcome plughost(const std::vector<std::string>& arguments) const {
-        std::string command = quoted(PLUGHOST_PATH);
+    // `environment`, e.g. "VST_PATH=/x", is added to plughost's.
+    Outcome plughost(const std::vector<std::string>& arguments,
+                     const std::string& environment = "") const {
+        std::string command = "env " + environment + " " + quoted(PLUGHOST_PATH);
         for (const std::string& argument : arguments) {
             command += " " + quoted(argument);
         }

@@ -58,6 +58,9 @@ int writeAll(int descriptor, const char* bytes, size_t size) {
     return 0;
 }
 
+// Once an output has taken it, standard output carries nothing else.
+bool standardOutputTaken = false;
+
 // A file without a name, gone when closed.
 int unnamedTemporaryFile() {
     std::FILE* file = std::tmpfile();
@@ -74,6 +77,11 @@ int unnamedTemporaryFile() {
 PendingOutput::PendingOutput(std::string destination) : destinationPath(std::move(destination)) {
     if (destinationPath.empty()) {
         throw UsageError("an output file's name is empty");
+    }
+    if (destinationPath == "-") {
+        destinationPath = "standard output";
+        prepareStandardOutput();
+        return;
     }
     struct stat status {};
     if (stat(destinationPath.c_str(), &status) != 0) {
@@ -143,6 +151,27 @@ void PendingOutput::prepareWriteThrough() {
         discard();
         fail("it was replaced while being opened");
     }
+    gatherInUnnamedFile();
+}
+
+// Whatever the program or a plug-in prints on standard output from now on goes to stderr, so
+// that it cannot mix with the data.
+void PendingOutput::prepareStandardOutput() {
+    if (standardOutputTaken) {
+        fail("it already carries another output");
+    }
+    std::fflush(stdout);
+    throughFd = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (throughFd < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        const int error = errno;
+        discard();
+        fail(std::strerror(error));
+    }
+    standardOutputTaken = true;
+    gatherInUnnamedFile();
+}
+
+void PendingOutput::gatherInUnnamedFile() {
     fd = unnamedTemporaryFile();
     if (fd < 0) {
         const int error = errno;

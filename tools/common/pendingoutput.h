@@ -2,7 +2,8 @@
 // file beside the destination, which is renamed over it on commit and removed otherwise (also
 // when a signal ends the program). A symbolic link is followed: its target is replaced, the link
 // stays. A pipe or character device is written through: the data gathers in an unnamed
-// temporary file and is copied into it on commit.
+// temporary file and is copied into it on commit; "-" is standard output, written through the
+// same way (once per program).
 #pragma once
 
 #include <cstddef>
@@ -36,10 +37,12 @@ public:
 private:
     void prepareReplacement();
     void prepareWriteThrough();
+    void prepareStandardOutput();
+    void gatherInUnnamedFile();
     void copyThrough();
     void discard();
 
-    std::string destinationPath; // as given, for messages
+    std::string destinationPath; // as given ("standard output" for "-"), for messages
     std::string replacedPath;    // the destination with symbolic links followed
     std::string temporaryPath;
     int fd = -1;

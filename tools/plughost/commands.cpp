@@ -12,7 +12,7 @@ const std::vector<Command>& commands() {
 capability questions, its parameters (index, name, value, display text, label) and
 its programs. With --program and --param, the texts show those settings.
 
-  --param N=V        set parameter N to V, 0 to 1; repeatable
+  --param N=V        set parameter N (its index or name) to V, 0 to 1; repeatable
   --program N        select program N first; --param then applies to it
 )"},
         {"render", runRender,
@@ -21,12 +21,13 @@ its programs. With --program and --param, the texts show those settings.
          "[--params-after-start]",
          "plays an audio file through the plug-in",
          R"(Reads IN (any format libsndfile reads; a mono file feeds every input) and writes
-the plug-in's output to OUT. OUT's format follows its extension (.wav, .flac, .ogg,
-.aiff, .mp3 ...; IN's format when it has none), keeping IN's sample format where
-that format holds it.
+the plug-in's output to OUT (- for standard output). OUT's format follows its
+extension (.wav, .flac, .ogg, .aiff, .mp3 ...; IN's format when it has none),
+keeping IN's sample format where that format holds it, else 32-bit float, 24-bit or
+16-bit. OUT must not be IN or the MIDI file.
 
-  --param N=V        set parameter N (its index, as info lists them) to V, 0 to 1;
-                     repeatable
+  --param N=V        set parameter N (its index or name, as info lists them) to V,
+                     0 to 1; repeatable
   --program N        select program N first; --param then applies to it
   --midi FILE.mid    play a Standard MIDI File along (format 0 or 1)
   --cc C:V@FRAME     controller C to value V at frame FRAME, channel 1; repeatable
@@ -40,20 +41,22 @@ that format holds it.
 )"},
         {"response", runResponse,
          "PLUGIN.so OUT.png [--param N=V ...] [--program N] "
-         "[--csv FILE] [--rate R]",
+         "[--csv FILE] [--rate R] [--output N]",
          "the magnitude response at the given settings, as a plot",
          R"(Sends an impulse at -60 dBFS after half a second of silence and plots the
-spectrum of the first output from 20 Hz to 20 kHz.
+spectrum of one output from 20 Hz to 20 kHz, as .png, .svg or .pdf (by OUT's
+extension; - for a PNG on standard output).
 
-  --param N=V        set parameter N to V, 0 to 1; repeatable
+  --param N=V        set parameter N (its index or name) to V, 0 to 1; repeatable
   --program N        select program N first; --param then applies to it
   --csv FILE         also write the values, one row per frequency
   --rate R           sample rate, 8000 to 768000 Hz (default 44100)
+  --output N         the output measured, from 1 (default 1)
 )"},
         {"generate", runGenerate, "OUT [--seconds S] [--rate R]",
          "writes a bright stereo test input (a sawtooth chord)",
          R"(Writes a 16-bit stereo sawtooth chord; the format follows OUT's extension
-(default WAV).
+(default WAV; - for standard output).
 
   --seconds S        length, 0.1 to 3600 (default 4)
   --rate R           sample rate, 8000 to 768000 Hz (default 44100)
@@ -61,9 +64,10 @@ spectrum of the first output from 20 Hz to 20 kHz.
         {"screenshot", runScreenshot, "PLUGIN.so OUT.png [--param N=V ...] [--program N]",
          "the plug-in's editor as a PNG",
          R"(Opens the editor in a window of plughost's own, idles it until it has painted
-and writes the window's pixels. Without DISPLAY it uses a private Xvfb.
+and writes the window's pixels as a PNG (- for standard output). Without DISPLAY
+it uses a private Xvfb.
 
-  --param N=V        set parameter N to V, 0 to 1; repeatable
+  --param N=V        set parameter N (its index or name) to V, 0 to 1; repeatable
   --program N        select program N first; --param then applies to it
 )"},
         {"gui", runGui, "PLUGIN.so [--param N=V ...] [--program N] [--frames N]",
@@ -72,7 +76,7 @@ and writes the window's pixels. Without DISPLAY it uses a private Xvfb.
 second, until the window is closed or Ctrl-C is pressed. Every request the plug-in
 makes to its host is printed as it comes.
 
-  --param N=V        set parameter N to V, 0 to 1; repeatable
+  --param N=V        set parameter N (its index or name) to V, 0 to 1; repeatable
   --program N        select program N first; --param then applies to it
   --frames N         close after N idle passes
 )"},

@@ -56,9 +56,7 @@ double envelopeAt(int64_t frame, int64_t total, double sampleRate) {
 
 int runGenerate(const Arguments& arguments) {
     const CommandLine line(arguments, kGenerateOptions);
-    if (line.positional().size() != 1) {
-        throw UsageError(usageOf("generate"));
-    }
+    requireArgumentCount(line, 1, "generate");
     const double seconds =
         parseNumber(line.value("--seconds").value_or("4"), "length in seconds", 0.1, 3600.0);
     const int rate = parseSampleRate(line.value("--rate").value_or("44100"));
@@ -67,7 +65,7 @@ int runGenerate(const Arguments& arguments) {
     const std::string& outputPath = line.positional()[0];
     const FileType type = fileTypeForName(outputPath, {SF_FORMAT_WAV, 0});
     PendingOutput output(outputPath);
-    SoundFileWriter writer(output, chooseFormat(type, SF_FORMAT_PCM_16, 2, rate), 2, rate);
+    SoundFileWriter writer(output, type, SF_FORMAT_PCM_16, 2, rate);
     SawChord left(rate, -kDetune);
     SawChord right(rate, kDetune);
     std::vector<float> frames;

@@ -71,9 +71,7 @@ void runWindow(EditorWindow& window, std::optional<long long> frames) {
 
 int runGui(const Arguments& arguments) {
     const CommandLine line(arguments, kGuiOptions);
-    if (line.positional().size() != 1) {
-        throw UsageError(usageOf("gui"));
-    }
+    requireArgumentCount(line, 1, "gui");
     const std::string& pluginPath = line.positional()[0];
     const PluginSettings settings = parsePluginSettings(line);
     std::optional<long long> frames;

@@ -56,6 +56,12 @@ constexpr std::array<const char*, 43> kRequestNames = {
 // A capability text longer than this is cut; the plug-in's buffer is not trusted to end.
 constexpr size_t kLongestQuotedText = 64;
 
+// The requests whose float argument carries a value; in the others it is whatever the plug-in's
+// register held, and printing it would only mislead.
+bool carriesFloat(int32_t opcode) {
+    return opcode == audioMasterSetOutputSampleRate || opcode == audioMasterVendorSpecific;
+}
+
 std::string requestName(int32_t opcode) {
     if (opcode >= 0 && static_cast<size_t>(opcode) < kRequestNames.size() &&
         kRequestNames[static_cast<size_t>(opcode)] != nullptr) {
@@ -98,7 +104,7 @@ std::string describeRequest(const HostRequest& request,
     if (request.value != 0) {
         line += " value=" + std::to_string(request.value);
     }
-    if (request.opt != 0.0f) {
+    if (carriesFloat(request.opcode) && request.opt != 0.0f) {
         line += " opt=" + number(static_cast<double>(request.opt));
     }
     return line;

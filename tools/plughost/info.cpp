@@ -4,10 +4,13 @@
 #include "tools/plughost/pluginhost.h"
 #include "tools/plughost/renderer.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace plughost {
 namespace {
@@ -23,7 +26,7 @@ constexpr std::array kFlagNames = {
     FlagName{effFlagsHasEditor, "editor"},
     FlagName{effFlagsHasClip, "clip meter"},
     FlagName{effFlagsHasVu, "VU meter"},
-    FlagName{effFlagsCanMono, "mono"},
+    FlagName{effFlagsCanMono, "can process mono"},
     FlagName{effFlagsCanReplacing, "in-place processing"},
     FlagName{effFlagsProgramChunks, "program chunks"},
     FlagName{effFlagsIsSynth, "instrument"},
@@ -32,7 +35,7 @@ constexpr std::array kFlagNames = {
     FlagName{effFlagsExtHasBuffer, "external buffer"},
 };
 
-// "25: editor, mono, in-place processing"; bits without a name by number.
+// "25: editor, can process mono, in-place processing"; bits without a name by number.
 std::string describeFlags(int32_t flags) {
     std::string names;
     auto remaining = static_cast<uint32_t>(flags);
@@ -72,12 +75,43 @@ void printRecord(const PluginInstance& plugin) {
     std::printf("io ratio         %g\n", static_cast<double>(effect.ioRatio));
 }
 
-void printParameters(const PluginInstance& plugin) {
-    std::printf("\n%-5s %-12s %-10s %-10s %s\n", "index", "name", "value", "display", "label");
+struct ParameterRow {
+    std::string name;
+    float value;
+    std::string display;
+    std::string label;
+};
+
+std::vector<ParameterRow> parameterRows(const PluginInstance& plugin) {
+    std::vector<ParameterRow> rows;
     for (int32_t index = 0; index < plugin.record()->numParams; ++index) {
-        std::printf("%-5d %-12s %-10.6f %-10s \"%s\"\n", index, plugin.parameterName(index).c_str(),
-                    static_cast<double>(plugin.getParameter(index)),
-                    plugin.parameterDisplay(index).c_str(), plugin.parameterLabel(index).c_str());
+        rows.push_back({plugin.parameterName(index), plugin.getParameter(index),
+                        plugin.parameterDisplay(index), plugin.parameterLabel(index)});
+    }
+    return rows;
+}
+
+// As wide as the column's longest text, so that long names do not push the others along.
+int columnWidth(const std::vector<ParameterRow>& rows, std::string ParameterRow::*text,
+                const char* heading) {
+    size_t width = std::string_view(heading).size();
+    for (const ParameterRow& row : rows) {
+        width = std::max(width, (row.*text).size());
+    }
+    return static_cast<int>(width);
+}
+
+void printParameters(const PluginInstance& plugin) {
+    const std::vector<ParameterRow> rows = parameterRows(plugin);
+    const int name = columnWidth(rows, &ParameterRow::name, "name");
+    const int display = columnWidth(rows, &ParameterRow::display, "display");
+    std::printf("\n%-5s %-*s %-10s %-*s %s\n", "index", name, "name", "value", display, "display",
+                "label");
+    for (size_t index = 0; index < rows.size(); ++index) {
+        const ParameterRow& row = rows[index];
+        std::printf("%-5zu %-*s %-10.6f %-*s \"%s\"\n", index, name, row.name.c_str(),
+                    static_cast<double>(row.value), display, row.display.c_str(),
+                    row.label.c_str());
     }
 }
 
@@ -96,9 +130,7 @@ void printPrograms(const PluginInstance& plugin) {
 
 int runInfo(const Arguments& arguments) {
     const CommandLine line(arguments, kInfoOptions);
-    if (line.positional().size() != 1) {
-        throw UsageError(usageOf("info"));
-    }
+    requireArgumentCount(line, 1, "info");
     const PluginSettings settings = parsePluginSettings(line);
     PluginLibrary library(line.positional()[0]);
     RecordingHost host;

@@ -24,6 +24,10 @@ void printOverview() {
         std::printf("  %-11s %s\n", std::string(command.name).c_str(),
                     std::string(command.summary).c_str());
     }
+    std::printf(
+        "\nPLUGIN.so is a path, or a bare name looked up as NAME or NAME.so in the folders of\n"
+        "LXVST_PATH and VST_PATH, ~/.lxvst, ~/.vst, /usr/local/lib/lxvst, /usr/local/lib/vst,\n"
+        "/usr/lib/lxvst and /usr/lib/vst, in this order.\n");
     std::printf("\nErrors are one line on stderr. Exit codes: 0 done, 1 something could not be\n"
                 "loaded, read or written, 2 the command line is wrong.\n");
 }

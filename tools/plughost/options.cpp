@@ -77,6 +77,16 @@ bool CommandLine::flag(const std::string& option) const {
     return value(option).has_value();
 }
 
+void requireArgumentCount(const CommandLine& line, size_t count, std::string_view command) {
+    const std::vector<std::string>& given = line.positional();
+    if (given.size() > count) {
+        throw UsageError("unexpected argument '" + given[count] + "' (" + usageOf(command) + ")");
+    }
+    if (given.size() < count) {
+        throw UsageError(usageOf(command));
+    }
+}
+
 long long parseInteger(const std::string& text, const std::string& what, long long lowest,
                        long long highest) {
     long long value = 0;
@@ -116,9 +126,8 @@ int parseSampleRate(const std::string& text) {
 }
 
 ParameterSetting parseParameterSetting(const std::string& text) {
-    const auto [index, value] = splitAt(text, '=', "N=V");
-    return {static_cast<int32_t>(parseInteger(index, "parameter index", 0, kNoLimit)),
-            static_cast<float>(parseNumber(value, "parameter value", 0.0, 1.0))};
+    const auto [parameter, value] = splitAt(text, '=', "N=V");
+    return {parameter, static_cast<float>(parseNumber(value, "parameter value", 0.0, 1.0))};
 }
 
 TimedMidiEvent parseControlChange(const std::string& text) {

@@ -10,6 +10,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,10 @@ private:
     std::vector<std::pair<std::string, std::string>> given;
 };
 
+// Throws UsageError unless the command was given exactly `count` positional arguments: the
+// usage line when some are missing, naming the first one too many otherwise.
+void requireArgumentCount(const CommandLine& line, size_t count, std::string_view command);
+
 // Whole numbers and decimal numbers; the text must be all number. `what` names the value in
 // the error message.
 long long parseInteger(const std::string& text, const std::string& what, long long lowest,
@@ -50,11 +55,12 @@ constexpr int kHighestSampleRate = 768000;
 int parseSampleRate(const std::string& text);
 
 struct ParameterSetting {
-    int32_t index;
+    std::string parameter; // its index or its name
     float value;
 };
 
-// "N=V": a normalised value 0..1 for parameter N (checked against the plug-in later).
+// "N=V": a normalised value 0..1 for parameter N, an index or a name (checked against the
+// plug-in later).
 ParameterSetting parseParameterSetting(const std::string& text);
 // "C:V@FRAME": a control change on channel 1.
 TimedMidiEvent parseControlChange(const std::string& text);

@@ -1,6 +1,8 @@
 #include "tools/plughost/pluginhost.h"
 
+#include <cstdlib>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 namespace plughost {
 namespace {
@@ -19,12 +21,83 @@ RecordingHost* hostOf(AEffect* effect) {
 constexpr intptr_t kHostVersion = 2400;
 constexpr size_t kTextBufferSize = 256;
 
-// dlopen searches the library path for a bare name; a user means the file in this folder.
+// What every command needs besides the dispatcher, or null; either processing entry will do.
+const char* missingEntry(const AEffect& effect) {
+    if (effect.setParameter == nullptr) {
+        return "its setParameter entry";
+    }
+    if (effect.getParameter == nullptr) {
+        return "its getParameter entry";
+    }
+    if (effect.process == nullptr && effect.processReplacing == nullptr) {
+        return "a process or processReplacing entry";
+    }
+    return nullptr;
+}
+
+bool isFile(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+void appendPathList(std::vector<std::string>& folders, const char* variable) {
+    const char* list = std::getenv(variable);
+    std::string rest = list != nullptr ? list : "";
+    while (!rest.empty()) {
+        const auto colon = rest.find(':');
+        const std::string folder = rest.substr(0, colon);
+        if (!folder.empty()) {
+            folders.push_back(folder);
+        }
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    }
+}
+
+// The folder list, for the message when a bare name is found nowhere.
+std::string joined(const std::vector<std::string>& folders) {
+    std::string text;
+    for (const std::string& folder : folders) {
+        text += (text.empty() ? "" : ", ") + folder;
+    }
+    return text;
+}
+
+// dlopen would search the system's library path for a bare name; a user means the file in this
+// folder or a plug-in installed where hosts find it.
 std::string loadablePath(const std::string& path) {
-    return path.find('/') == std::string::npos ? "./" + path : path;
+    if (path.find('/') != std::string::npos) {
+        return path;
+    }
+    if (isFile(path)) {
+        return "./" + path;
+    }
+    const std::vector<std::string> folders = pluginFolders();
+    for (const std::string& folder : folders) {
+        for (const std::string& name : {path, path + ".so"}) {
+            if (isFile(folder + "/" + name)) {
+                return folder + "/" + name;
+            }
+        }
+    }
+    throw HostError("cannot find plug-in " + path + ": it is neither in this folder nor in " +
+                    joined(folders) + " (give its path)");
 }
 
 } // namespace
+
+// The variables first, as hosts read them: the user set them for a reason. Then the per-user and
+// system folders, each the Linux-specific name before the shared one.
+std::vector<std::string> pluginFolders() {
+    std::vector<std::string> folders;
+    appendPathList(folders, "LXVST_PATH");
+    appendPathList(folders, "VST_PATH");
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+        folders.insert(folders.end(), {std::string(home) + "/.lxvst", std::string(home) + "/.vst"});
+    }
+    folders.insert(folders.end(), {"/usr/local/lib/lxvst", "/usr/local/lib/vst", "/usr/lib/lxvst",
+                                   "/usr/lib/vst"});
+    return folders;
+}
 
 RecordingHost::RecordingHost()
     : responder([](const HostRequest& request) -> intptr_t {
@@ -72,7 +145,7 @@ intptr_t recordingCallback(AEffect* effect, int32_t opcode, int32_t index, intpt
 }
 
 PluginLibrary::PluginLibrary(const std::string& path)
-    : libraryPath(path), handle(dlopen(loadablePath(path).c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    : libraryPath(loadablePath(path)), handle(dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL)) {
     if (handle == nullptr) {
         const char* reason = dlerror();
         throw HostError("cannot load " + path + ": " + (reason != nullptr ? reason : "unknown"));
@@ -117,6 +190,13 @@ PluginInstance::PluginInstance(const PluginLibrary& library, RecordingHost& host
     }
     if (effect->magic != kEffectMagic) {
         throw HostError(library.path() + " returned a record without the plug-in magic");
+    }
+    if (effect->dispatcher == nullptr) { // nothing can be asked of it, not even to close
+        throw HostError(library.path() + " returned a record without a dispatcher");
+    }
+    if (const char* missing = missingEntry(*effect)) {
+        close();
+        throw HostError(library.path() + " returned a record without " + missing);
     }
     // Some plug-ins build their state only when opened.
     if (open == Open::now) {

@@ -47,8 +47,15 @@ private:
     std::function<void(const HostRequest&)> observer;
 };
 
+// Where a bare plug-in name is looked for, in order: the folders in LXVST_PATH, then VST_PATH
+// (each split on ':'), ~/.lxvst, ~/.vst, /usr/local/lib/lxvst, /usr/local/lib/vst,
+// /usr/lib/lxvst, /usr/lib/vst.
+std::vector<std::string> pluginFolders();
+
 class PluginLibrary {
 public:
+    // A path with a slash is loaded as it is; a bare name is the file of that name in this
+    // folder, else NAME or NAME.so in the first of pluginFolders() that has it.
     explicit PluginLibrary(const std::string& path);
     ~PluginLibrary();
     PluginLibrary(const PluginLibrary&) = delete;
@@ -79,6 +86,8 @@ public:
     // Hosts open an instance at once, most before anything else; some first set the sample rate
     // and block size and open it themselves.
     enum class Open { now, byCaller };
+    // Throws HostError when the plug-in creates no instance or its record lacks the dispatcher,
+    // setParameter, getParameter or both processing entries.
     PluginInstance(const PluginLibrary& library, RecordingHost& host, Open open = Open::now);
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;

@@ -8,6 +8,7 @@
 #include "tools/plughost/soundformat.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace plughost {
 namespace {
@@ -35,9 +36,7 @@ struct RenderJob {
 
 RenderJob parseRenderJob(const Arguments& arguments) {
     const CommandLine line(arguments, kRenderOptions);
-    if (line.positional().size() != 3) {
-        throw UsageError(usageOf("render"));
-    }
+    requireArgumentCount(line, 3, "render");
     RenderJob job;
     job.pluginPath = line.positional()[0];
     job.inputPath = line.positional()[1];
@@ -113,42 +112,17 @@ void requireRenderRate(const RenderJob& job, int sampleRate) {
     }
 }
 
-} // namespace
-
-int runRender(const Arguments& arguments) {
-    const RenderJob job = parseRenderJob(arguments);
-    PluginLibrary library(job.pluginPath);
-    RecordingHost host;
-    PluginInstance plugin(library, host);
-    SoundFileReader input(job.inputPath);
-    const int sampleRate = job.sampleRate.value_or(input.sampleRate());
-    requireRenderRate(job, sampleRate);
-    const FileType outputType =
-        fileTypeForName(job.outputPath, {input.format() & SF_FORMAT_TYPEMASK, 0});
-
-    EventSchedule schedule;
-    if (job.midiPath) {
-        schedule.add(loadStandardMidiFile(*job.midiPath, sampleRate));
-    }
-    schedule.add(job.commandLineEvents);
-    if (!job.settingsAfterStart) {
-        applyPluginSettings(plugin, job.plugin);
-    }
-
-    PendingOutput output(job.outputPath);
-    Renderer renderer(plugin, {static_cast<float>(sampleRate), job.blockSize, job.replacing});
-    if (job.settingsAfterStart) {
-        applyPluginSettings(plugin, job.plugin);
-    }
-    SoundFileWriter writer(
-        output, chooseFormat(outputType, input.format(), renderer.outputCount(), sampleRate),
-        renderer.outputCount(), sampleRate);
-    std::vector<float> inputFrames(static_cast<size_t>(job.blockSize * input.channels()));
-    std::vector<float> outputFrames(static_cast<size_t>(job.blockSize * renderer.outputCount()));
+// The whole input through the plug-in into the writer, a block at a time; returns the frames
+// played.
+int64_t play(SoundFileReader& input, Renderer& renderer, EventSchedule& schedule,
+             SoundFileWriter& writer) {
+    const int32_t blockSize = renderer.blockSize();
+    std::vector<float> inputFrames(static_cast<size_t>(blockSize * input.channels()));
+    std::vector<float> outputFrames(static_cast<size_t>(blockSize * renderer.outputCount()));
     ProgressBar progress(input.frames());
     int64_t position = 0;
     for (;;) {
-        const auto frames = static_cast<int32_t>(input.read(inputFrames.data(), job.blockSize));
+        const auto frames = static_cast<int32_t>(input.read(inputFrames.data(), blockSize));
         if (frames == 0) {
             break;
         }
@@ -160,6 +134,64 @@ int runRender(const Arguments& arguments) {
         progress.update(position);
     }
     progress.finish();
+    return position;
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat one {};
+    struct stat other {};
+    return stat(first.c_str(), &one) == 0 && stat(second.c_str(), &other) == 0 &&
+           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// Replacing an input with the output would lose it; links to it, hard or symbolic, too.
+void refuseOutputThatIsAnInput(const RenderJob& job) {
+    std::vector<std::string> inputs = {job.inputPath};
+    if (job.midiPath) {
+        inputs.push_back(*job.midiPath);
+    }
+    for (const std::string& input : inputs) {
+        if (sameFile(job.outputPath, input)) {
+            throw UsageError("cannot write " + job.outputPath + ": it is the input " + input +
+                             "; name another output");
+        }
+    }
+}
+
+} // namespace
+
+int runRender(const Arguments& arguments) {
+    const RenderJob job = parseRenderJob(arguments);
+    refuseOutputThatIsAnInput(job);
+    SoundFileReader input(job.inputPath);
+    const int sampleRate = job.sampleRate.value_or(input.sampleRate());
+    requireRenderRate(job, sampleRate);
+    const FileType outputType =
+        fileTypeForName(job.outputPath, {input.format() & SF_FORMAT_TYPEMASK, 0});
+    // Before the plug-in is loaded: standard output carries nothing else once it is the output.
+    PendingOutput output(job.outputPath);
+    PluginLibrary library(job.pluginPath);
+    RecordingHost host;
+    PluginInstance plugin(library, host);
+
+    EventSchedule schedule;
+    if (job.midiPath) {
+        schedule.add(loadStandardMidiFile(*job.midiPath, sampleRate));
+    }
+    schedule.add(job.commandLineEvents);
+    if (!job.settingsAfterStart) {
+        applyPluginSettings(plugin, job.plugin);
+    }
+
+    Renderer renderer(plugin, {static_cast<float>(sampleRate), job.blockSize, job.replacing});
+    if (job.settingsAfterStart) {
+        applyPluginSettings(plugin, job.plugin);
+    }
+    SoundFileWriter writer(output, outputType, input.format(), renderer.outputCount(), sampleRate);
+    const int64_t position = play(input, renderer, schedule, writer);
+    if (position == 0) {
+        throw HostError("cannot render " + job.inputPath + ": it holds no audio");
+    }
     writer.close();
     output.commit();
     warnAboutIgnoredInput(job, input.channels(), renderer.inputCount(),

@@ -1,6 +1,8 @@
 #include "tools/plughost/renderer.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <limits>
 
 namespace plughost {
@@ -19,7 +21,62 @@ std::vector<float*> pointersTo(std::vector<std::vector<float>>& buffers) {
     return pointers;
 }
 
+// Plug-ins that list many parameters are better read in plughost info than in one error line.
+constexpr int32_t kNamesInError = 16;
+
+bool isWholeNumber(const std::string& text) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    return !text.empty() && std::from_chars(text.data(), end, value).ptr == end;
+}
+
+// Plug-ins pad names with spaces, and users do not type a name's capitals as it shows them.
+std::string comparable(const std::string& name) {
+    const auto first = name.find_first_not_of(' ');
+    const auto last = name.find_last_not_of(' ');
+    std::string text = first == std::string::npos ? "" : name.substr(first, last - first + 1);
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string parameterList(const PluginInstance& plugin) {
+    const int32_t count = plugin.record()->numParams;
+    if (count > kNamesInError) {
+        return "plughost info lists them";
+    }
+    std::string names;
+    for (int32_t index = 0; index < count; ++index) {
+        names += (index == 0 ? "" : ", ") + plugin.parameterName(index);
+    }
+    return "it has " + (names.empty() ? "none" : names);
+}
+
+int32_t parameterNamed(const PluginInstance& plugin, const std::string& name) {
+    for (int32_t index = 0; index < plugin.record()->numParams; ++index) {
+        if (comparable(plugin.parameterName(index)) == comparable(name)) {
+            return index;
+        }
+    }
+    throw UsageError("the plug-in has no parameter named '" + name + "' (" + parameterList(plugin) +
+                     ")");
+}
+
 } // namespace
+
+int32_t parameterIndex(const PluginInstance& plugin, const std::string& parameter) {
+    if (!isWholeNumber(parameter)) {
+        return parameterNamed(plugin, parameter);
+    }
+    const auto index = static_cast<int32_t>(
+        parseInteger(parameter, "parameter index", 0, std::numeric_limits<int32_t>::max()));
+    if (index >= plugin.record()->numParams) {
+        throw UsageError("parameter index " + parameter +
+                         " does not exist: the plug-in has parameters 0 to " +
+                         std::to_string(plugin.record()->numParams - 1));
+    }
+    return index;
+}
 
 PluginSettings parsePluginSettings(const CommandLine& line) {
     PluginSettings settings;
@@ -46,12 +103,7 @@ void applyPluginSettings(const PluginInstance& plugin, const PluginSettings& set
         plugin.dispatch(effSetProgram, 0, *settings.program);
     }
     for (const ParameterSetting& parameter : settings.parameters) {
-        if (parameter.index >= record.numParams) {
-            throw UsageError("parameter index " + std::to_string(parameter.index) +
-                             " does not exist: the plug-in has parameters 0 to " +
-                             std::to_string(record.numParams - 1));
-        }
-        plugin.setParameter(parameter.index, parameter.value);
+        plugin.setParameter(parameterIndex(plugin, parameter.parameter), parameter.value);
     }
 }
 
@@ -65,6 +117,11 @@ Renderer::Renderer(const PluginInstance& plugin, const PlaybackSettings& setting
                             ? "the plug-in has no outputs"
                             : "the plug-in announces a negative number of outputs");
     }
+    // The accumulating entry is the default; a plug-in without it is run as hosts run it today.
+    if (plugin.record()->processReplacing == nullptr && this->settings.replacing) {
+        throw HostError("the plug-in has no processReplacing entry: leave out --replacing");
+    }
+    this->settings.replacing = this->settings.replacing || plugin.record()->process == nullptr;
     plugin.dispatch(effSetSampleRate, 0, 0, nullptr, settings.sampleRate);
     plugin.dispatch(effSetBlockSize, 0, settings.blockSize);
     plugin.dispatch(effMainsChanged, 0, 1);

@@ -21,14 +21,20 @@ struct PluginSettings {
 // Reads --program and every --param; throws UsageError for malformed values.
 PluginSettings parsePluginSettings(const CommandLine& line);
 
+// The parameter given by its index or by its name as the plug-in shows it (spaces around it and
+// capitals aside); throws UsageError when the plug-in has no such parameter.
+int32_t parameterIndex(const PluginInstance& plugin, const std::string& parameter);
+
 // Selects the program, then sets the parameters in the order given. Throws UsageError for a
-// program or parameter index the plug-in does not have.
+// program or parameter the plug-in does not have.
 void applyPluginSettings(const PluginInstance& plugin, const PluginSettings& settings);
 
 struct PlaybackSettings {
     float sampleRate;
     int32_t blockSize;
-    bool replacing; // processReplacing instead of process into a cleared buffer
+    // processReplacing instead of process into a cleared buffer; a plug-in with only
+    // processReplacing is run through it either way
+    bool replacing;
 };
 
 class Renderer {

@@ -22,9 +22,9 @@ constexpr size_t kRotationRenewal = 1024;
 // Magnitudes below this (about -300 dB) count as silence.
 constexpr double kSilence = 1.0e-15;
 
-// Runs the plug-in for `frames` frames with the given input; collects each output channel.
+// Runs the plug-in for `frames` frames with the given input; collects one output's samples.
 void run(Renderer& renderer, int64_t frames, const std::function<float(int64_t)>& inputAt,
-         std::vector<std::vector<float>>* recorded) {
+         int32_t output, std::vector<float>* recorded) {
     for (int64_t start = 0; start < frames; start += kBlockSize) {
         const auto count = static_cast<int32_t>(std::min<int64_t>(kBlockSize, frames - start));
         for (int32_t channel = 0; channel < renderer.inputCount(); ++channel) {
@@ -34,12 +34,17 @@ void run(Renderer& renderer, int64_t frames, const std::function<float(int64_t)>
         }
         renderer.processBlock({}, start, count);
         if (recorded != nullptr) {
-            for (int32_t channel = 0; channel < renderer.outputCount(); ++channel) {
-                auto& samples = (*recorded)[static_cast<size_t>(channel)];
-                samples.insert(samples.end(), renderer.output(channel),
-                               renderer.output(channel) + count);
-            }
+            recorded->insert(recorded->end(), renderer.output(output),
+                             renderer.output(output) + count);
         }
+    }
+}
+
+void requireOutput(const Renderer& renderer, int32_t output) {
+    if (output < 0 || output >= renderer.outputCount()) {
+        throw UsageError("output " + std::to_string(output + 1) +
+                         " does not exist: the plug-in has outputs 1 to " +
+                         std::to_string(renderer.outputCount()));
     }
 }
 
@@ -73,45 +78,34 @@ std::vector<double> logSpaced(double lowest, double highest, int points) {
 
 MagnitudeResponse measureResponse(const PluginInstance& plugin, const ResponseSettings& settings) {
     Renderer renderer(plugin, {settings.sampleRate, kBlockSize, false});
+    requireOutput(renderer, settings.output);
     const double rate = settings.sampleRate;
     run(
         renderer, static_cast<int64_t>(kSettleSeconds * rate), [](int64_t) { return 0.0f; },
-        nullptr);
-    std::vector<std::vector<float>> impulseResponses(static_cast<size_t>(renderer.outputCount()));
+        settings.output, nullptr);
+    std::vector<float> impulseResponse;
     run(
         renderer, static_cast<int64_t>(kRecordSeconds * rate),
         [](int64_t frame) { return frame == 0 ? static_cast<float>(kResponseLevel) : 0.0f; },
-        &impulseResponses);
+        settings.output, &impulseResponse);
 
-    MagnitudeResponse response;
+    MagnitudeResponse response{settings.output, {}, {}};
     const double highest = std::min(settings.highestFrequency, 0.49 * rate);
     response.frequencies = logSpaced(settings.lowestFrequency, highest, settings.points);
-    for (const auto& samples : impulseResponses) {
-        std::vector<double> decibels;
-        for (double frequency : response.frequencies) {
-            const double gain = std::abs(spectrumAt(samples, frequency, rate)) / kResponseLevel;
-            decibels.push_back(20.0 * std::log10(std::max(gain, kSilence)));
-        }
-        response.decibels.push_back(std::move(decibels));
+    for (double frequency : response.frequencies) {
+        const double gain = std::abs(spectrumAt(impulseResponse, frequency, rate)) / kResponseLevel;
+        response.decibels.push_back(20.0 * std::log10(std::max(gain, kSilence)));
     }
     return response;
 }
 
 std::string responseCsv(const MagnitudeResponse& response) {
-    std::string csv = "frequency_hz";
-    for (size_t channel = 0; channel < response.decibels.size(); ++channel) {
-        csv += ",ch" + std::to_string(channel + 1) + "_db";
-    }
-    csv += "\n";
-    char number[32];
+    std::string csv = "frequency_hz,ch" + std::to_string(response.output + 1) + "_db\n";
+    char row[64];
     for (size_t i = 0; i < response.frequencies.size(); ++i) {
-        std::snprintf(number, sizeof number, "%.2f", response.frequencies[i]);
-        csv += number;
-        for (const auto& channel : response.decibels) {
-            std::snprintf(number, sizeof number, ",%.3f", channel[i]);
-            csv += number;
-        }
-        csv += "\n";
+        std::snprintf(row, sizeof row, "%.2f,%.3f\n", response.frequencies[i],
+                      response.decibels[i]);
+        csv += row;
     }
     return csv;
 }

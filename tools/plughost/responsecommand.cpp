@@ -5,13 +5,16 @@
 #include "tools/plughost/response.h"
 #include "tools/plughost/responseplot.h"
 
-#include <algorithm>
+#include <limits>
 #include <memory>
+#include <set>
 
 namespace plughost {
 namespace {
 
-const CommandLine::OptionSet kResponseOptions{{"--param", "--program", "--csv", "--rate"}, {}};
+const CommandLine::OptionSet kResponseOptions{
+    {"--param", "--program", "--csv", "--rate", "--output"}, {}};
+constexpr long long kLargestOutput = std::numeric_limits<int32_t>::max();
 // Plug-ins with more parameters than this show only the ones the user set.
 constexpr int32_t kParametersInSubtitle = 12;
 
@@ -32,12 +35,13 @@ std::string describeSettings(const PluginInstance& plugin, const PluginSettings&
     const auto append = [&description](const std::string& part) {
         description += (description.empty() ? "" : ", ") + part;
     };
+    std::set<int32_t> given;
+    for (const ParameterSetting& parameter : settings.parameters) {
+        given.insert(parameterIndex(plugin, parameter.parameter));
+    }
     const int32_t count = plugin.record()->numParams;
     for (int32_t index = 0; index < count; ++index) {
-        const bool given =
-            std::any_of(settings.parameters.begin(), settings.parameters.end(),
-                        [index](const ParameterSetting& p) { return p.index == index; });
-        if (count <= kParametersInSubtitle || given) {
+        if (count <= kParametersInSubtitle || given.contains(index)) {
             append(plugin.parameterName(index) + " " + plugin.parameterDisplay(index));
         }
     }
@@ -53,27 +57,31 @@ std::string describeSettings(const PluginInstance& plugin, const PluginSettings&
 
 int runResponse(const Arguments& arguments) {
     const CommandLine line(arguments, kResponseOptions);
-    if (line.positional().size() != 2) {
-        throw UsageError(usageOf("response"));
-    }
+    requireArgumentCount(line, 2, "response");
     const std::string& pluginPath = line.positional()[0];
+    const std::string& plotPath = line.positional()[1];
     const PluginSettings settings = parsePluginSettings(line);
     const int sampleRate = parseSampleRate(line.value("--rate").value_or("44100"));
+    const auto output = static_cast<int32_t>(
+        parseInteger(line.value("--output").value_or("1"), "output", 1, kLargestOutput) - 1);
+    const PictureFormat format =
+        pictureFormatFor(plotPath, {PictureFormat::png, PictureFormat::svg, PictureFormat::pdf});
     const auto csvPath = line.value("--csv");
 
+    // Before the plug-in is loaded: standard output carries nothing else once it is an output.
+    PendingOutput plot(plotPath);
+    std::unique_ptr<PendingOutput> csv =
+        csvPath ? std::make_unique<PendingOutput>(*csvPath) : nullptr;
     PluginLibrary library(pluginPath);
     RecordingHost host;
     PluginInstance plugin(library, host);
     applyPluginSettings(plugin, settings);
-    PendingOutput plot(line.positional()[1]);
-    std::unique_ptr<PendingOutput> csv =
-        csvPath ? std::make_unique<PendingOutput>(*csvPath) : nullptr;
 
     const PlotTexts texts{"Magnitude response: " + pluginTitle(plugin, pluginPath),
                           describeSettings(plugin, settings, sampleRate)};
     const MagnitudeResponse response =
-        measureResponse(plugin, {.sampleRate = static_cast<float>(sampleRate)});
-    plotResponse(response, texts, plot);
+        measureResponse(plugin, {.sampleRate = static_cast<float>(sampleRate), .output = output});
+    plotResponse(response, texts, format, plot);
     if (csv) {
         csv->write(responseCsv(response));
         csv->commit();

@@ -1,8 +1,11 @@
 #include "tools/plughost/responseplot.h"
 
 #include "tools/common/cairoimage.h"
+#include "tools/common/errors.h"
 #include "tools/common/png.h"
 
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -136,7 +139,7 @@ void drawCurve(cairo_t* cr, const Axes& axes, const MagnitudeResponse& response)
     setColour(cr, kCurve);
     cairo_set_line_width(cr, 2.0);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    const auto& decibels = response.decibels.front();
+    const auto& decibels = response.decibels;
     for (size_t i = 0; i < response.frequencies.size(); ++i) {
         // Values far below the range are drawn just below it, so the line leaves the frame.
         const double y = axes.y(std::max(decibels[i], axes.bottomDb - kDbStep));
@@ -152,15 +155,13 @@ void drawCurve(cairo_t* cr, const Axes& axes, const MagnitudeResponse& response)
 
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
-Surface drawPlot(const MagnitudeResponse& response, const PlotTexts& texts) {
-    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight),
-                    cairo_surface_destroy);
-    const std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface.get()),
+void drawPlot(cairo_surface_t* surface, const MagnitudeResponse& response, const PlotTexts& texts) {
+    const std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface),
                                                                      cairo_destroy);
     cairo_t* cr = context.get();
     setColour(cr, kBackground);
     cairo_paint(cr);
-    const Axes axes = axesFor(response.decibels.front());
+    const Axes axes = axesFor(response.decibels);
     drawGrid(cr, axes);
     drawCurve(cr, axes, response);
     setColour(cr, kInk);
@@ -168,16 +169,44 @@ Surface drawPlot(const MagnitudeResponse& response, const PlotTexts& texts) {
     cairo_rectangle(cr, kLeft, kTop, kWidth - kLeft - kRight, kHeight - kTop - kBottom);
     cairo_stroke(cr);
     drawLabels(cr, axes, texts);
-    cairo_surface_flush(surface.get());
-    return surface;
+}
+
+std::string pngBytes(const MagnitudeResponse& response, const PlotTexts& texts) {
+    const Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight),
+                          cairo_surface_destroy);
+    drawPlot(surface.get(), response, texts);
+    return encodePng(toRgbImage(surface.get()));
+}
+
+cairo_status_t appendTo(void* bytes, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(bytes)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// SVG and PDF keep the plot's lines and text as such: sharp at any size, text searchable.
+std::string vectorBytes(PictureFormat format, const MagnitudeResponse& response,
+                        const PlotTexts& texts) {
+    std::string bytes;
+    const Surface surface(
+        format == PictureFormat::svg
+            ? cairo_svg_surface_create_for_stream(appendTo, &bytes, kWidth, kHeight)
+            : cairo_pdf_surface_create_for_stream(appendTo, &bytes, kWidth, kHeight),
+        cairo_surface_destroy);
+    drawPlot(surface.get(), response, texts);
+    cairo_surface_finish(surface.get());
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        throw HostError(std::string("cannot draw the plot: ") +
+                        cairo_status_to_string(cairo_surface_status(surface.get())));
+    }
+    return bytes;
 }
 
 } // namespace
 
-void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts,
+void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts, PictureFormat format,
                   PendingOutput& output) {
-    const Surface surface = drawPlot(response, texts);
-    output.write(encodePng(toRgbImage(surface.get())));
+    output.write(format == PictureFormat::png ? pngBytes(response, texts)
+                                              : vectorBytes(format, response, texts));
 }
 
 } // namespace plughost

@@ -1,7 +1,9 @@
-// Draws a magnitude response as a PNG: dB against logarithmic frequency, with grid and labels.
+// Draws a magnitude response as a PNG, SVG or PDF: dB against logarithmic frequency, with grid
+// and labels.
 #pragma once
 
 #include "tools/common/pendingoutput.h"
+#include "tools/plughost/pictureformat.h"
 #include "tools/plughost/response.h"
 
 #include <string>
@@ -14,6 +16,7 @@ struct PlotTexts {
 };
 
 // Plots the first channel; throws HostError naming the output when it cannot be written.
-void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts, PendingOutput& output);
+void plotResponse(const MagnitudeResponse& response, const PlotTexts& texts, PictureFormat format,
+                  PendingOutput& output);
 
 } // namespace plughost

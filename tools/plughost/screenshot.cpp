@@ -4,6 +4,7 @@
 #include "tools/common/png.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/options.h"
+#include "tools/plughost/pictureformat.h"
 #include "tools/plughost/renderer.h"
 #include "tools/plughost/x11editorwindow.h"
 
@@ -36,11 +37,11 @@ RgbImage photographEditor(X11Session& session, const PluginInstance& plugin, Rec
 
 int runScreenshot(const Arguments& arguments) {
     const CommandLine line(arguments, kScreenshotOptions);
-    if (line.positional().size() != 2) {
-        throw UsageError(usageOf("screenshot"));
-    }
+    requireArgumentCount(line, 2, "screenshot");
     const std::string& pluginPath = line.positional()[0];
     const PluginSettings settings = parsePluginSettings(line);
+    // A vector format would only wrap the pixels.
+    pictureFormatFor(line.positional()[1], {PictureFormat::png});
     PendingOutput output(line.positional()[1]);
 
     // Declared before the plug-in: a plug-in may keep its connection until it is closed, and

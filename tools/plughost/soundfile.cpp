@@ -1,6 +1,7 @@
 #include "tools/plughost/soundfile.h"
 
 #include "tools/plughost/pluginhost.h"
+#include "tools/plughost/soundformat.h"
 
 #include <algorithm>
 
@@ -23,12 +24,25 @@ std::string tidy(const char* message) {
     return text;
 }
 
+// What a musician can do about a file libsndfile does not know (an .m4a, a .wma, a video).
+std::string unreadableAdvice(const std::string& path) {
+    const std::string extension = lowercaseExtension(path);
+    const std::string stem =
+        path.substr(0, path.size() - (extension.empty() ? 0 : extension.size() + 1));
+    return "not a kind of file plughost reads (" + readableFormats() +
+           " and a few rarer ones); convert it first, e.g. with ffmpeg -i " + path + " " + stem +
+           ".wav";
+}
+
 } // namespace
 
 SoundFileReader::SoundFileReader(const std::string& path)
     : path(path), file(sf_open(path.c_str(), SFM_READ, &info)) {
     if (file == nullptr) {
-        throw HostError("cannot read audio file " + path + ": " + tidy(sf_strerror(nullptr)));
+        throw HostError("cannot read audio file " + path + ": " +
+                        (sf_error(nullptr) == SF_ERR_UNRECOGNISED_FORMAT
+                             ? unreadableAdvice(path)
+                             : tidy(sf_strerror(nullptr))));
     }
     if (info.channels < 1) {
         sf_close(file);
@@ -48,15 +62,15 @@ int64_t SoundFileReader::read(float* interleaved, int64_t count) {
     return got;
 }
 
-SoundFileWriter::SoundFileWriter(PendingOutput& output, int format, int channels, int sampleRate)
+SoundFileWriter::SoundFileWriter(PendingOutput& output, FileType type, int preferred, int channels,
+                                 int sampleRate)
     : output(output) {
     SF_INFO info{};
-    info.format = format;
+    info.format = chooseFormat(type, preferred, channels, sampleRate);
     info.channels = channels;
     info.samplerate = sampleRate;
-    if (format == 0 || !sf_format_check(&info)) {
-        output.fail("its audio format cannot hold " + std::to_string(channels) + " channels at " +
-                    std::to_string(sampleRate) + " Hz");
+    if (info.format == 0) {
+        output.fail(noFormatAdvice(output.destination(), type, channels, sampleRate));
     }
     file = sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (file == nullptr) {
@@ -64,6 +78,8 @@ SoundFileWriter::SoundFileWriter(PendingOutput& output, int format, int channels
     }
     // The plug-in may overshoot full scale a little; integer formats then clip, not wrap.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The PEAK chunk carries the time of writing; without it the same render gives the same bytes.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 SoundFileWriter::~SoundFileWriter() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tools/common/pendingoutput.h"
+#include "tools/plughost/soundformat.h"
 
 #include <sndfile.h>
 
@@ -35,9 +36,11 @@ private:
 
 class SoundFileWriter {
 public:
-    // Writes into the pending output's temporary file; throws HostError naming the destination
-    // when the format (0: none found) cannot hold this many channels or this rate.
-    SoundFileWriter(PendingOutput& output, int format, int channels, int sampleRate);
+    // Writes into the pending output's temporary file in the format chooseFormat picks; throws
+    // HostError naming the destination, and formats that would do, when none holds this many
+    // channels at this rate.
+    SoundFileWriter(PendingOutput& output, FileType type, int preferred, int channels,
+                    int sampleRate);
     ~SoundFileWriter();
     SoundFileWriter(const SoundFileWriter&) = delete;
     SoundFileWriter& operator=(const SoundFileWriter&) = delete;

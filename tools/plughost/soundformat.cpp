@@ -24,19 +24,6 @@ constexpr std::array kAliases = {
     ExtensionAlias{"mp3", {SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III}},
 };
 
-std::string lowercaseExtension(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0) {
-        return "";
-    }
-    std::string extension = name.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
-
 SF_FORMAT_INFO formatInfo(int command, int index) {
     SF_FORMAT_INFO info{};
     info.format = index;
@@ -75,15 +62,95 @@ std::vector<std::string> writableExtensions() {
     return extensions;
 }
 
+// A file that takes what libsndfile writes and keeps nothing: opening one proves a format
+// writable where sf_format_check only approves it (it approves MP3 data in WAV, Opus at any
+// rate, ...).
+class DiscardingSink {
+public:
+    static SF_VIRTUAL_IO calls() {
+        return {length, seek, [](void*, sf_count_t, void*) -> sf_count_t { return 0; }, write,
+                position};
+    }
+
+private:
+    static DiscardingSink& of(void* sink) { return *static_cast<DiscardingSink*>(sink); }
+    static sf_count_t length(void* sink) { return of(sink).end; }
+    static sf_count_t position(void* sink) { return of(sink).at; }
+    static sf_count_t seek(sf_count_t offset, int whence, void* sink) {
+        DiscardingSink& self = of(sink);
+        self.at = offset + (whence == SEEK_CUR ? self.at : whence == SEEK_END ? self.end : 0);
+        return self.at;
+    }
+    static sf_count_t write(const void*, sf_count_t count, void* sink) {
+        DiscardingSink& self = of(sink);
+        self.at += count;
+        self.end = std::max(self.end, self.at);
+        return count;
+    }
+
+    sf_count_t at = 0;
+    sf_count_t end = 0;
+};
+
 bool writable(int format, int channels, int sampleRate) {
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRate;
-    return sf_format_check(&info) != 0;
+    if (sf_format_check(&info) == 0) {
+        return false;
+    }
+    SF_VIRTUAL_IO calls = DiscardingSink::calls();
+    DiscardingSink sink;
+    SNDFILE* file = sf_open_virtual(&calls, SFM_WRITE, &info, &sink);
+    return file != nullptr && sf_close(file) == 0;
+}
+
+// The extensions a musician knows, in the order they are suggested instead.
+constexpr std::array kCommonExtensions = {"wav", "flac", "aiff", "ogg", "mp3"};
+
+// The containers most music comes in, as musicians call them.
+struct KnownContainer {
+    int container;
+    const char* name;
+};
+constexpr std::array kKnownContainers = {
+    KnownContainer{SF_FORMAT_WAV, "WAV"}, KnownContainer{SF_FORMAT_AIFF, "AIFF"},
+    KnownContainer{SF_FORMAT_FLAC, "FLAC"}, KnownContainer{SF_FORMAT_OGG, "Ogg Vorbis, Opus"},
+    KnownContainer{SF_FORMAT_MPEG, "MP3"}};
+
+std::string oneOf(const std::vector<std::string>& extensions) {
+    std::string text;
+    for (size_t i = 0; i < extensions.size(); ++i) {
+        text += (i == 0 ? "a ." : i + 1 == extensions.size() ? " or ." : ", .") + extensions[i];
+    }
+    return text;
 }
 
 } // namespace
+
+std::string lowercaseExtension(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) {
+        return "";
+    }
+    std::string extension = name.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+std::string readableFormats() {
+    std::string names;
+    for (const KnownContainer& known : kKnownContainers) {
+        if (!extensionOf(known.container).empty()) { // this libsndfile knows it
+            names += (names.empty() ? "" : ", ") + std::string(known.name);
+        }
+    }
+    return names;
+}
 
 FileType fileTypeForName(const std::string& path, FileType otherwise) {
     const std::string extension = lowercaseExtension(path);
@@ -110,10 +177,14 @@ FileType fileTypeForName(const std::string& path, FileType otherwise) {
 }
 
 int chooseFormat(FileType type, int preferred, int channels, int sampleRate) {
-    std::vector<int> encodings = {type.encoding, preferred & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT,
-                                  SF_FORMAT_PCM_24, SF_FORMAT_PCM_16};
-    for (int index = 0; index < formatCount(SFC_GET_FORMAT_SUBTYPE_COUNT); ++index) {
-        encodings.push_back(formatInfo(SFC_GET_FORMAT_SUBTYPE, index).format);
+    // An extension that names its encoding (.mp3, .opus) gets that one or none.
+    std::vector<int> encodings = {type.encoding};
+    if (type.encoding == 0) {
+        encodings = {preferred & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT, SF_FORMAT_PCM_24,
+                     SF_FORMAT_PCM_16};
+        for (int index = 0; index < formatCount(SFC_GET_FORMAT_SUBTYPE_COUNT); ++index) {
+            encodings.push_back(formatInfo(SFC_GET_FORMAT_SUBTYPE, index).format);
+        }
     }
     for (const int encoding : encodings) {
         if (encoding != 0 && writable(type.container | encoding, channels, sampleRate)) {
@@ -121,6 +192,24 @@ int chooseFormat(FileType type, int preferred, int channels, int sampleRate) {
         }
     }
     return 0;
+}
+
+std::string noFormatAdvice(const std::string& path, FileType type, int channels, int sampleRate) {
+    std::string extension = lowercaseExtension(path);
+    extension = extension.empty() ? extensionOf(type.container) : extension;
+    std::vector<std::string> instead;
+    for (const char* common : kCommonExtensions) {
+        if (common != extension && chooseFormat(fileTypeForName(std::string("x.") + common, {}), 0,
+                                                channels, sampleRate) != 0) {
+            instead.emplace_back(common);
+        }
+    }
+    const std::string what = std::to_string(channels) + (channels == 1 ? " channel" : " channels") +
+                             " at " + std::to_string(sampleRate) + " Hz";
+    if (instead.empty()) {
+        return "no kind of audio file plughost writes holds " + what;
+    }
+    return "a ." + extension + " file cannot hold " + what + "; " + oneOf(instead) + " file can";
 }
 
 } // namespace plughost

@@ -6,6 +6,9 @@
 
 namespace plughost {
 
+// The name's extension in lowercase, without the dot; empty when it has none.
+std::string lowercaseExtension(const std::string& path);
+
 struct FileType {
     int container; // SF_FORMAT_WAV, SF_FORMAT_FLAC, ...
     int encoding;  // the sample format the extension implies (.mp3: layer III), or 0
@@ -16,8 +19,15 @@ struct FileType {
 // UsageError naming the extensions libsndfile writes when it writes none like this one.
 FileType fileTypeForName(const std::string& path, FileType otherwise);
 
-// The full format: the type's own encoding, else `preferred`, else float, 24-bit or 16-bit PCM,
-// else the first encoding the container takes; 0 when it takes none for these channels.
+// The full format, one libsndfile can open for writing: the type's own encoding when it has one
+// (and nothing else then), else `preferred`, else float, 24-bit or 16-bit PCM, else the first
+// encoding the container takes; 0 when none holds these channels at this rate.
 int chooseFormat(FileType type, int preferred, int channels, int sampleRate);
+
+// "WAV, AIFF, FLAC, ..." as musicians name them, for messages about files plughost cannot read.
+std::string readableFormats();
+
+// Why chooseFormat found nothing, and which common formats would do, in a musician's words.
+std::string noFormatAdvice(const std::string& path, FileType type, int channels, int sampleRate);
 
 } // namespace plughost

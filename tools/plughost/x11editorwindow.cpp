@@ -209,6 +209,11 @@ bool EditorWindow::handleEvents() {
             static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
             closeAsked = true;
         }
+        // Another client destroyed it: there is nothing left to show or to destroy.
+        if (event.type == DestroyNotify && event.xdestroywindow.window == window) {
+            window = 0;
+            closeAsked = true;
+        }
     }
     return !closeAsked;
 }

@@ -57,7 +57,8 @@ public:
     EditorSize size() const { return current; }
     // effEditIdle, then waits until the server has handled plughost's requests.
     void idle();
-    // Handles the window's own events; false once the user has asked to close it.
+    // Handles the window's own events; false once the user has asked to close it or another
+    // client has destroyed it.
     bool handleEvents();
     // The window's pixels, the editor's included. Throws HostError when they cannot be read.
     RgbImage capture() const;

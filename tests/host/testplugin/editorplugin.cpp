@@ -3,9 +3,14 @@
 // apart from the effect's editor. Built once more without an editor, exporting its entry as
 // `main` only.
 //
-// Parameters: 0 "Refuse" (at 1 the editor refuses to open), 1 "LateSize" (at 1 the editor gives
-// its size only once open), 2 "Shade". After its first paint the editor reports the shade to the
-// host as automation, as a knob the user let go of would.
+// Parameters: 0 "Refuse" (at 1 the editor refuses to open), 1 "Size given once open" (at 1
+// the editor gives its size only once open; a name longer than most), 2 "Shade". After its first
+// paint the editor reports the shade to the host as automation, as a knob the user let go of
+// would.
+//
+// For plughost's refusals it turns hostile on request: TEST_PLUGIN_NULL names an entry of its
+// record left null (dispatcher, process, processReplacing, setParameter, getParameter), and
+// TEST_PLUGIN_OUTPUTS sets the number of outputs it announces.
 #include "frame/aeffect.h"
 
 #include <X11/Xlib.h>
@@ -13,14 +18,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
 constexpr int16_t kWidth = 176;
 constexpr int16_t kHeight = 104;
 enum Parameter : int32_t { kRefuse, kLateSize, kShade, kParameterCount };
-constexpr const char* kParameterNames[kParameterCount] = {"Refuse", "LateSize", "Shade"};
+constexpr const char* kParameterNames[kParameterCount] = {"Refuse", "Size given once open",
+                                                          "Shade"};
 // Hosts give at least this much room for a name.
 constexpr size_t kNameSize = 24;
 
@@ -191,6 +199,30 @@ float getParameter(AEffect* effect, int32_t index) {
 
 void silence(AEffect*, float**, float**, int32_t) {}
 
+std::string_view environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+void leaveEntryNull(AEffect& effect, std::string_view entry) {
+    if (entry == "dispatcher") {
+        effect.dispatcher = nullptr;
+    } else if (entry == "process") {
+        effect.process = nullptr;
+    } else if (entry == "processReplacing") {
+        effect.processReplacing = nullptr;
+    } else if (entry == "setParameter") {
+        effect.setParameter = nullptr;
+    } else if (entry == "getParameter") {
+        effect.getParameter = nullptr;
+    }
+}
+
+int32_t announcedOutputs() {
+    const std::string_view outputs = environment("TEST_PLUGIN_OUTPUTS");
+    return outputs.empty() ? 2 : std::atoi(outputs.data());
+}
+
 } // namespace
 
 #if TEST_PLUGIN_HAS_EDITOR
@@ -204,7 +236,10 @@ AEffect* entryNamedMain(audioMasterCallback host) {
     if (host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         return nullptr;
     }
-    auto* plugin = new TestPlugin;
+    const std::string_view nullEntry = environment("TEST_PLUGIN_NULL");
+    // A record without a dispatcher can never be closed, so it is not allocated.
+    static TestPlugin unclosable;
+    auto* plugin = nullEntry == "dispatcher" ? &unclosable : new TestPlugin;
     plugin->host = host;
     AEffect& effect = plugin->effect;
     effect.magic = kEffectMagic;
@@ -216,10 +251,11 @@ AEffect* entryNamedMain(audioMasterCallback host) {
     effect.numPrograms = 1;
     effect.numParams = kParameterCount;
     effect.numInputs = 2;
-    effect.numOutputs = 2;
+    effect.numOutputs = announcedOutputs();
     effect.flags = TEST_PLUGIN_HAS_EDITOR ? effFlagsHasEditor : 0;
     effect.object = plugin;
     effect.uniqueID = fourCharCode("TPat");
     effect.version = 1;
+    leaveEntryNull(effect, nullEntry);
     return &effect;
 }
