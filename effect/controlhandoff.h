@@ -80,7 +80,7 @@ public:
         // Acquires what the requests carry; releases the loop's reads of a set it leaves.
         const uint32_t asked = requests.exchange(0, std::memory_order_acq_rel);
         if ((asked & kNewTables) != 0) {
-            loopSet = published.load(relaxed);
+            loopTables = &sets[published.load(relaxed)];
         }
         return asked;
     }
@@ -93,7 +93,7 @@ public:
     int32_t cutoffTarget() const { return cutoff.load(relaxed); }
     int32_t resonanceTarget() const { return resonance.load(relaxed); }
     int32_t stepInterval() const { return interval.load(relaxed); }
-    const FilterTableSet& tables() const { return sets[loopSet]; }
+    const FilterTableSet& tables() const { return *loopTables; }
     const CoefficientRow* activeRows() const { return tables().rows(highPass.load(relaxed)); }
 
 private:
@@ -114,5 +114,5 @@ private:
     // The set the last publishTables built (the dispatcher thread's), and the set the loop reads
     // (the loop's own).
     std::atomic<int32_t> published{0};
-    int32_t loopSet = 0;
+    const FilterTableSet* loopTables = &sets[0];
 };
