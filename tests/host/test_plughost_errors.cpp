@@ -54,6 +54,7 @@ protected:
                                                        "ftypM4A ",
                                                        12);
         std::ofstream(file("notes.txt")) << "not audio, not MIDI\n";
+        std::ofstream(file("broken.wav")) << "RIFF";
         std::filesystem::create_symlink("loop.wav", file("loop.wav"));
         makeSocket(file("socket.wav"));
         inputs = contents();
@@ -64,7 +65,7 @@ protected:
         const std::map<std::string, std::string> files = {
             {"INLINK", "in-link.wav"}, {"INHARD", "in-hard.wav"}, {"EMPTY", "empty.wav"},
             {"M4A", "song.m4a"},       {"MP3", "out.mp3"},        {"JPG", "picture.jpg"},
-            {"PNG", "plot.png"}};
+            {"PNG", "plot.png"},       {"BROKEN", "broken.wav"}};
         if (files.contains(argument)) {
             return file(files.at(argument));
         }
@@ -211,6 +212,10 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          {"render", "SO", "M4A", "OUT"},
          1,
          "not a kind of file plughost reads (WAV, AIFF, FLAC"},
+        {"damaged input of a known kind",
+         {"render", "SO", "BROKEN", "OUT"},
+         1,
+         "not a .wav file plughost can read: it is damaged or cut short"},
         {"no encoding at this rate",
          {"render", "SO", "IN", "MP3", "--rate", "96000"},
          1,

@@ -24,9 +24,13 @@ std::string tidy(const char* message) {
     return text;
 }
 
-// What a musician can do about a file libsndfile does not know (an .m4a, a .wma, a video).
+// What a musician can do about a file libsndfile does not know (an .m4a, a .wma, a video). A
+// name libsndfile knows is a file that is broken, not one to convert.
 std::string unreadableAdvice(const std::string& path) {
     const std::string extension = lowercaseExtension(path);
+    if (isAudioExtension(extension)) {
+        return "not a ." + extension + " file plughost can read: it is damaged or cut short";
+    }
     const std::string stem =
         path.substr(0, path.size() - (extension.empty() ? 0 : extension.size() + 1));
     return "not a kind of file plughost reads (" + readableFormats() +

@@ -129,6 +129,11 @@ std::string oneOf(const std::vector<std::string>& extensions) {
 
 } // namespace
 
+bool isAudioExtension(const std::string& extension) {
+    const std::vector<std::string> known = writableExtensions();
+    return !extension.empty() && std::find(known.begin(), known.end(), extension) != known.end();
+}
+
 std::string lowercaseExtension(const std::string& path) {
     const auto slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

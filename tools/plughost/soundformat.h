@@ -24,6 +24,9 @@ FileType fileTypeForName(const std::string& path, FileType otherwise);
 // encoding the container takes; 0 when none holds these channels at this rate.
 int chooseFormat(FileType type, int preferred, int channels, int sampleRate);
 
+// Whether libsndfile knows files named with this extension (lowercase, without the dot).
+bool isAudioExtension(const std::string& extension);
+
 // "WAV, AIFF, FLAC, ..." as musicians name them, for messages about files plughost cannot read.
 std::string readableFormats();
 
