@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Last: Xlib's macros (None, Bool, Status) would clash with the headers above.
@@ -34,6 +36,13 @@ int openDescriptors() {
         ++count;
     }
     return count;
+}
+
+// The process's I/O error handler, left in place.
+XIOErrorHandler installedIoErrorHandler() {
+    const XIOErrorHandler installed = XSetIOErrorHandler(nullptr);
+    XSetIOErrorHandler(installed);
+    return installed;
 }
 
 // X errors on the test's own connection; a plug-in must neither cause them nor take the handler.
@@ -448,6 +457,64 @@ TEST_F(EndToEnd, AnUnloadedCopyLeavesTheHostsErrorHandlerAlone) {
         std::filesystem::remove(paths[i]);
         EXPECT_EQ(provokeHostError(), 1) << "after unloading copy " << i;
     }
+    XDestroyWindow(x11.display, windows[1]);
+    XSync(x11.display, False);
+}
+
+// Two copies' editors idled on two threads, so that their shields start and end across each
+// other. Whichever copy is unloaded first, the host's I/O error handler is back in place and its
+// own connection's failure reaches it (in a child, so that a crash or an exit fails the test).
+TEST_F(EndToEnd, CopiesShieldingOnTwoThreadsGiveTheHostItsIoHandlerBack) {
+    constexpr int kHostHandled = 42;
+    constexpr int kIdles = 300;
+    const XIOErrorHandler original = hostIoErrorHandler;
+    hostIoErrorHandler = [](Display*) -> int { _exit(kHostHandled); };
+    XSetIOErrorHandler(hostIoErrorHandler);
+    const std::string stem = std::filesystem::temp_directory_path() /
+                             ("glidefilter-shield-" + std::to_string(getpid()) + "-");
+    const std::string paths[] = {stem + "a.so", stem + "b.so"};
+    const Window windows[] = {hostWindow, makeHostWindow(320, 30)};
+    for (const int first : {0, 1}) {
+        std::unique_ptr<plughost::PluginLibrary> libraries[2];
+        for (int i = 0; i < 2; ++i) {
+            std::filesystem::copy_file(GLIDEFILTER_PLUGIN_PATH, paths[i],
+                                       std::filesystem::copy_options::overwrite_existing);
+            libraries[i] = std::make_unique<plughost::PluginLibrary>(paths[i]);
+        }
+        std::vector<std::thread> uiThreads;
+        for (int i = 0; i < 2; ++i) {
+            uiThreads.emplace_back([&, i] {
+                plughost::PluginInstance copy(*libraries[i], host);
+                copy.dispatch(effEditOpen, 0, 0, windowHandle(windows[i]));
+                for (int idle = 0; idle < kIdles; ++idle) {
+                    copy.setParameter(kFrequency, static_cast<float>(idle % 10) / 10.0f);
+                    copy.dispatch(effEditIdle);
+                }
+                copy.dispatch(effEditClose);
+            });
+        }
+        for (std::thread& thread : uiThreads) {
+            thread.join();
+        }
+        EXPECT_EQ(installedIoErrorHandler(), hostIoErrorHandler) << first;
+        libraries[first].reset();
+        libraries[1 - first].reset();
+        EXPECT_EQ(installedIoErrorHandler(), hostIoErrorHandler) << first;
+    }
+    for (const std::string& path : paths) {
+        std::filesystem::remove(path);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ConnectionNumber(x11.display));
+        XSync(x11.display, False);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kHostHandled) << status;
+    XSetIOErrorHandler(original);
+    hostIoErrorHandler = original;
     XDestroyWindow(x11.display, windows[1]);
     XSync(x11.display, False);
 }

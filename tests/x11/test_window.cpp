@@ -1,5 +1,6 @@
 // The editor in real X11 windows: a parent window made here, as a host makes it, with events
 // from the X server (XTEST presses) reaching the views through the editor's idle.
+#include "gui/platform/x11/x11errors.h"
 #include "tests/unit/recording_views.h"
 
 #include <gtest/gtest.h>
@@ -165,6 +166,25 @@ TEST_F(EditorWindow, WithoutADisplayOpenAnswersZero) {
     EXPECT_EQ(editor->open(nullptr), 0) << "no parent window";
     EXPECT_EQ(editor->open(windowHandle(0x7ffffff)), 0) << "a parent that does not exist";
     EXPECT_TRUE(host.children().empty());
+}
+
+// A connection closed on one thread frees an address that a connection opened on another may get
+// before the first is forgotten: forgetting the old one must not forget the new.
+TEST(X11Errors, ForgettingAClosedConnectionKeepsANewOneAtTheSameAddress) {
+    X11Session session;
+    if (session.display == nullptr) {
+        GTEST_SKIP() << kNoDisplay;
+    }
+    x11errors::watch(session.display); // the closed connection, not forgotten yet
+    x11errors::watch(session.display); // the new one
+    x11errors::unwatch(session.display);
+    {
+        const x11errors::Shield shield;
+        XMapWindow(session.display, 0x1fffffff);
+        XSync(session.display, False);
+    }
+    EXPECT_TRUE(x11errors::takeError(session.display));
+    x11errors::unwatch(session.display);
 }
 
 } // namespace

@@ -19,8 +19,9 @@ bool takeError(_XDisplay* display);
 // Xlib reports a broken connection first to the process-wide I/O error handler, whose default
 // exits, and only then to the connection's own exit handler. So while a Shield lives (around
 // each of our Xlib calls on our connections), a handler that returns for our connections and
-// passes the host's on to the handler it replaced is installed; the last Shield to go puts the
-// host's back. Nothing of ours stays installed beyond our own calls.
+// passes the host's on to the handler it replaced is installed; the last Shield to go takes it
+// out again, also when another library with this toolkit has put its own on top meanwhile.
+// Nothing of ours stays installed beyond our own calls.
 class Shield {
 public:
     Shield();
