@@ -1,5 +1,7 @@
 #include "tools/plughost/pluginhost.h"
 
+#include "tools/plughost/text.h"
+
 #include <cstdlib>
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -51,15 +53,6 @@ void appendPathList(std::vector<std::string>& folders, const char* variable) {
         }
         rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
     }
-}
-
-// The folder list, for the message when a bare name is found nowhere.
-std::string joined(const std::vector<std::string>& folders) {
-    std::string text;
-    for (const std::string& folder : folders) {
-        text += (text.empty() ? "" : ", ") + folder;
-    }
-    return text;
 }
 
 // dlopen would search the system's library path for a bare name; a user means the file in this

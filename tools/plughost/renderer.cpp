@@ -1,7 +1,8 @@
 #include "tools/plughost/renderer.h"
 
+#include "tools/plughost/text.h"
+
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <limits>
 
@@ -34,10 +35,7 @@ bool isWholeNumber(const std::string& text) {
 std::string comparable(const std::string& name) {
     const auto first = name.find_first_not_of(' ');
     const auto last = name.find_last_not_of(' ');
-    std::string text = first == std::string::npos ? "" : name.substr(first, last - first + 1);
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+    return lowercase(first == std::string::npos ? "" : name.substr(first, last - first + 1));
 }
 
 std::string parameterList(const PluginInstance& plugin) {
@@ -45,11 +43,11 @@ std::string parameterList(const PluginInstance& plugin) {
     if (count > kNamesInError) {
         return "plughost info lists them";
     }
-    std::string names;
+    std::vector<std::string> names;
     for (int32_t index = 0; index < count; ++index) {
-        names += (index == 0 ? "" : ", ") + plugin.parameterName(index);
+        names.push_back(plugin.parameterName(index));
     }
-    return "it has " + (names.empty() ? "none" : names);
+    return "it has " + (names.empty() ? "none" : joined(names));
 }
 
 int32_t parameterNamed(const PluginInstance& plugin, const std::string& name) {

@@ -1,12 +1,12 @@
 #include "tools/plughost/soundformat.h"
 
 #include "tools/plughost/options.h"
+#include "tools/plughost/text.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <vector>
 
 namespace plughost {
@@ -141,10 +141,7 @@ std::string lowercaseExtension(const std::string& path) {
     if (dot == std::string::npos || dot == 0) {
         return "";
     }
-    std::string extension = name.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
+    return lowercase(name.substr(dot + 1));
 }
 
 std::string readableFormats() {

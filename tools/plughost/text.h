@@ -1,0 +1,27 @@
+// Small text helpers for plughost's messages and its matching of names.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+namespace plughost {
+
+// ASCII letters in lowercase; names and extensions are matched without regard to capitals.
+inline std::string lowercase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// "a, b, c": lists in one-line messages.
+inline std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) {
+        text += (text.empty() ? "" : ", ") + item;
+    }
+    return text;
+}
+
+} // namespace plughost
