@@ -8,9 +8,10 @@ set -euo pipefail
 
 demo=(
   build-essential cmake ninja-build pkg-config libx11-dev libfreetype-dev libfontconfig-dev
-  fonts-liberation2 fonts-dejavu-core libpng-dev libsndfile1-dev libcairo2-dev xvfb
+  fonts-liberation2 fonts-dejavu-core libpng-dev libsndfile1-dev libcairo2-dev xvfb lv2-dev liblilv-dev
 )
-test=(clang clang-format clang-tidy libclang-rt-14-dev libgtest-dev libgmock-dev libxtst-dev xdotool xauth sox)
+test=(clang clang-format clang-tidy libclang-rt-14-dev libgtest-dev libgmock-dev libxtst-dev xdotool xauth sox
+  sordi lilv-utils)
 bench=(libbenchmark-dev valgrind)
 
 tasks=("$@")
