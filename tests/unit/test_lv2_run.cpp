@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -46,7 +48,9 @@ protected:
         lv2.connect(kLv2Notify, notify.sequence());
     }
 
-    // One block through both, in place; every output sample must have the same bits.
+    // One block through both, the LV2 build in place; every output sample must have the same
+    // bits. The VST 2 build's accumulating entry adds to cleared outputs, which is what its
+    // replacing entry writes in the default build (and what LV2's run writes in every build).
     void runBoth(int32_t frames, const std::vector<Midi>& midi, const AtomSequence& extra = {}) {
         EventList events;
         AtomSequence sequence = extra;
@@ -58,13 +62,14 @@ protected:
         std::memcpy(control.data(), sequence.data().data(), sequence.data().size());
         notify.reset(kNotifyCapacity);
 
-        std::vector<float> vstLeft = testSignal(frames, block),
-                           vstRight = testSignal(frames, -block);
-        std::vector<float> lv2Left = vstLeft, lv2Right = vstRight;
-        std::array<float*, 2> vstIo{vstLeft.data(), vstRight.data()};
+        std::vector<float> lv2Left = testSignal(frames, block);
+        std::vector<float> lv2Right = testSignal(frames, -block);
+        std::vector<float> vstLeft(lv2Left.size()), vstRight(lv2Right.size());
+        std::array<float*, 2> vstIn{lv2Left.data(), lv2Right.data()};
+        std::array<float*, 2> vstOut{vstLeft.data(), vstRight.data()};
         std::array<float*, 2> lv2Io{lv2Left.data(), lv2Right.data()};
         fx.processEvents(events.get());
-        fx.processReplacing(vstIo.data(), vstIo.data(), frames);
+        fx.process(vstIn.data(), vstOut.data(), frames);
         lv2.connectAudio(lv2Io.data(), lv2Io.data());
         lv2.run(static_cast<uint32_t>(frames));
         for (int32_t i = 0; i < frames; ++i) {

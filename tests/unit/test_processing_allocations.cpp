@@ -16,15 +16,25 @@ std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
 } // namespace
 
-// Kept out of line: inlined into a new expression, the free below would look mismatched.
-__attribute__((noinline)) void* operator new(std::size_t size) {
+namespace {
+void* countedAllocation(std::size_t size) {
     if (counting.load()) {
         ++allocations;
     }
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+    return std::malloc(size == 0 ? 1 : size);
+}
+} // namespace
+
+// Kept out of line: inlined into a new expression, the free below would look mismatched.
+__attribute__((noinline)) void* operator new(std::size_t size) {
+    if (void* memory = countedAllocation(size)) {
         return memory;
     }
     throw std::bad_alloc();
+}
+
+__attribute__((noinline)) void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return countedAllocation(size);
 }
 
 __attribute__((noinline)) void operator delete(void* memory) noexcept {
