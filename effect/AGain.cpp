@@ -191,7 +191,7 @@ void FilterEffect::setSampleRate(float rate) {
 }
 
 void FilterEffect::process(float** inputs, float** outputs, int32_t sampleFrames) {
-    core.process<OutputMode::add>(inputs, outputs, sampleFrames, kAccumulatingResonanceFactor);
+    core.process<OutputMode::add>(inputs, outputs, sampleFrames, kResonanceFactor);
 }
 
 void FilterEffect::resume() {

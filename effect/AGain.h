@@ -65,9 +65,6 @@ private:
     // The tests' literal twin runs on the core behind this face.
     friend struct ReferenceFilter;
 
-    // The resonance's weight in the filter's Q on the accumulating entry.
-    static constexpr double kAccumulatingResonanceFactor = 0.4;
-
     // Flags the host reads; defined with the replacing entry and the capability answers in the
     // one source file of the host interface this build links.
     void announceHostInterface();

@@ -11,8 +11,7 @@ void FilterEffect::announceHostInterface() {
 }
 
 void FilterEffect::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
-    core.process<OutputMode::addToSilence>(inputs, outputs, sampleFrames,
-                                           kAccumulatingResonanceFactor);
+    core.process<OutputMode::addToSilence>(inputs, outputs, sampleFrames, kResonanceFactor);
 }
 
 intptr_t FilterEffect::canDo(char* text) {

@@ -1,0 +1,121 @@
+#include "lv2/controlreader.h"
+
+#include "effect/filtercore.h"
+#include "effect/parameters.h"
+
+#include <lv2/atom/atom.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kMaxMidiBytes = 3;
+constexpr int32_t kNoLearn = -1;
+
+// The bytes given, read as records by copying: the host's buffer need not be aligned.
+class Bytes {
+public:
+    Bytes(const uint8_t* data, uint64_t size) : data(data), size(size) {}
+
+    uint64_t length() const { return size; }
+    bool holds(uint64_t offset, uint64_t length) const {
+        return offset <= size && length <= size - offset;
+    }
+    template <typename Record>
+    Record read(uint64_t offset) const {
+        Record record;
+        std::memcpy(&record, data + offset, sizeof record);
+        return record;
+    }
+    // The `length` bytes from `offset` on, which the caller has checked these hold.
+    Bytes part(uint64_t offset, uint64_t length) const { return {data + offset, length}; }
+
+private:
+    const uint8_t* data;
+    uint64_t size;
+};
+
+// Atoms are padded to 8 bytes; in 64 bits, so that no claimed size wraps around.
+uint64_t padded(uint64_t size) {
+    return (size + 7) & ~uint64_t{7};
+}
+
+// The learn object's controller parameter, or kNoLearn for any other object.
+int32_t learnParameter(const Bytes& object, const ControlUrids& urids) {
+    if (!object.holds(0, sizeof(LV2_Atom_Object_Body)) ||
+        object.read<LV2_Atom_Object_Body>(0).otype != urids.learn) {
+        return kNoLearn;
+    }
+    for (uint64_t at = sizeof(LV2_Atom_Object_Body);
+         object.holds(at, sizeof(LV2_Atom_Property_Body));) {
+        const auto property = object.read<LV2_Atom_Property_Body>(at);
+        const uint64_t value = at + sizeof(LV2_Atom_Property_Body);
+        if (!object.holds(value, property.value.size)) {
+            break;
+        }
+        if (property.key == urids.parameter && property.value.type == urids.intType &&
+            property.value.size == sizeof(int32_t)) {
+            const auto parameter = object.read<int32_t>(value);
+            return isControllerParameter(parameter) ? parameter : kNoLearn;
+        }
+        at = padded(value + property.value.size);
+    }
+    return kNoLearn;
+}
+
+// Where an event acts: within the block and no earlier than the event before it.
+int32_t frameInBlock(int64_t time, int32_t previous, int32_t frames) {
+    const int64_t last = std::max<int64_t>(int64_t{frames} - 1, previous);
+    return static_cast<int32_t>(std::clamp<int64_t>(time, previous, last));
+}
+
+void passOn(const Bytes& payload, uint32_t type, int32_t frame, const ControlUrids& urids,
+            ControlReceiver& receiver) {
+    if (type == urids.midiEvent) {
+        if (payload.length() >= 1 && payload.length() <= kMaxMidiBytes) {
+            uint8_t bytes[kMaxMidiBytes] = {};
+            for (uint64_t i = 0; i < payload.length(); ++i) {
+                bytes[i] = payload.read<uint8_t>(i);
+            }
+            receiver.midiEvent(frame, bytes[0], bytes[1], bytes[2]);
+        }
+    } else if (type == urids.object || type == urids.blank) {
+        const int32_t parameter = learnParameter(payload, urids);
+        if (parameter != kNoLearn) {
+            receiver.learnRequested(frame, parameter);
+        }
+    }
+}
+
+} // namespace
+
+void readControlSequence(const void* data, uint32_t size, int32_t frames, const ControlUrids& urids,
+                         ControlReceiver& receiver) {
+    if (data == nullptr || size < sizeof(LV2_Atom_Sequence)) {
+        return;
+    }
+    const auto* start = static_cast<const uint8_t*>(data);
+    const auto header = Bytes(start, size).read<LV2_Atom_Sequence>(0);
+    // Times in beats would need a tempo this plug-in is never given.
+    if (header.atom.type != urids.sequence ||
+        (header.body.unit != 0 && header.body.unit != urids.frameTime)) {
+        return;
+    }
+    // The atom's own size, as far as the bytes given hold it.
+    const Bytes sequence(start, std::min<uint64_t>(sizeof(LV2_Atom) + header.atom.size, size));
+    int32_t frame = 0;
+    uint64_t at = sizeof(LV2_Atom_Sequence);
+    for (int32_t position = 0;
+         position < FilterCore::kEventsReadPerBlock && sequence.holds(at, sizeof(LV2_Atom_Event));
+         ++position) {
+        const auto event = sequence.read<LV2_Atom_Event>(at);
+        const uint64_t payload = at + sizeof(LV2_Atom_Event);
+        if (!sequence.holds(payload, event.body.size)) {
+            return;
+        }
+        frame = frameInBlock(event.time.frames, frame, frames);
+        passOn(sequence.part(payload, event.body.size), event.body.type, frame, urids, receiver);
+        at = padded(payload + event.body.size);
+    }
+}

@@ -1,0 +1,254 @@
+#include "lv2/filterplugin.h"
+
+#include "lv2/uris.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/midi/midi.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+namespace {
+
+struct HostFeatures {
+    LV2_URID_Map* map = nullptr;
+    const LV2_Options_Option* options = nullptr;
+};
+
+HostFeatures findFeatures(const LV2_Feature* const* features) {
+    HostFeatures found;
+    for (; features != nullptr && *features != nullptr; ++features) {
+        const LV2_Feature& feature = **features;
+        if (feature.URI == nullptr) {
+            continue;
+        }
+        if (std::strcmp(feature.URI, LV2_URID__map) == 0) {
+            found.map = static_cast<LV2_URID_Map*>(feature.data);
+        } else if (std::strcmp(feature.URI, LV2_OPTIONS__options) == 0) {
+            found.options = static_cast<const LV2_Options_Option*>(feature.data);
+        }
+    }
+    if (found.map != nullptr && found.map->map == nullptr) {
+        found.map = nullptr;
+    }
+    return found;
+}
+
+// Null when the map returns 0, the URID no URI has, for any of them.
+std::optional<ControlUrids> mapControlUrids(LV2_URID_Map& map) {
+    const auto urid = [&map](const char* uri) { return map.map(map.handle, uri); };
+    const ControlUrids urids{urid(LV2_ATOM__Sequence),  urid(LV2_ATOM__frameTime),
+                             urid(LV2_MIDI__MidiEvent), urid(LV2_ATOM__Object),
+                             urid(LV2_ATOM__Blank),     urid(LV2_ATOM__Int),
+                             urid(kLv2LearnUri),        urid(kLv2ParameterUri)};
+    const LV2_URID all[] = {urids.sequence, urids.frameTime, urids.midiEvent, urids.object,
+                            urids.blank,    urids.intType,   urids.learn,     urids.parameter};
+    if (std::find(std::begin(all), std::end(all), LV2_URID{0}) != std::end(all)) {
+        return std::nullopt;
+    }
+    return urids;
+}
+
+// The size of the host's sequence buffers, if the options tell it.
+uint32_t sequenceSizeOption(const LV2_Options_Option* options, LV2_URID_Map& map) {
+    const LV2_URID key = map.map(map.handle, LV2_BUF_SIZE__sequenceSize);
+    const LV2_URID intType = map.map(map.handle, LV2_ATOM__Int);
+    for (; options != nullptr && (options->key != 0 || options->value != nullptr); ++options) {
+        if (key != 0 && options->key == key && options->type == intType &&
+            options->size == sizeof(int32_t) && options->value != nullptr) {
+            int32_t size = 0;
+            std::memcpy(&size, options->value, sizeof size);
+            if (size > 0) {
+                return static_cast<uint32_t>(size);
+            }
+        }
+    }
+    return UINT32_MAX;
+}
+
+// A rate beyond a float's range has no float value; as not a number the core refuses it.
+float sampleRateOf(double rate) {
+    return std::fabs(rate) <= std::numeric_limits<float>::max()
+               ? static_cast<float>(rate)
+               : std::numeric_limits<float>::quiet_NaN();
+}
+
+// The bytes of the control port's sequence: its atom as far as the host's buffer size allows.
+uint32_t readableSize(const LV2_Atom_Sequence& sequence, uint32_t capacity) {
+    const uint64_t size = uint64_t{sizeof(LV2_Atom)} + sequence.atom.size;
+    return static_cast<uint32_t>(std::min<uint64_t>(size, capacity));
+}
+
+} // namespace
+
+FilterPlugin::FilterPlugin(const LV2_Feature* const* features) {
+    core.setLearnListener(this);
+    const HostFeatures host = findFeatures(features);
+    if (host.map == nullptr) {
+        return;
+    }
+    urids = mapControlUrids(*host.map);
+    if (urids) {
+        notify.emplace(*host.map);
+        sequenceCapacity = sequenceSizeOption(host.options, *host.map);
+    }
+}
+
+FilterPlugin* FilterPlugin::create(double sampleRate, const LV2_Feature* const* features) {
+    std::unique_ptr<FilterPlugin> plugin(new (std::nothrow) FilterPlugin(features));
+    if (plugin == nullptr || !plugin->core.setSampleRate(sampleRateOf(sampleRate))) {
+        return nullptr;
+    }
+    return plugin.release();
+}
+
+void FilterPlugin::connectPort(uint32_t port, void* data) {
+    switch (port) {
+    case kLv2InLeft:
+    case kLv2InRight:
+        inputs[port - kLv2InLeft] = static_cast<const float*>(data);
+        break;
+    case kLv2OutLeft:
+    case kLv2OutRight:
+        outputs[port - kLv2OutLeft] = static_cast<float*>(data);
+        break;
+    case kLv2Control:
+        control = static_cast<const LV2_Atom_Sequence*>(data);
+        break;
+    case kLv2Notify:
+        notifyPort = static_cast<LV2_Atom_Sequence*>(data);
+        break;
+    default:
+        if (port >= kLv2FirstParameter && port < kLv2PortCount) {
+            parameterPorts[port - kLv2FirstParameter] = static_cast<const float*>(data);
+        }
+        break;
+    }
+}
+
+void FilterPlugin::activate() {
+    core.resume();
+    startPending = true;
+}
+
+void FilterPlugin::run(uint32_t sampleCount) {
+    const auto frames =
+        static_cast<int32_t>(std::min<uint32_t>(sampleCount, std::numeric_limits<int32_t>::max()));
+    if (notify) {
+        notify->begin(notifyPort, sequenceCapacity);
+    }
+    applyParameterPorts();
+    readControl(frames);
+    processAudio(frames);
+}
+
+// A port not connected holds its default.
+void FilterPlugin::applyParameterPorts() {
+    for (int32_t index = 0; index < kNumParams; ++index) {
+        const float* port = parameterPorts[index];
+        const float value = port != nullptr ? *port : kLv2PortDefaults[index];
+        const auto bits = std::bit_cast<uint32_t>(value);
+        if (startPending || bits != appliedBits[index]) {
+            core.setParameter(index, parameterValueOfPort(index, value));
+            appliedBits[index] = bits;
+        }
+    }
+    if (startPending) {
+        core.startAtTargets();
+        startPending = false;
+    }
+}
+
+void FilterPlugin::readControl(int32_t frames) {
+    core.beginEvents();
+    if (urids && control != nullptr) {
+        readControlSequence(control, readableSize(*control, sequenceCapacity), frames, *urids,
+                            *this);
+    }
+}
+
+// Without all four audio ports there is nothing to filter: the outputs there are stay silent.
+void FilterPlugin::processAudio(int32_t frames) {
+    if (inputs[0] != nullptr && inputs[1] != nullptr && outputs[0] != nullptr &&
+        outputs[1] != nullptr) {
+        core.process<OutputMode::addToSilence>(inputs, outputs, frames, kResonanceFactor);
+        return;
+    }
+    for (float* output : outputs) {
+        if (output != nullptr) {
+            std::fill_n(output, frames, 0.0f);
+        }
+    }
+}
+
+void FilterPlugin::midiEvent(int32_t frame, uint8_t status, uint8_t data1, uint8_t data2) {
+    eventFrame = frame;
+    core.addMidiEvent(frame, status, data1, data2);
+}
+
+void FilterPlugin::learnRequested(int32_t, int32_t parameter) {
+    learningParameter = parameter;
+    core.armControllerLearning();
+}
+
+// At once, so that the controller's own value in the same event already acts.
+void FilterPlugin::controllerLearned(int32_t controller) {
+    if (learningParameter < 0) {
+        return;
+    }
+    core.setParameter(learningParameter, controllerValue(controller));
+    if (notify) {
+        notify->learned(eventFrame, learningParameter, controller);
+    }
+    learningParameter = -1;
+}
+
+namespace {
+
+FilterPlugin& plugin(LV2_Handle instance) {
+    return *static_cast<FilterPlugin*>(instance);
+}
+
+LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*,
+                       const LV2_Feature* const* features) {
+    return FilterPlugin::create(sampleRate, features);
+}
+
+void connectPort(LV2_Handle instance, uint32_t port, void* data) {
+    plugin(instance).connectPort(port, data);
+}
+
+void activate(LV2_Handle instance) {
+    plugin(instance).activate();
+}
+
+void run(LV2_Handle instance, uint32_t sampleCount) {
+    plugin(instance).run(sampleCount);
+}
+
+void deactivate(LV2_Handle) {}
+
+void cleanup(LV2_Handle instance) {
+    delete &plugin(instance);
+}
+
+const void* extensionData(const char*) {
+    return nullptr;
+}
+
+constexpr LV2_Descriptor kDescriptor = {kLv2PluginUri, instantiate, connectPort, activate,
+                                        run,           deactivate,  cleanup,     extensionData};
+
+} // namespace
+
+const LV2_Descriptor& filterPluginDescriptor() {
+    return kDescriptor;
+}
