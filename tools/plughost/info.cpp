@@ -42,6 +42,7 @@ void printRow(const std::vector<std::string>& cells, const std::vector<size_t>& 
             line += std::string(widths[column] - cells[column].size() + 1, ' ');
         }
     }
+    line.erase(line.find_last_not_of(' ') + 1); // empty last cells leave no trailing spaces
     std::printf("%s\n", line.c_str());
 }
 

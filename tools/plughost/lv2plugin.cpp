@@ -69,6 +69,7 @@ std::vector<std::string> shortUris(LilvNodes* nodes) {
         uris.push_back(shortUri(textOf(lilv_nodes_get(nodes, i))));
     }
     lilv_nodes_free(nodes);
+    std::sort(uris.begin(), uris.end()); // lilv keeps no order
     return uris;
 }
 
