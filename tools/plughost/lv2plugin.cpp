@@ -21,7 +21,7 @@ namespace plughost {
 namespace {
 
 // Room for thousands of MIDI events a block; an input grows when a block needs more.
-constexpr size_t kSequenceCapacity = 64 * 1024;
+constexpr size_t kSequenceCapacity = size_t{64} * 1024;
 
 // What plughost gives or honours; a plug-in that needs anything else is refused.
 constexpr std::array kHostFeatures = {
