@@ -286,7 +286,7 @@ TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
         {{"info", bundlePath(), "--program", "1"},
          2,
          "preset 1 does not exist: the plug-in has presets 0 to 0"},
-        {{"screenshot", bundlePath(), file("ui.png")}, 1, "does not show LV2 plug-in UIs yet"},
+        {{"screenshot", bundlePath(), file("ui.png")}, 1, "LV2 plug-in UIs are not supported yet"},
     };
     for (const Refusal& refusal : refusals) {
         const Outcome run = plughost(refusal.arguments, search);

@@ -6,10 +6,10 @@
 namespace plughost {
 namespace {
 
-std::string textOf(int fd) {
+std::string textOf(int fd, off_t offset) {
     std::string text;
     char chunk[4096];
-    for (off_t offset = 0;;) {
+    for (;;) {
         const ssize_t got = pread(fd, chunk, sizeof chunk, offset);
         if (got <= 0) {
             return text;
@@ -63,12 +63,19 @@ CapturedStderr::~CapturedStderr() {
     }
 }
 
+void CapturedStderr::forget() {
+    if (captureFd >= 0) {
+        std::fflush(stderr);
+        forgotten = lseek(captureFd, 0, SEEK_END);
+    }
+}
+
 std::string CapturedStderr::lastLine() const {
     if (captureFd < 0) {
         return "";
     }
     std::fflush(stderr);
-    std::string text = textOf(captureFd);
+    std::string text = textOf(captureFd, forgotten);
     while (!text.empty() && text.back() == '\n') {
         text.pop_back();
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 
 namespace plughost {
 
@@ -13,13 +14,16 @@ public:
     CapturedStderr(const CapturedStderr&) = delete;
     CapturedStderr& operator=(const CapturedStderr&) = delete;
 
-    // The last line printed so far, without the "function(): error: " lilv puts before it; ""
+    // Drops what was printed so far.
+    void forget();
+    // The last line printed since, without the "function(): error: " lilv puts before it; ""
     // when nothing was printed.
     std::string lastLine() const;
 
 private:
     int savedStderr = -1;
     int captureFd = -1;
+    off_t forgotten = 0; // the bytes before this are dropped
 };
 
 } // namespace plughost

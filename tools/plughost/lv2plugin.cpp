@@ -95,9 +95,11 @@ Lv2Plugin::Lv2Plugin(const std::string& argument, const LoadSettings& settings)
     : atomTypes{uridMap.map(LV2_ATOM__Sequence), uridMap.map(LV2_ATOM__Chunk),
                 uridMap.map(LV2_MIDI__MidiEvent)},
       midiBuffer(atomTypes, kSequenceCapacity), emptyBuffer(atomTypes, sizeof(LV2_Atom_Sequence)) {
-    const CapturedStderr diagnostics;
+    CapturedStderr diagnostics;
+    plugin = world.find(argument);
+    // What lilv said about other bundles on the way is no reason for what follows.
+    diagnostics.forget();
     try {
-        plugin = world.find(argument);
         if (!lilv_plugin_verify(plugin)) {
             throw HostError("the LV2 plug-in " + uri() + " is described incompletely");
         }
@@ -153,9 +155,9 @@ void Lv2Plugin::readPorts() {
         } else if (lilv_port_is_a(plugin, port, atom.get()) && !isInput) {
             atomOutputs.emplace_back(index, AtomSequenceBuffer(atomTypes, kSequenceCapacity));
         } else if (lilv_port_is_a(plugin, port, atom.get())) {
-            const bool takesMidi =
+            const bool carriesMidi =
                 !midiInput && lilv_port_supports_event(plugin, port, midiEvent.get());
-            (takesMidi ? midiInput.emplace() : plainAtomInputs.emplace_back()) = index;
+            (carriesMidi ? midiInput.emplace() : plainAtomInputs.emplace_back()) = index;
         } else if (lilv_port_has_property(plugin, port, optional.get())) {
             absentPorts.push_back(index);
         } else {
@@ -295,6 +297,10 @@ int32_t Lv2Plugin::inputCount() const {
 
 int32_t Lv2Plugin::outputCount() const {
     return static_cast<int32_t>(audioOutputs.size());
+}
+
+bool Lv2Plugin::takesMidi() const {
+    return midiInput.has_value();
 }
 
 int32_t Lv2Plugin::parameterCount() const {

@@ -52,6 +52,7 @@ public:
     std::string name() const override;
     int32_t inputCount() const override;
     int32_t outputCount() const override;
+    bool takesMidi() const override;
 
     int32_t parameterCount() const override;
     std::string parameterName(int32_t index) const override;

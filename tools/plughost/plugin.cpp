@@ -26,7 +26,7 @@ std::unique_ptr<Plugin> loadPlugin(const std::string& argument, const LoadSettin
 
 void requireVst2Editor(const std::string& argument, const std::string& command) {
     if (pluginFormatOf(argument) == PluginFormat::lv2) {
-        throw HostError("plughost " + command + " does not show LV2 plug-in UIs yet: " + argument +
+        throw HostError(command + ": LV2 plug-in UIs are not supported yet, and " + argument +
                         " is an LV2 plug-in");
     }
 }

@@ -72,6 +72,8 @@ public:
     virtual std::string name() const = 0;
     virtual int32_t inputCount() const = 0;
     virtual int32_t outputCount() const = 0;
+    // Whether MIDI events reach it: VST 2 plug-ins are handed them whatever they answer.
+    virtual bool takesMidi() const = 0;
 
     virtual int32_t parameterCount() const = 0;
     virtual std::string parameterName(int32_t index) const = 0;

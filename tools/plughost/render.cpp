@@ -247,6 +247,10 @@ int runRender(const Arguments& arguments) {
     }
     writer.close();
     output.commit();
+    if (!plugin->takesMidi() && !schedule.empty()) {
+        std::fprintf(stderr,
+                     "plughost: note: the plug-in takes no MIDI; the events were not sent\n");
+    }
     warnAboutIgnoredInput(job, input.channels(), renderer.inputCount(),
                           schedule.countFrom(position), changes.remaining());
     return 0;

@@ -95,6 +95,10 @@ int32_t Vst2Plugin::outputCount() const {
     return instance.record()->numOutputs;
 }
 
+bool Vst2Plugin::takesMidi() const {
+    return true;
+}
+
 int32_t Vst2Plugin::parameterCount() const {
     return instance.record()->numParams;
 }
