@@ -6,7 +6,7 @@ namespace plughost {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
-        {"info", runInfo, "PLUGIN.so [--param N=V ...] [--program N | --preset NAME]",
+        {"info", runInfo, "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME]",
          "the plug-in as a host sees it: record, capabilities, parameters, programs",
          R"(Prints the plug-in's record with its flags decoded, its answers to the MIDI
 capability questions, its parameters (index, name, value, display text, label) and
@@ -22,7 +22,7 @@ and presets. With --program, --preset and --param, the texts show those settings
   --preset NAME      select the program or preset of that name instead
 )"},
         {"render", runRender,
-         "PLUGIN.so IN OUT [--param N=V ...] [--program N | --preset NAME] "
+         "PLUGIN.so IN OUT [--param N=V ...] [--program N] [--preset NAME] "
          "[--param-at N=V@FRAME ...] [--midi FILE.mid] [--cc C:V@FRAME ...] "
          "[--note N@FRAME ...] [--block N] [--rate R] [--replacing] [--in-place] "
          "[--params-after-start]",
@@ -56,7 +56,7 @@ keeping IN's sample format where that format holds it, else 32-bit float, 24-bit
                      nothing for them)
 )"},
         {"response", runResponse,
-         "PLUGIN.so OUT.png [--param N=V ...] [--program N | --preset NAME] "
+         "PLUGIN.so OUT.png [--param N=V ...] [--program N] [--preset NAME] "
          "[--csv FILE] [--rate R] [--output N]",
          "the magnitude response at the given settings, as a plot",
          R"(Sends an impulse at -60 dBFS after half a second of silence and plots the
@@ -80,7 +80,7 @@ extension; - for a PNG on standard output).
   --rate R           sample rate, 8000 to 768000 Hz (default 44100)
 )"},
         {"screenshot", runScreenshot,
-         "PLUGIN.so OUT.png [--param N=V ...] [--program N | --preset NAME]",
+         "PLUGIN.so OUT.png [--param N=V ...] [--program N] [--preset NAME]",
          "the plug-in's editor as a PNG",
          R"(Opens the editor in a window of plughost's own, idles it until it has painted
 and writes the window's pixels as a PNG (- for standard output). Without DISPLAY
@@ -90,7 +90,7 @@ it uses a private Xvfb. VST 2 plug-ins only, for now.
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program of that name instead
 )"},
-        {"gui", runGui, "PLUGIN.so [--param N=V ...] [--program N | --preset NAME] [--frames N]",
+        {"gui", runGui, "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME] [--frames N]",
          "the editor in a window, every request to the host printed",
          R"(Opens the editor in a window on your display, switched on and idled 30 times a
 second, until the window is closed or Ctrl-C is pressed. Every request the plug-in
