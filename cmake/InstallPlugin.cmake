@@ -1,10 +1,13 @@
-# Runs at `cmake --install` time, so that VST_PATH, HOME and DESTDIR are read from the environment
-# of that moment. Installs PLUGIN, stripped with STRIP when that is set, into
-# - PREFIX/lib/vst, where system-wide hosts look, when a prefix was chosen: at configure time
-#   (PREFIX_CHOSEN), or by `cmake --install --prefix`, which alone makes the prefix a cache entry;
-# - else the first folder VST_PATH lists, or ~/.vst,
-# below DESTDIR when that is set. Records the file and its SHA-256 in MANIFEST for the uninstall.
-# A refusal sets `refusal` to one line, before anything is written.
+# Runs at `cmake --install` time, so that VST_PATH, LV2_PATH, HOME and DESTDIR are read from the
+# environment of that moment. Installs the VST 2 plug-in PLUGIN and the files of the LV2 bundle
+# BUNDLE (a folder), libraries stripped with STRIP when that is set, into
+# - PREFIX/lib/vst and PREFIX/lib/lv2, where system-wide hosts look, when a prefix was chosen: at
+#   configure time (PREFIX_CHOSEN), or by `cmake --install --prefix`, which alone makes the prefix
+#   a cache entry;
+# - else the first folder VST_PATH (LV2_PATH) lists, or ~/.vst (~/.lv2),
+# below DESTDIR when that is set. Records each file and its SHA-256, and the bundle's folder when
+# the install made it, in MANIFEST for the uninstall. A refusal sets `refusal` to one line, before
+# anything is written.
 
 # A folder as a shell reads it: ~ and ~/... lie in HOME, a relative one where the install runs.
 function(glidefilter_shell_folder path result)
@@ -23,39 +26,44 @@ function(glidefilter_shell_folder path result)
     set(${result} "${path}" PARENT_SCOPE)
 endfunction()
 
-# The folder the plug-in belongs in, before DESTDIR. VST_PATH is split on ':' only, as hosts
-# split it: a ';' is part of a folder's name, so no CMake list holds the folders.
-function(glidefilter_plugin_folder result)
+# The folder a format's plug-ins belong in (`kind` vst or lv2, listed in the variable
+# `path_variable`), below DESTDIR. The variable is split on ':' only, as hosts split it: a ';'
+# is part of a folder's name, so no CMake list holds the folders.
+function(glidefilter_plugin_folder kind path_variable result)
     if(DEFINED CACHE{CMAKE_INSTALL_PREFIX} OR PREFIX_CHOSEN)
-        set(folder "${CMAKE_INSTALL_PREFIX}/lib/vst")
+        set(folder "${CMAKE_INSTALL_PREFIX}/lib/${kind}")
     else()
-        string(REGEX MATCH "[^:]+" folder "$ENV{VST_PATH}")
-        string(REGEX REPLACE "[^:]+" "x" shape "$ENV{VST_PATH}")
+        string(REGEX MATCH "[^:]+" folder "$ENV{${path_variable}}")
+        string(REGEX REPLACE "[^:]+" "x" shape "$ENV{${path_variable}}")
         string(REPLACE ":" "" shape "${shape}")
         string(LENGTH "${shape}" count)
         if(count GREATER 1)
-            message(STATUS "VST_PATH lists ${count} folders; installing into the first: ${folder}")
+            message(STATUS
+                "${path_variable} lists ${count} folders; installing into the first: ${folder}")
         elseif(count EQUAL 0)
             if("$ENV{HOME}" STREQUAL "")
-                set(refusal "No folder to install into: set VST_PATH, or HOME for ~/.vst"
+                set(refusal
+                    "No folder to install into: set ${path_variable}, or HOME for ~/.${kind}"
                     PARENT_SCOPE)
                 return()
             endif()
-            set(folder "$ENV{HOME}/.vst")
+            set(folder "$ENV{HOME}/.${kind}")
         endif()
     endif()
     glidefilter_shell_folder("${folder}" folder)
     set(refusal "${refusal}" PARENT_SCOPE)
-    set(${result} "${folder}" PARENT_SCOPE)
+    set(staged "$ENV{DESTDIR}${folder}")
+    cmake_path(ABSOLUTE_PATH staged NORMALIZE)
+    set(${result} "${staged}" PARENT_SCOPE)
 endfunction()
 
-# Writes the stripped plug-in to `part`, a new file.
-function(glidefilter_write_stripped part)
-    if(STRIP)
-        execute_process(COMMAND "${STRIP}" --strip-unneeded -o "${part}" "${PLUGIN}"
+# Writes `source` to `part`, a new file; a library stripped.
+function(glidefilter_write_part source part)
+    if(STRIP AND source MATCHES "\\.so$")
+        execute_process(COMMAND "${STRIP}" --strip-unneeded -o "${part}" "${source}"
             RESULT_VARIABLE failed)
     else()
-        file(COPY_FILE "${PLUGIN}" "${part}" RESULT failed)
+        file(COPY_FILE "${source}" "${part}" RESULT failed)
     endif()
     if(failed)
         file(REMOVE "${part}")
@@ -63,40 +71,105 @@ function(glidefilter_write_stripped part)
     endif()
 endfunction()
 
-set(refusal "")
-glidefilter_plugin_folder(folder)
-if(refusal)
-    return()
-endif()
-set(staged "$ENV{DESTDIR}${folder}")
-cmake_path(ABSOLUTE_PATH staged NORMALIZE)
-cmake_path(GET PLUGIN FILENAME name)
-cmake_path(APPEND staged "${name}" OUTPUT_VARIABLE installed)
-cmake_path(APPEND staged ".${name}.part" OUTPUT_VARIABLE part)
+# The files go in two groups, each the files `names` of a source folder into a target folder.
+# Folders are kept in plain variables, never in lists: a ';' is part of a folder's name.
+function(glidefilter_check_group folder names)
+    foreach(name ${names})
+        if(IS_DIRECTORY "${folder}/${name}")
+            set(refusal "Cannot install: ${folder}/${name} is a folder; move it away first"
+                PARENT_SCOPE)
+            return()
+        endif()
+    endforeach()
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
+        RESULT_VARIABLE failed ERROR_QUIET)
+    if(failed)
+        set(refusal "Cannot create the folder ${folder}" PARENT_SCOPE)
+    endif()
+endfunction()
 
-if(IS_DIRECTORY "${installed}")
-    set(refusal "Cannot install: ${installed} is a folder; move it away first")
-    return()
-endif()
-execute_process(COMMAND "${CMAKE_COMMAND}" -E make_directory "${staged}"
-    RESULT_VARIABLE failed ERROR_QUIET)
-if(failed)
-    set(refusal "Cannot create the folder ${staged}")
-    return()
-endif()
-glidefilter_write_stripped("${part}")
+# Writes each file beside its target as .<name>.part and appends its record to `records`.
+function(glidefilter_write_group source_folder folder names)
+    foreach(name ${names})
+        glidefilter_write_part("${source_folder}/${name}" "${folder}/.${name}.part")
+        if(refusal)
+            glidefilter_remove_parts("${folder}" "${names}")
+            set(refusal "${refusal}" PARENT_SCOPE)
+            return()
+        endif()
+        file(SHA256 "${folder}/.${name}.part" hash)
+        string(APPEND records "${hash}  ${folder}/${name}\n")
+    endforeach()
+    set(records "${records}" PARENT_SCOPE)
+endfunction()
+
+function(glidefilter_remove_parts folder names)
+    foreach(name ${names})
+        file(REMOVE "${folder}/.${name}.part")
+    endforeach()
+endfunction()
+
+# A rename replaces a file or a link in one step; a host never sees half a file.
+function(glidefilter_rename_group folder names)
+    foreach(name ${names})
+        file(RENAME "${folder}/.${name}.part" "${folder}/${name}" RESULT failed)
+        if(failed)
+            glidefilter_remove_parts("${folder}" "${names}")
+            set(refusal "Cannot install into ${folder}/${name}: ${failed}" PARENT_SCOPE)
+            return()
+        endif()
+        message(STATUS "Installed: ${folder}/${name}")
+    endforeach()
+endfunction()
+
+set(refusal "")
+glidefilter_plugin_folder(vst VST_PATH vst_folder)
 if(refusal)
     return()
+endif()
+glidefilter_plugin_folder(lv2 LV2_PATH lv2_folder)
+if(refusal)
+    return()
+endif()
+cmake_path(GET PLUGIN PARENT_PATH plugin_source)
+cmake_path(GET PLUGIN FILENAME plugin_name)
+cmake_path(GET BUNDLE FILENAME bundle_name)
+set(bundle_folder "${lv2_folder}/${bundle_name}")
+file(GLOB bundle_names LIST_DIRECTORIES false RELATIVE "${BUNDLE}" "${BUNDLE}/*")
+
+if(EXISTS "${bundle_folder}" AND NOT IS_DIRECTORY "${bundle_folder}")
+    set(refusal "Cannot install: ${bundle_folder} is not a folder; move it away first")
+    return()
+endif()
+set(new_bundle_folder "")
+if(NOT EXISTS "${bundle_folder}")
+    set(new_bundle_folder "${bundle_folder}")
+endif()
+glidefilter_check_group("${vst_folder}" "${plugin_name}")
+if(NOT refusal)
+    glidefilter_check_group("${bundle_folder}" "${bundle_names}")
+endif()
+if(refusal)
+    return()
+endif()
+
+set(records "")
+glidefilter_write_group("${plugin_source}" "${vst_folder}" "${plugin_name}")
+if(refusal)
+    return()
+endif()
+glidefilter_write_group("${BUNDLE}" "${bundle_folder}" "${bundle_names}")
+if(refusal)
+    glidefilter_remove_parts("${vst_folder}" "${plugin_name}")
+    return()
+endif()
+if(new_bundle_folder)
+    string(APPEND records "folder  ${new_bundle_folder}\n")
 endif()
 
 # Recorded first: a record of a file that then failed to arrive is harmless to the uninstall.
-file(SHA256 "${part}" hash)
-file(WRITE "${MANIFEST}" "${hash}  ${installed}\n")
-# The rename replaces a file or a link in one step; a host never sees half a plug-in.
-file(RENAME "${part}" "${installed}" RESULT failed)
-if(failed)
-    file(REMOVE "${part}")
-    set(refusal "Cannot install into ${installed}: ${failed}")
-    return()
+file(WRITE "${MANIFEST}" "${records}")
+glidefilter_rename_group("${vst_folder}" "${plugin_name}")
+if(NOT refusal)
+    glidefilter_rename_group("${bundle_folder}" "${bundle_names}")
 endif()
-message(STATUS "Installed: ${installed}")

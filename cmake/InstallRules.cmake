@@ -1,4 +1,4 @@
-# The plug-in's `cmake --install` (InstallPlugin.cmake) and `--target uninstall` (Uninstall.cmake).
+# The plug-ins' `cmake --install` (InstallPlugin.cmake) and `--target uninstall` (Uninstall.cmake).
 set(GLIDEFILTER_INSTALL_SCRIPTS ${CMAKE_CURRENT_LIST_DIR})
 
 # Whether the install prefix was chosen at configure time. CMake marks a prefix it picked itself
@@ -19,14 +19,16 @@ function(glidefilter_prefix_chosen result)
     endif()
 endfunction()
 
-# Installs `target`'s file, stripped; the uninstall removes what the last install wrote. A refusal
-# is raised here, where no call stack follows it, and kept on one line: CMake does not wrap a
-# message that starts with a space.
-function(glidefilter_install_rules target)
+# Installs `plugin`'s file and the LV2 bundle, the folder that holds `bundle_library`, libraries
+# stripped; the uninstall removes what the last install wrote. A refusal is raised here, where no
+# call stack follows it, and kept on one line: CMake does not wrap a message that starts with a
+# space.
+function(glidefilter_install_rules plugin bundle_library)
     glidefilter_prefix_chosen(chosen)
     set(manifest ${CMAKE_BINARY_DIR}/glidefilter-installed.txt)
     install(CODE "
-        set(PLUGIN \"$<TARGET_FILE:${target}>\")
+        set(PLUGIN \"$<TARGET_FILE:${plugin}>\")
+        set(BUNDLE \"$<TARGET_FILE_DIR:${bundle_library}>\")
         set(STRIP \"${CMAKE_STRIP}\")
         set(PREFIX_CHOSEN ${chosen})
         set(MANIFEST \"${manifest}\")
@@ -37,5 +39,5 @@ function(glidefilter_install_rules target)
     add_custom_target(uninstall
         COMMAND ${CMAKE_COMMAND} -DMANIFEST=${manifest}
             -P ${GLIDEFILTER_INSTALL_SCRIPTS}/Uninstall.cmake
-        COMMENT "Removing the installed plug-in")
+        COMMENT "Removing the installed plug-ins")
 endfunction()

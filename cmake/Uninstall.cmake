@@ -1,26 +1,45 @@
-# Removes the file the last `cmake --install` of this build folder wrote, as MANIFEST (set by the
-# caller) records it: "<SHA-256>  <path>". A file changed since, or replaced by a link or a folder,
-# belongs to the user now and stays.
+# Removes the files the last `cmake --install` of this build folder wrote, as MANIFEST (set by
+# the caller) records them: "<SHA-256>  <path>" a line, and "folder  <path>" for a folder the
+# install made. A file changed since, or replaced by a link or a folder, belongs to the user now
+# and stays; so does a folder that still holds anything.
 if(NOT EXISTS "${MANIFEST}")
     message(STATUS "Nothing to remove: no install from this build folder is recorded")
     return()
 endif()
-file(READ "${MANIFEST}" record)
-string(REGEX MATCH "^([0-9a-f]+)  ([^\n]+)" record "${record}")
-set(hash "${CMAKE_MATCH_1}")
-set(installed "${CMAKE_MATCH_2}")
+file(READ "${MANIFEST}" records)
 
-if(IS_SYMLINK "${installed}" OR IS_DIRECTORY "${installed}")
-    message(STATUS "Left ${installed}: it was replaced since the install")
-elseif(NOT EXISTS "${installed}")
-    message(STATUS "Nothing to remove: ${installed} is gone")
-else()
-    file(SHA256 "${installed}" current)
-    if(current STREQUAL hash)
-        file(REMOVE "${installed}")
-        message(STATUS "Removed ${installed}")
+function(glidefilter_remove_file hash installed)
+    if(IS_SYMLINK "${installed}" OR IS_DIRECTORY "${installed}")
+        message(STATUS "Left ${installed}: it was replaced since the install")
+    elseif(NOT EXISTS "${installed}")
+        message(STATUS "Nothing to remove: ${installed} is gone")
     else()
-        message(STATUS "Left ${installed}: it was changed since the install")
+        file(SHA256 "${installed}" current)
+        if(current STREQUAL hash)
+            file(REMOVE "${installed}")
+            message(STATUS "Removed ${installed}")
+        else()
+            message(STATUS "Left ${installed}: it was changed since the install")
+        endif()
     endif()
-endif()
+endfunction()
+
+function(glidefilter_remove_folder folder)
+    file(GLOB left "${folder}/*" "${folder}/.*")
+    if(IS_DIRECTORY "${folder}" AND NOT IS_SYMLINK "${folder}" AND NOT left)
+        file(REMOVE_RECURSE "${folder}")
+        message(STATUS "Removed ${folder}")
+    endif()
+endfunction()
+
+# Line by line, never as a list: a ';' is part of a folder's name.
+while(records MATCHES "^([^\n]*)\n(.*)$")
+    set(record "${CMAKE_MATCH_1}")
+    set(records "${CMAKE_MATCH_2}")
+    if(record MATCHES "^folder  (.+)$")
+        glidefilter_remove_folder("${CMAKE_MATCH_1}")
+    elseif(record MATCHES "^([0-9a-f]+)  (.+)$")
+        glidefilter_remove_file("${CMAKE_MATCH_1}" "${CMAKE_MATCH_2}")
+    endif()
+endwhile()
 file(REMOVE "${MANIFEST}")

@@ -103,11 +103,6 @@ void FilterCore::loadProgram(const float (&values)[kNumParams]) {
     handoff.request(ControlHandoff::kHistoryClear);
 }
 
-void FilterCore::startAtTargets() {
-    const int32_t interval = handoff.stepInterval();
-    handoff.requestProgramStart({handoff.cutoffTarget(), handoff.resonanceTarget(), interval});
-}
-
 int32_t FilterCore::squaredLawInterval(double smoothness) const {
     return intervalFromSamples(
         samplesPerMilliSecond(getSampleRate()) * smoothness * smoothness * 4.0 + 1.0);

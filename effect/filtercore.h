@@ -68,10 +68,6 @@ public:
     // Any host thread: a program's eight values. The glide jumps to its cutoff and resonance at
     // the next coefficient step, Smoothness follows the linear law, and the history is cleared.
     void loadProgram(const float (&values)[kNumParams]);
-    // Any host thread: the glide starts at the cutoff and resonance targets in force, with the
-    // step interval in force, at the next block, as a program starts at its own values. A
-    // restored session sounds as it was saved at once instead of gliding there.
-    void startAtTargets();
 
     // The controller number (0..127, kControllerOff for none) a controller parameter assigns.
     int32_t assignedController(int32_t index) const {

@@ -143,7 +143,7 @@ void FilterPlugin::run(uint32_t sampleCount) {
     const auto frames =
         static_cast<int32_t>(std::min<uint32_t>(sampleCount, std::numeric_limits<int32_t>::max()));
     if (notify) {
-        notify->begin(notifyPort, sequenceCapacity);
+        notify->begin(notifyPort);
     }
     applyParameterPorts();
     readControl(frames);
@@ -151,20 +151,40 @@ void FilterPlugin::run(uint32_t sampleCount) {
 }
 
 // A port not connected holds its default.
-void FilterPlugin::applyParameterPorts() {
+float FilterPlugin::portValue(int32_t index) const {
+    const float* port = parameterPorts[index];
+    return port != nullptr ? *port : kLv2PortDefaults[index];
+}
+
+// As the VST 2 build sounds once a host has loaded program 0 and set every parameter, except
+// that the glide starts at the ports' cutoff and resonance instead of gliding there from program
+// 0's: a restored session sounds as it was saved from the first block. The first coefficient
+// step comes when program 0's start has it, as in the VST 2 build.
+void FilterPlugin::startAtPorts() {
+    float program[kNumParams];
     for (int32_t index = 0; index < kNumParams; ++index) {
-        const float* port = parameterPorts[index];
-        const float value = port != nullptr ? *port : kLv2PortDefaults[index];
+        program[index] = parameterValueOfPort(index, kLv2PortDefaults[index]);
+    }
+    for (int32_t index : {kFrequency, kResonance}) {
+        program[index] = parameterValueOfPort(index, portValue(index));
+    }
+    core.loadProgram(program);
+}
+
+// Every port on the first block after switching on, else those whose value changed.
+void FilterPlugin::applyParameterPorts() {
+    if (startPending) {
+        startAtPorts();
+    }
+    for (int32_t index = 0; index < kNumParams; ++index) {
+        const float value = portValue(index);
         const auto bits = std::bit_cast<uint32_t>(value);
         if (startPending || bits != appliedBits[index]) {
             core.setParameter(index, parameterValueOfPort(index, value));
             appliedBits[index] = bits;
         }
     }
-    if (startPending) {
-        core.startAtTargets();
-        startPending = false;
-    }
+    startPending = false;
 }
 
 void FilterPlugin::readControl(int32_t frames) {

@@ -29,6 +29,8 @@ public:
 private:
     explicit FilterPlugin(const LV2_Feature* const* features);
 
+    float portValue(int32_t index) const;
+    void startAtPorts();
     void applyParameterPorts();
     void readControl(int32_t frames);
     void processAudio(int32_t frames);
@@ -50,7 +52,7 @@ private:
     // With the host's URID map only.
     std::optional<ControlUrids> urids;
     std::optional<NotifySequence> notify;
-    // The host's sequence buffer size, when its options tell it.
+    // The host's sequence buffer size, when its options tell it: the most of `control` read.
     uint32_t sequenceCapacity = UINT32_MAX;
 
     // The controller parameter that learns the next controller, if any, and the frame of the

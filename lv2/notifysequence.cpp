@@ -2,8 +2,6 @@
 
 #include "lv2/uris.h"
 
-#include <algorithm>
-
 namespace {
 
 // An event holding the learned object: its time, the object's header, and two properties each
@@ -20,13 +18,12 @@ NotifySequence::NotifySequence(LV2_URID_Map& map)
     lv2_atom_forge_init(&forge, &map);
 }
 
-void NotifySequence::begin(LV2_Atom_Sequence* port, uint32_t capacityLimit) {
+void NotifySequence::begin(LV2_Atom_Sequence* port) {
     open = false;
     if (port == nullptr) {
         return;
     }
-    lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(port),
-                              std::min(port->atom.size, capacityLimit));
+    lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(port), port->atom.size);
     open = lv2_atom_forge_sequence_head(&forge, &sequenceFrame, 0) != 0;
     if (!open) {
         // Too little room for an empty sequence: the null atom, in the header the host wrote.

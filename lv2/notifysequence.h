@@ -12,9 +12,9 @@ class NotifySequence {
 public:
     explicit NotifySequence(LV2_URID_Map& map);
 
-    // The port's sequence (null when unconnected) for this block. The room is the size the host
-    // set in the port's header, and at most `capacityLimit` bytes.
-    void begin(LV2_Atom_Sequence* port, uint32_t capacityLimit);
+    // The port's sequence (null when unconnected) for this block, with the room the host set in
+    // its header.
+    void begin(LV2_Atom_Sequence* port);
     // The controller number a controller parameter learned, at a frame of the block.
     void learned(int64_t frame, int32_t parameter, int32_t controller);
 

@@ -71,7 +71,7 @@ format() {
 
 # The configuration in .clang-tidy, over the product's and the tools' sources in the normal build.
 tidy() {
-  run-clang-tidy -p build -quiet '/(frame|effect|editor|gui|tools)/' >/dev/null
+  run-clang-tidy -p build -quiet '/(frame|effect|editor|gui|tools|lv2)/' >/dev/null
 }
 
 stage normal normal

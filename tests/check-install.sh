@@ -37,22 +37,25 @@ case_files() {
   find "$case" -type f -o -type l | sort
 }
 
-# `where` is the one file the install leaves in the case folder, or '-' for a refusal, which
-# writes nothing and says `says` in one line of its own, with no CMake call stack.
+# `where` is the plug-in's file and `bundle` the LV2 bundle's folder the install leaves in the case
+# folder, or '-' for a refusal, which writes nothing and says `says` in one line of its own, with
+# no CMake call stack.
 expect_install() {
   name=$1
-  local setup=$2 environment=$3 options=$4 where says
+  local setup=$2 environment=$3 options=$4 where says bundle expected
   run_case "$setup" "$environment" "cmake --install \"\$fixture\" $options"
   local status=$?
   where=$(eval echo "\"$5\"")
   says=$(eval echo "\"$6\"")
+  bundle=$(eval echo "\"${7:-}\"")
   if [ "$where" = - ]; then
     [ $status -ne 0 ] || fail "the install did not fail"
     [ -z "$(case_files)" ] || fail "a refusal wrote $(case_files)"
     ! grep -q "Call Stack" "$output" || fail "a refusal shows a call stack"
   else
     [ $status -eq 0 ] || fail "the install failed"
-    [ "$(case_files)" = "$where" ] || fail "installed $(case_files), not $where"
+    expected=$(printf '%s\n' "$where" "$bundle/glidefilter_dsp.so" "$bundle/manifest.ttl" | sort)
+    [ "$(case_files)" = "$expected" ] || fail "installed $(case_files), not $expected"
   fi
   grep -qF -- "$says" "$output" || fail "the output does not say: $says"
 }
@@ -72,29 +75,34 @@ expect_uninstall() {
 }
 
 plugin='$home/.vst/glidefilter.so'
+bundle='$home/.lv2/glidefilter.lv2'
 
-#              name                            setup                          environment                    options                   where                                     says
-expect_install 'a chosen prefix'               ''                             ''                             '--prefix "$case/usr"'    '$case/usr/lib/vst/glidefilter.so'        'Installed: $case/usr/lib/vst/glidefilter.so'
-expect_install "CMake's own prefix, given"     ''                             'export DESTDIR=$case/stage'   '--prefix /usr/local'     '$case/stage/usr/local/lib/vst/glidefilter.so' 'Installed'
-expect_install 'DESTDIR, relative VST_PATH'    ''                             'export DESTDIR=$case/stage VST_PATH=rel' ''             '$case/stage$case/rel/glidefilter.so'     'Installed'
-expect_install 'VST_PATH ~/x'                  ''                             "export VST_PATH='~/x'"        ''                        '$home/x/glidefilter.so'                  'Installed'
+#              name                            setup                          environment                    options                   where                                     says                                      bundle
+expect_install 'a chosen prefix'               ''                             ''                             '--prefix "$case/usr"'    '$case/usr/lib/vst/glidefilter.so'        'Installed: $case/usr/lib/vst/glidefilter.so' '$case/usr/lib/lv2/glidefilter.lv2'
+expect_install "CMake's own prefix, given"     ''                             'export DESTDIR=$case/stage'   '--prefix /usr/local'     '$case/stage/usr/local/lib/vst/glidefilter.so' 'Installed'                        '$case/stage/usr/local/lib/lv2/glidefilter.lv2'
+expect_install 'DESTDIR, relative VST_PATH'    ''                             'export DESTDIR=$case/stage VST_PATH=rel' ''             '$case/stage$case/rel/glidefilter.so'     'Installed'                               "\$case/stage$bundle"
+expect_install 'VST_PATH ~/x'                  ''                             "export VST_PATH='~/x'"        ''                        '$home/x/glidefilter.so'                  'Installed'                               "$bundle"
 expect_install 'VST_PATH ~user'                ''                             "export VST_PATH='~nobody/x'"  ''                        '-'                                       'Cannot install into ~nobody/x'
-expect_install 'VST_PATH with a ;'             ''                             'export VST_PATH="$case/a;b:$case/c"' ''                 '$case/a;b/glidefilter.so'                'lists 2 folders'
+expect_install 'VST_PATH with a ;'             ''                             'export VST_PATH="$case/a;b:$case/c"' ''                 '$case/a;b/glidefilter.so'                'lists 2 folders'                         "$bundle"
 expect_install 'no HOME, no VST_PATH'          ''                             'unset HOME'                   ''                        '-'                                       'No folder to install into'
 expect_install 'a folder in the way'           "mkdir -p $plugin"             ''                             ''                        '-'                                       'is a folder; move it away first'
+expect_install 'LV2_PATH, two folders'         ''                             'export LV2_PATH="$case/l;1:$case/l2"' ''                "$plugin"                                 'LV2_PATH lists 2 folders'                '$case/l;1/glidefilter.lv2'
+expect_install 'LV2_PATH ~user'                ''                             "export LV2_PATH='~nobody/x'"  ''                        '-'                                       'Cannot install into ~nobody/x'
+expect_install 'a folder in the bundle'        "mkdir -p $bundle/manifest.ttl" ''                            ''                        '-'                                       'is a folder; move it away first'
 
 #                name                        change after the install            says                                  what holds afterwards
-expect_uninstall 'the installed file'        ''                                  "Removed $plugin"                     "[ ! -e $plugin ]"
+expect_uninstall 'the installed file'        ''                                  "Removed $plugin"                     "[ ! -e $plugin ] && [ ! -e $bundle ]"
 expect_uninstall 'a file of the user'        "echo mine >$plugin"                'changed since'                       "grep -q mine $plugin"
 expect_uninstall 'a link of the user'        "rm $plugin && ln -s \$case $plugin" 'replaced since'                    "[ -L $plugin ]"
 expect_uninstall 'a folder of the user'      "rm $plugin && mkdir $plugin"       'replaced since'                      "[ -d $plugin ]"
 expect_uninstall 'already gone'              "rm $plugin"                        'Nothing to remove'                   'true'
 expect_uninstall 'after a DESTDIR install'   "DESTDIR=\$case/stage cmake --install \$fixture >/dev/null" "Removed \$case/stage$plugin" "[ -f $plugin ] && [ ! -e \$case/stage$plugin ]"
+expect_uninstall "the user's file in the bundle" "echo mine >$bundle/mine.ttl"   "Removed $bundle/manifest.ttl"        "[ -f $bundle/mine.ttl ] && [ ! -e $bundle/glidefilter_dsp.so ]"
 
 # A build folder keeps the prefix CMake picked as unchosen when configured again; one configured
 # with a prefix installs there.
-expect_install 'configured again'              'cmake "$fixture" >/dev/null'  'export DESTDIR=$case/stage'   ''                        "\$case/stage$plugin"                     'Installed'
-expect_install 'a prefix chosen at configure'  'cmake -DCMAKE_INSTALL_PREFIX="$case/opt" "$fixture" >/dev/null' '' ''      '$case/opt/lib/vst/glidefilter.so'        'Installed'
+expect_install 'configured again'              'cmake "$fixture" >/dev/null'  'export DESTDIR=$case/stage'   ''                        "\$case/stage$plugin"                     'Installed'                               "\$case/stage$bundle"
+expect_install 'a prefix chosen at configure'  'cmake -DCMAKE_INSTALL_PREFIX="$case/opt" "$fixture" >/dev/null' '' ''      '$case/opt/lib/vst/glidefilter.so'        'Installed'                               '$case/opt/lib/lv2/glidefilter.lv2'
 
 [ $failures -eq 0 ] && echo "all install cases pass"
 exit $((failures > 0))

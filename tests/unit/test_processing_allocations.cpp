@@ -1,5 +1,6 @@
 // The real-time entries allocate nothing: every operator new made while they run is counted.
 #include "tests/unit/event_list.h"
+#include "tests/unit/lv2_host.h"
 #include "tests/unit/reference_filter.h"
 
 #include <gtest/gtest.h>
@@ -15,15 +16,25 @@ std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
 } // namespace
 
-// Kept out of line: inlined into a new expression, the free below would look mismatched.
-__attribute__((noinline)) void* operator new(std::size_t size) {
+namespace {
+void* countedAllocation(std::size_t size) {
     if (counting.load()) {
         ++allocations;
     }
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+    return std::malloc(size == 0 ? 1 : size);
+}
+} // namespace
+
+// Kept out of line: inlined into a new expression, the free below would look mismatched.
+__attribute__((noinline)) void* operator new(std::size_t size) {
+    if (void* memory = countedAllocation(size)) {
         return memory;
     }
     throw std::bad_alloc();
+}
+
+__attribute__((noinline)) void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return countedAllocation(size);
 }
 
 __attribute__((noinline)) void operator delete(void* memory) noexcept {
@@ -96,6 +107,38 @@ TEST(Allocations, TheCoresEventsAndEveryOutputModeAllocateNothing) {
         core.process<OutputMode::addToSilence>(io.data(), io.data(), 512, 0.4);
     }
     EXPECT_EQ(counted.count(), 0);
+}
+
+// The LV2 plug-in's run, with MIDI, a learn message and its report, and ports that change, also
+// on the first block after switching on.
+TEST(Allocations, Lv2RunAllocatesNothing) {
+    Lv2Instance lv2;
+    AtomSequence sequence;
+    sequence.learn(0, kCcRezo);
+    for (int i = 0; i < 1500; ++i) {
+        sequence.midi(i / 3, {0xB0, static_cast<uint8_t>(i % 3 == 0 ? 71 : 5), 64});
+        sequence.midi(i / 3, {0x90, static_cast<uint8_t>(40 + i % 70), 90});
+    }
+    NotifyBuffer notify(4096);
+    std::vector<float> left(512, 0.75f), right(512, -3.0f);
+    std::array<float*, 2> io{left.data(), right.data()};
+    lv2.connectAudio(io.data(), io.data());
+    lv2.connect(kLv2Control, const_cast<uint8_t*>(sequence.data().data()));
+    lv2.connect(kLv2Notify, notify.sequence());
+
+    Counted counted;
+    for (int block = 0; block < 8; ++block) {
+        if (block == 4) {
+            lv2.activate();
+        }
+        notify.reset(4096);
+        lv2.parameter(kFrequency) = static_cast<float>(block * 10);
+        lv2.parameter(kSmoothness) = static_cast<float>(block * 7);
+        lv2.parameter(kCcCutoff) = static_cast<float>(block);
+        lv2.run(512);
+    }
+    EXPECT_EQ(counted.count(), 0);
+    EXPECT_EQ(notify.reports().size(), 1u) << "the learn message was read";
 }
 
 } // namespace
