@@ -4,6 +4,7 @@
 #include "tools/plughost/guirequests.h"
 #include "tools/plughost/options.h"
 #include "tools/plughost/renderer.h"
+#include "tools/plughost/vst2plugin.h"
 #include "tools/plughost/x11editorwindow.h"
 
 #include <chrono>
@@ -17,7 +18,7 @@ namespace plughost {
 namespace {
 
 // --frames N closes the window after N idle passes, for scripts and tests.
-const CommandLine::OptionSet kGuiOptions{{"--param", "--program", "--frames"}, {}};
+const CommandLine::OptionSet kGuiOptions{{"--param", "--program", "--preset", "--frames"}, {}};
 constexpr auto kIdleInterval = std::chrono::microseconds(1000000 / 30);
 
 volatile sig_atomic_t interrupted = 0;
@@ -73,7 +74,8 @@ int runGui(const Arguments& arguments) {
     const CommandLine line(arguments, kGuiOptions);
     requireArgumentCount(line, 1, "gui");
     const std::string& pluginPath = line.positional()[0];
-    const PluginSettings settings = parsePluginSettings(line);
+    requireVst2Editor(pluginPath, "gui");
+    const PluginSettings settings = parsePluginSettings(line, PluginFormat::vst2);
     std::optional<long long> frames;
     if (const auto text = line.value("--frames")) {
         frames = parseInteger(*text, "frame count", 1, std::numeric_limits<int32_t>::max());
@@ -89,7 +91,8 @@ int runGui(const Arguments& arguments) {
     });
     PluginInstance plugin(library, host);
     names = parameterNames(plugin);
-    applyPluginSettings(plugin, settings);
+    Vst2Plugin settable(plugin, pluginPath);
+    applyPluginSettings(settable, settings);
     requireEditor(plugin, pluginPath);
     const InterruptHandling interruptHandling;
     const SwitchedOn running(plugin);

@@ -1,4 +1,4 @@
-// plughost: loads a VST 2 plug-in and makes it usable without a DAW.
+// plughost: loads a VST 2 or LV2 plug-in and makes it usable without a DAW.
 #include "tools/plughost/commands.h"
 #include "tools/plughost/options.h"
 
@@ -14,8 +14,8 @@ bool asksForHelp(const std::string& argument) {
 }
 
 void printOverview() {
-    std::printf("plughost %s: loads a VST 2 plug-in for 64-bit Linux as a host does, to hear,\n"
-                "measure and script it without a DAW.\n\n"
+    std::printf("plughost %s: loads a VST 2 or LV2 plug-in for 64-bit Linux as a host does, to\n"
+                "hear, measure and script it without a DAW.\n\n"
                 "usage: plughost COMMAND ARGUMENTS...\n"
                 "       plughost help [COMMAND] | plughost COMMAND --help | plughost --version\n\n"
                 "commands:\n",
@@ -27,7 +27,9 @@ void printOverview() {
     std::printf(
         "\nPLUGIN.so is a path, or a bare name looked up as NAME or NAME.so in the folders of\n"
         "LXVST_PATH and VST_PATH, ~/.lxvst, ~/.vst, /usr/local/lib/lxvst, /usr/local/lib/vst,\n"
-        "/usr/lib/lxvst and /usr/lib/vst, in this order.\n");
+        "/usr/lib/lxvst and /usr/lib/vst, in this order. An LV2 plug-in is given as its\n"
+        "bundle's folder (NAME.lv2) or as its URI, looked up on LV2_PATH (lilv's default\n"
+        "folders when it is not set).\n");
     std::printf("\nErrors are one line on stderr. Exit codes: 0 done, 1 something could not be\n"
                 "loaded, read or written, 2 the command line is wrong.\n");
 }

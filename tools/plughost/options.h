@@ -5,6 +5,7 @@
 #include "tools/common/errors.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/midievents.h"
+#include "tools/plughost/plugin.h"
 
 #include <optional>
 #include <set>
@@ -56,12 +57,20 @@ int parseSampleRate(const std::string& text);
 
 struct ParameterSetting {
     std::string parameter; // its index or its name
-    float value;
+    double value;
 };
 
-// "N=V": a normalised value 0..1 for parameter N, an index or a name (checked against the
-// plug-in later).
-ParameterSetting parseParameterSetting(const std::string& text);
+// "N=V" for parameter N, an index or a name (checked against the plug-in later): a normalised
+// value 0..1 for VST 2, any number in the port's units for LV2 (clamped to its range later).
+ParameterSetting parseParameterSetting(const std::string& text, PluginFormat format);
+
+struct ParameterChange {
+    ParameterSetting setting;
+    int64_t frame;
+};
+
+// "N=V@FRAME": the setting at that frame of a render.
+ParameterChange parseParameterChange(const std::string& text, PluginFormat format);
 // "C:V@FRAME": a control change on channel 1.
 TimedMidiEvent parseControlChange(const std::string& text);
 // "N@FRAME": a note-on on channel 1 with velocity 100.

@@ -7,6 +7,7 @@
 #include "tools/plughost/soundfile.h"
 #include "tools/plughost/soundformat.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -16,9 +17,9 @@ namespace {
 constexpr int32_t kDefaultBlockSize = 512;
 constexpr int32_t kLargestBlockSize = 1 << 16;
 
-const CommandLine::OptionSet kRenderOptions{
-    {"--param", "--program", "--midi", "--cc", "--note", "--block", "--rate"},
-    {"--replacing", "--params-after-start"}};
+const CommandLine::OptionSet kRenderOptions{{"--param", "--program", "--preset", "--param-at",
+                                             "--midi", "--cc", "--note", "--block", "--rate"},
+                                            {"--replacing", "--in-place", "--params-after-start"}};
 
 struct RenderJob {
     std::string pluginPath;
@@ -27,9 +28,11 @@ struct RenderJob {
     PluginSettings plugin;
     std::optional<std::string> midiPath;
     std::vector<TimedMidiEvent> commandLineEvents;
+    std::vector<ParameterChange> parameterChanges; // in frame order
     std::optional<int> sampleRate;
     int32_t blockSize = kDefaultBlockSize;
     bool replacing = false;
+    bool inPlace = false;
     // As some hosts do: after the sample rate is set and the plug-in switched on.
     bool settingsAfterStart = false;
 };
@@ -41,15 +44,21 @@ RenderJob parseRenderJob(const Arguments& arguments) {
     job.pluginPath = line.positional()[0];
     job.inputPath = line.positional()[1];
     job.outputPath = line.positional()[2];
-    job.plugin = parsePluginSettings(line);
+    const PluginFormat format = pluginFormatOf(job.pluginPath);
+    job.plugin = parsePluginSettings(line, format);
     job.midiPath = line.value("--midi");
     for (const auto& [option, value] : line.options()) {
         if (option == "--cc") {
             job.commandLineEvents.push_back(parseControlChange(value));
         } else if (option == "--note") {
             job.commandLineEvents.push_back(parseNoteOn(value));
+        } else if (option == "--param-at") {
+            job.parameterChanges.push_back(parseParameterChange(value, format));
         }
     }
+    std::stable_sort(
+        job.parameterChanges.begin(), job.parameterChanges.end(),
+        [](const ParameterChange& a, const ParameterChange& b) { return a.frame < b.frame; });
     if (const auto rate = line.value("--rate")) {
         job.sampleRate = parseSampleRate(*rate);
     }
@@ -58,6 +67,7 @@ RenderJob parseRenderJob(const Arguments& arguments) {
             static_cast<int32_t>(parseInteger(*block, "block size", 1, kLargestBlockSize));
     }
     job.replacing = line.flag("--replacing");
+    job.inPlace = line.flag("--in-place");
     job.settingsAfterStart = line.flag("--params-after-start");
     return job;
 }
@@ -89,7 +99,7 @@ void interleaveFrom(const Renderer& renderer, std::vector<float>& interleaved, i
 }
 
 void warnAboutIgnoredInput(const RenderJob& job, int fileChannels, int32_t pluginInputs,
-                           size_t lateEvents) {
+                           size_t lateEvents, size_t lateChanges) {
     if (fileChannels > 1 && fileChannels > pluginInputs) {
         std::fprintf(
             stderr,
@@ -99,6 +109,11 @@ void warnAboutIgnoredInput(const RenderJob& job, int fileChannels, int32_t plugi
     if (lateEvents > 0) {
         std::fprintf(stderr, "plughost: note: MIDI events after the end of %s, not sent: %zu\n",
                      job.inputPath.c_str(), lateEvents);
+    }
+    if (lateChanges > 0) {
+        std::fprintf(stderr,
+                     "plughost: note: parameter changes after the end of %s, not made: %zu\n",
+                     job.inputPath.c_str(), lateChanges);
     }
 }
 
@@ -112,20 +127,57 @@ void requireRenderRate(const RenderJob& job, int sampleRate) {
     }
 }
 
+// Parameter changes at their frames: a block ends where the next change is due, so that each
+// takes effect exactly there, as hosts split their blocks for automation.
+class ChangeSchedule {
+public:
+    // Throws UsageError for a parameter the plug-in does not have, before anything is played.
+    ChangeSchedule(Plugin& plugin, const std::vector<ParameterChange>& changes)
+        : plugin(plugin), changes(changes) {
+        for (const ParameterChange& change : changes) {
+            parameterIndex(plugin, change.setting.parameter);
+        }
+    }
+
+    // The longest block from the position that ends before the next change after it.
+    int32_t blockLength(int64_t position, int32_t blockSize) const {
+        size_t following = next;
+        while (following < changes.size() && changes[following].frame <= position) {
+            ++following;
+        }
+        return following < changes.size() ? static_cast<int32_t>(std::min<int64_t>(
+                                                blockSize, changes[following].frame - position))
+                                          : blockSize;
+    }
+    void makeDueChanges(int64_t position) {
+        while (next < changes.size() && changes[next].frame <= position) {
+            setParameterClamped(plugin, changes[next++].setting);
+        }
+    }
+    size_t remaining() const { return changes.size() - next; }
+
+private:
+    Plugin& plugin;
+    const std::vector<ParameterChange>& changes;
+    size_t next = 0;
+};
+
 // The whole input through the plug-in into the writer, a block at a time; returns the frames
 // played.
 int64_t play(SoundFileReader& input, Renderer& renderer, EventSchedule& schedule,
-             SoundFileWriter& writer) {
+             ChangeSchedule& changes, SoundFileWriter& writer) {
     const int32_t blockSize = renderer.blockSize();
     std::vector<float> inputFrames(static_cast<size_t>(blockSize * input.channels()));
     std::vector<float> outputFrames(static_cast<size_t>(blockSize * renderer.outputCount()));
     ProgressBar progress(input.frames());
     int64_t position = 0;
     for (;;) {
-        const auto frames = static_cast<int32_t>(input.read(inputFrames.data(), blockSize));
+        const auto frames = static_cast<int32_t>(
+            input.read(inputFrames.data(), changes.blockLength(position, blockSize)));
         if (frames == 0) {
             break;
         }
+        changes.makeDueChanges(position);
         deinterleaveInto(renderer, inputFrames, input.channels(), frames);
         renderer.processBlock(schedule.nextBlock(position, frames), position, frames);
         interleaveFrom(renderer, outputFrames, frames);
@@ -170,9 +222,8 @@ int runRender(const Arguments& arguments) {
         fileTypeForName(job.outputPath, {input.format() & SF_FORMAT_TYPEMASK, 0});
     // Before the plug-in is loaded: standard output carries nothing else once it is the output.
     PendingOutput output(job.outputPath);
-    PluginLibrary library(job.pluginPath);
-    RecordingHost host;
-    PluginInstance plugin(library, host);
+    const std::unique_ptr<Plugin> plugin =
+        loadPlugin(job.pluginPath, {static_cast<float>(sampleRate), job.blockSize});
 
     EventSchedule schedule;
     if (job.midiPath) {
@@ -180,22 +231,28 @@ int runRender(const Arguments& arguments) {
     }
     schedule.add(job.commandLineEvents);
     if (!job.settingsAfterStart) {
-        applyPluginSettings(plugin, job.plugin);
+        applyPluginSettings(*plugin, job.plugin);
     }
 
-    Renderer renderer(plugin, {static_cast<float>(sampleRate), job.blockSize, job.replacing});
+    Renderer renderer(*plugin,
+                      {static_cast<float>(sampleRate), job.blockSize, job.replacing, job.inPlace});
     if (job.settingsAfterStart) {
-        applyPluginSettings(plugin, job.plugin);
+        applyPluginSettings(*plugin, job.plugin);
     }
+    ChangeSchedule changes(*plugin, job.parameterChanges);
     SoundFileWriter writer(output, outputType, input.format(), renderer.outputCount(), sampleRate);
-    const int64_t position = play(input, renderer, schedule, writer);
+    const int64_t position = play(input, renderer, schedule, changes, writer);
     if (position == 0) {
         throw HostError("cannot render " + job.inputPath + ": it holds no audio");
     }
     writer.close();
     output.commit();
+    if (!plugin->takesMidi() && !schedule.empty()) {
+        std::fprintf(stderr,
+                     "plughost: note: the plug-in takes no MIDI; the events were not sent\n");
+    }
     warnAboutIgnoredInput(job, input.channels(), renderer.inputCount(),
-                          schedule.countFrom(position));
+                          schedule.countFrom(position), changes.remaining());
     return 0;
 }
 

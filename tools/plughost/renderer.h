@@ -4,7 +4,7 @@
 
 #include "tools/plughost/midievents.h"
 #include "tools/plughost/options.h"
-#include "tools/plughost/pluginhost.h"
+#include "tools/plughost/plugin.h"
 
 #include <optional>
 #include <span>
@@ -14,43 +14,42 @@ namespace plughost {
 
 // What the user chose for the plug-in before playback.
 struct PluginSettings {
-    std::optional<int32_t> program;
+    std::optional<int32_t> program;    // by index
+    std::optional<std::string> preset; // by name
     std::vector<ParameterSetting> parameters;
 };
 
-// Reads --program and every --param; throws UsageError for malformed values.
-PluginSettings parsePluginSettings(const CommandLine& line);
+// Reads --program, --preset and every --param, values checked as the format takes them; throws
+// UsageError for malformed values.
+PluginSettings parsePluginSettings(const CommandLine& line, PluginFormat format);
 
-// The parameter given by its index or by its name as the plug-in shows it (spaces around it and
-// capitals aside); throws UsageError when the plug-in has no such parameter.
-int32_t parameterIndex(const PluginInstance& plugin, const std::string& parameter);
+// The parameter given by its index or by its name (or symbol) as the plug-in shows it (spaces
+// around it and capitals aside); throws UsageError when the plug-in has no such parameter.
+int32_t parameterIndex(const Plugin& plugin, const std::string& parameter);
 
-// Selects the program, then sets the parameters in the order given. Throws UsageError for a
-// program or parameter the plug-in does not have.
-void applyPluginSettings(const PluginInstance& plugin, const PluginSettings& settings);
+// Sets the parameter to the value clamped to its range.
+void setParameterClamped(Plugin& plugin, const ParameterSetting& setting);
 
-struct PlaybackSettings {
-    float sampleRate;
-    int32_t blockSize;
-    // processReplacing instead of process into a cleared buffer; a plug-in with only
-    // processReplacing is run through it either way
-    bool replacing;
-};
+// Selects the program or preset, then sets the parameters in the order given. Throws UsageError
+// for a program, preset or parameter the plug-in does not have.
+void applyPluginSettings(Plugin& plugin, const PluginSettings& settings);
 
 class Renderer {
 public:
-    Renderer(const PluginInstance& plugin, const PlaybackSettings& settings);
+    // Throws HostError when the plug-in has no outputs or cannot play as asked.
+    Renderer(Plugin& plugin, const PlaybackSettings& settings);
     ~Renderer(); // switches the plug-in off
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
     int32_t inputCount() const { return static_cast<int32_t>(inputs.size()); }
-    int32_t outputCount() const { return static_cast<int32_t>(outputs.size()); }
+    int32_t outputCount() const { return static_cast<int32_t>(outputPointers.size()); }
     int32_t blockSize() const { return settings.blockSize; }
-    // Block buffers: fill the inputs, call processBlock, read the outputs.
+    // Block buffers: fill the inputs, call processBlock, read the outputs (in place: the
+    // inputs' buffers).
     float* input(int32_t channel) { return inputs[static_cast<size_t>(channel)].data(); }
     const float* output(int32_t channel) const {
-        return outputs[static_cast<size_t>(channel)].data();
+        return outputPointers[static_cast<size_t>(channel)];
     }
 
     // Processes `frames` (at most the block size) frames starting at `blockStart`; the events
@@ -58,13 +57,12 @@ public:
     void processBlock(std::span<const TimedMidiEvent> events, int64_t blockStart, int32_t frames);
 
 private:
-    const PluginInstance& plugin;
+    Plugin& plugin;
     PlaybackSettings settings;
     std::vector<std::vector<float>> inputs;
     std::vector<std::vector<float>> outputs;
     std::vector<float*> inputPointers;
     std::vector<float*> outputPointers;
-    VstEventBlock eventBlock;
 };
 
 } // namespace plughost

@@ -12,7 +12,6 @@
 namespace plughost {
 namespace {
 
-constexpr int32_t kBlockSize = 512;
 // Long enough for glides started by the settings to end and for coefficients to be set.
 constexpr double kSettleSeconds = 0.5;
 // Long enough for a resonance near 20 Hz to ring out before the window ends.
@@ -25,8 +24,9 @@ constexpr double kSilence = 1.0e-15;
 // Runs the plug-in for `frames` frames with the given input; collects one output's samples.
 void run(Renderer& renderer, int64_t frames, const std::function<float(int64_t)>& inputAt,
          int32_t output, std::vector<float>* recorded) {
-    for (int64_t start = 0; start < frames; start += kBlockSize) {
-        const auto count = static_cast<int32_t>(std::min<int64_t>(kBlockSize, frames - start));
+    for (int64_t start = 0; start < frames; start += kResponseBlockSize) {
+        const auto count =
+            static_cast<int32_t>(std::min<int64_t>(kResponseBlockSize, frames - start));
         for (int32_t channel = 0; channel < renderer.inputCount(); ++channel) {
             for (int32_t frame = 0; frame < count; ++frame) {
                 renderer.input(channel)[frame] = inputAt(start + frame);
@@ -76,8 +76,8 @@ std::vector<double> logSpaced(double lowest, double highest, int points) {
 
 } // namespace
 
-MagnitudeResponse measureResponse(const PluginInstance& plugin, const ResponseSettings& settings) {
-    Renderer renderer(plugin, {settings.sampleRate, kBlockSize, false});
+MagnitudeResponse measureResponse(Plugin& plugin, const ResponseSettings& settings) {
+    Renderer renderer(plugin, {settings.sampleRate, kResponseBlockSize, false});
     requireOutput(renderer, settings.output);
     const double rate = settings.sampleRate;
     run(

@@ -2,7 +2,7 @@
 // plug-in stays out of the way.
 #pragma once
 
-#include "tools/plughost/pluginhost.h"
+#include "tools/plughost/plugin.h"
 
 #include <string>
 #include <vector>
@@ -23,13 +23,16 @@ struct ResponseSettings {
     int points = 400;
 };
 
+// The block size the measurement plays at; an LV2 plug-in is loaded for it.
+constexpr int32_t kResponseBlockSize = 512;
+
 // The level of the test impulse: -60 dBFS.
 constexpr double kResponseLevel = 0.001;
 
 // Settles the plug-in on silence (its parameters already set), then records the output's answer
 // to an impulse on every input and evaluates its spectrum at the measurement frequencies. Throws
 // UsageError when the plug-in has no such output.
-MagnitudeResponse measureResponse(const PluginInstance& plugin, const ResponseSettings& settings);
+MagnitudeResponse measureResponse(Plugin& plugin, const ResponseSettings& settings);
 
 // "frequency_hz,ch1_db" (the output's number from 1) with one row per frequency.
 std::string responseCsv(const MagnitudeResponse& response);

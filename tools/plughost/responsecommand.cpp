@@ -13,24 +13,12 @@ namespace plughost {
 namespace {
 
 const CommandLine::OptionSet kResponseOptions{
-    {"--param", "--program", "--csv", "--rate", "--output"}, {}};
+    {"--param", "--program", "--preset", "--csv", "--rate", "--output"}, {}};
 constexpr long long kLargestOutput = std::numeric_limits<int32_t>::max();
 // Plug-ins with more parameters than this show only the ones the user set.
 constexpr int32_t kParametersInSubtitle = 12;
 
-std::string pluginTitle(const PluginInstance& plugin, const std::string& path) {
-    char name[256] = {};
-    plugin.dispatch(effGetEffectName, 0, 0, name);
-    name[sizeof name - 1] = '\0';
-    if (name[0] != '\0') {
-        return name;
-    }
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string describeSettings(const PluginInstance& plugin, const PluginSettings& settings,
-                             int sampleRate) {
+std::string describeSettings(const Plugin& plugin, const PluginSettings& settings, int sampleRate) {
     std::string description;
     const auto append = [&description](const std::string& part) {
         description += (description.empty() ? "" : ", ") + part;
@@ -39,15 +27,18 @@ std::string describeSettings(const PluginInstance& plugin, const PluginSettings&
     for (const ParameterSetting& parameter : settings.parameters) {
         given.insert(parameterIndex(plugin, parameter.parameter));
     }
-    const int32_t count = plugin.record()->numParams;
+    const int32_t count = plugin.parameterCount();
     for (int32_t index = 0; index < count; ++index) {
         if (count <= kParametersInSubtitle || given.contains(index)) {
             append(plugin.parameterName(index) + " " + plugin.parameterDisplay(index));
         }
     }
     if (settings.program) {
-        append("program " + std::to_string(*settings.program) + " \"" + plugin.programName() +
-               "\"");
+        append(plugin.presetKind() + " " + std::to_string(*settings.program) + " \"" +
+               plugin.presetNames()[static_cast<size_t>(*settings.program)] + "\"");
+    }
+    if (settings.preset) {
+        append(plugin.presetKind() + " \"" + *settings.preset + "\"");
     }
     append(std::to_string(sampleRate) + " Hz");
     return description;
@@ -60,7 +51,7 @@ int runResponse(const Arguments& arguments) {
     requireArgumentCount(line, 2, "response");
     const std::string& pluginPath = line.positional()[0];
     const std::string& plotPath = line.positional()[1];
-    const PluginSettings settings = parsePluginSettings(line);
+    const PluginSettings settings = parsePluginSettings(line, pluginFormatOf(pluginPath));
     const int sampleRate = parseSampleRate(line.value("--rate").value_or("44100"));
     const auto output = static_cast<int32_t>(
         parseInteger(line.value("--output").value_or("1"), "output", 1, kLargestOutput) - 1);
@@ -72,15 +63,14 @@ int runResponse(const Arguments& arguments) {
     PendingOutput plot(plotPath);
     std::unique_ptr<PendingOutput> csv =
         csvPath ? std::make_unique<PendingOutput>(*csvPath) : nullptr;
-    PluginLibrary library(pluginPath);
-    RecordingHost host;
-    PluginInstance plugin(library, host);
-    applyPluginSettings(plugin, settings);
+    const std::unique_ptr<Plugin> plugin =
+        loadPlugin(pluginPath, {static_cast<float>(sampleRate), kResponseBlockSize});
+    applyPluginSettings(*plugin, settings);
 
-    const PlotTexts texts{"Magnitude response: " + pluginTitle(plugin, pluginPath),
-                          describeSettings(plugin, settings, sampleRate)};
+    const PlotTexts texts{"Magnitude response: " + plugin->name(),
+                          describeSettings(*plugin, settings, sampleRate)};
     const MagnitudeResponse response =
-        measureResponse(plugin, {.sampleRate = static_cast<float>(sampleRate), .output = output});
+        measureResponse(*plugin, {.sampleRate = static_cast<float>(sampleRate), .output = output});
     plotResponse(response, texts, format, plot);
     if (csv) {
         csv->write(responseCsv(response));

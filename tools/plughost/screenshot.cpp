@@ -6,6 +6,7 @@
 #include "tools/plughost/options.h"
 #include "tools/plughost/pictureformat.h"
 #include "tools/plughost/renderer.h"
+#include "tools/plughost/vst2plugin.h"
 #include "tools/plughost/x11editorwindow.h"
 
 #include <chrono>
@@ -15,7 +16,7 @@
 namespace plughost {
 namespace {
 
-const CommandLine::OptionSet kScreenshotOptions{{"--param", "--program"}, {}};
+const CommandLine::OptionSet kScreenshotOptions{{"--param", "--program", "--preset"}, {}};
 // Editors paint from their idle calls (Expose handling, redraws of changed controls); this many
 // passes at a host's pace leave every one of them painted.
 constexpr int kIdlePasses = 30;
@@ -39,7 +40,8 @@ int runScreenshot(const Arguments& arguments) {
     const CommandLine line(arguments, kScreenshotOptions);
     requireArgumentCount(line, 2, "screenshot");
     const std::string& pluginPath = line.positional()[0];
-    const PluginSettings settings = parsePluginSettings(line);
+    requireVst2Editor(pluginPath, "screenshot");
+    const PluginSettings settings = parsePluginSettings(line, PluginFormat::vst2);
     // A vector format would only wrap the pixels.
     pictureFormatFor(line.positional()[1], {PictureFormat::png});
     PendingOutput output(line.positional()[1]);
@@ -50,7 +52,8 @@ int runScreenshot(const Arguments& arguments) {
     PluginLibrary library(pluginPath);
     RecordingHost host;
     PluginInstance plugin(library, host);
-    applyPluginSettings(plugin, settings);
+    Vst2Plugin settable(plugin, pluginPath);
+    applyPluginSettings(settable, settings);
     requireEditor(plugin, pluginPath);
     session.emplace(X11Session::WithoutDisplay::StartPrivateServer);
     const SwitchedOn running(plugin);

@@ -1,0 +1,307 @@
+// plughost hosts the LV2 build as it hosts the VST 2 build, and the two are one plug-in: the same
+// input, settings and events give the same samples through either.
+#include "lv2/ports.h"
+#include "tests/host/test_plughost_support.h"
+#include "tests/unit/test_smf_builder.h"
+
+#include <cstdio>
+#include <optional>
+
+using namespace plughost_test;
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int64_t kFrames = 44100;
+constexpr std::array<const char*, kNumParams> kSymbols = {
+    "type", "frequency", "resonance", "smoothness", "gain", "cc_cutoff", "cc_rezo", "cc_smooth"};
+
+std::string bundlePath() {
+    return GLIDEFILTER_LV2_BUNDLE_PATH;
+}
+
+std::string number(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value)); // exact for a float
+    return text;
+}
+
+struct PortValue {
+    int32_t parameter;
+    float value; // in the port's units
+};
+
+struct PortChange {
+    PortValue port;
+    int64_t frame;
+};
+
+struct TwinCase {
+    std::string name;
+    std::vector<PortValue> ports;          // the rest at their defaults
+    std::vector<std::string> options = {}; // given to both renders as they are
+    std::vector<PortChange> changes = {};
+    std::vector<std::string> lv2Options = {};
+};
+
+// Whatever runs is heard by both: a note, and controllers on numbers the cases assign.
+const std::vector<std::string> kEvents = {"--cc",   "74:100@1001", "--cc", "0:20@3007",
+                                          "--cc",   "71:90@5003",  "--cc", "5:100@7001",
+                                          "--note", "80@9009",     "--cc", "1:64@11003"};
+
+bool glidesAtStart(const TwinCase& twin) {
+    return std::any_of(twin.ports.begin(), twin.ports.end(), [](const PortValue& port) {
+        return (port.parameter == kFrequency || port.parameter == kResonance) &&
+               port.value != kLv2PortDefaults[port.parameter];
+    });
+}
+
+class PlughostLv2 : public PlughostTest {
+protected:
+    Audio render(const std::string& plugin, std::vector<std::string> options,
+                 const std::string& output) {
+        std::vector<std::string> arguments = {"render", plugin, file("in.wav"), file(output)};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const Outcome run = plughost(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.errors;
+        return readAudio(file(output));
+    }
+
+    // The LV2 build with its ports as the case sets them, and its VST 2 twin given the values
+    // the port values map to: a host that sets every parameter after switching the plug-in on.
+    // That twin glides from program 0's cutoff and resonance to the ones given, where the LV2
+    // build starts at them (a session opens as it was saved); and a glide's trace in the
+    // filter's history need never die away to the last bit. So where a case moves Frequency
+    // or Reso/BW, the twin is a host that sets every parameter before switching on too, which
+    // starts the filter at them as the LV2 build does.
+    std::pair<Audio, Audio> renderBoth(const TwinCase& twin) {
+        std::vector<std::string> lv2 = twin.options;
+        lv2.insert(lv2.end(), twin.lv2Options.begin(), twin.lv2Options.end());
+        // The accumulating entry, which sounds the same in the build for legacy hosts.
+        std::vector<std::string> vst2 = twin.options;
+        const bool startAtSettings = glidesAtStart(twin);
+        if (!startAtSettings) {
+            vst2.push_back("--params-after-start");
+        }
+        for (int32_t index = 0; index < kNumParams; ++index) {
+            float value = kLv2PortDefaults[index];
+            for (const PortValue& port : twin.ports) {
+                value = port.parameter == index ? port.value : value;
+            }
+            const std::string setting =
+                std::to_string(index) + "=" + number(parameterValueOfPort(index, value));
+            lv2.insert(lv2.end(), {"--param", std::string(kSymbols[index]) + "=" + number(value)});
+            vst2.insert(vst2.end(), {"--param", setting});
+            if (startAtSettings) {
+                vst2.insert(vst2.end(), {"--param-at", setting + "@0"});
+            }
+        }
+        for (const PortChange& change : twin.changes) {
+            const int32_t index = change.port.parameter;
+            const std::string frame = "@" + std::to_string(change.frame);
+            lv2.insert(lv2.end(), {"--param-at", std::string(kSymbols[index]) + "=" +
+                                                     number(change.port.value) + frame});
+            vst2.insert(vst2.end(),
+                        {"--param-at", std::to_string(index) + "=" +
+                                           number(parameterValueOfPort(index, change.port.value)) +
+                                           frame});
+        }
+        return {render(bundlePath(), lv2, "lv2.wav"), render(builtPluginPath(), vst2, "vst2.wav")};
+    }
+};
+
+// The frames from which the two agree to the end; 0 when they agree throughout, -1 when their
+// lengths or channels differ.
+int64_t agreeingFrom(const Audio& a, const Audio& b) {
+    if (a.channels != b.channels || a.frames() != b.frames()) {
+        return -1;
+    }
+    for (int64_t frame = a.frames(); frame > 0; --frame) {
+        for (int channel = 0; channel < a.channels; ++channel) {
+            if (a.at(frame - 1, channel) != b.at(frame - 1, channel)) {
+                return frame;
+            }
+        }
+    }
+    return 0;
+}
+
+void writeSong(const std::filesystem::path& path) {
+    const smf::Bytes song =
+        smf::file(0, 96,
+                  {smf::Track()
+                       .event(20, {0xB0, 71, 10}) // 0.104 s at 120 bpm: frame 4593
+                       .event(31, {0x90, 100, 90})
+                       .event(1, {0xC0, 3}) // two bytes: a program change, which the filter ignores
+                       .event(45, {0xB0, 71, 120})
+                       .end()});
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(song.data()),
+               static_cast<std::streamsize>(song.size()));
+}
+
+} // namespace
+
+TEST_F(PlughostLv2, RendersTheSameSamplesAsTheVst2BuildSetUpAsHostsDo) {
+    writeAudio(file("in.wav"), noise(2, kRate, kFrames));
+    writeSong(file("song.mid"));
+    const auto events = [](std::vector<std::string> more) {
+        more.insert(more.begin(), kEvents.begin(), kEvents.end());
+        return more;
+    };
+    const std::vector<TwinCase> cases = {
+        {"defaults", {}},
+        {"type just below HPF", {{kFilterType, 0.4f}}, events({})},
+        {"type just above", {{kFilterType, 0.6f}}, events({})},
+        {"HPF", {{kFilterType, 1.0f}}, events({})},
+        {"frequency 0", {{kFrequency, 0.0f}}, events({})},
+        {"frequency 25", {{kFrequency, 25.0f}}, events({})},
+        {"frequency 100", {{kFrequency, 100.0f}}, events({})},
+        {"resonance 0", {{kResonance, 0.0f}}, events({})},
+        {"resonance 60", {{kResonance, 60.0f}}, events({})},
+        {"resonance 100", {{kResonance, 100.0f}}, events({})},
+        {"smoothness 0", {{kSmoothness, 0.0f}}, events({})},
+        {"smoothness 33.3", {{kSmoothness, 33.3f}}, events({})},
+        {"smoothness 100", {{kSmoothness, 100.0f}}, events({})},
+        {"gain -24", {{kGain, -24.0f}}, events({})},
+        {"gain -6.5", {{kGain, -6.5f}}, events({})},
+        {"gain 0", {{kGain, 0.0f}}, events({})},
+        {"cc cutoff 0", {{kCcCutoff, 0.0f}}, events({})},
+        {"cc cutoff 74.4", {{kCcCutoff, 74.4f}}, events({})},
+        {"cc cutoff off", {{kCcCutoff, 128.0f}}, events({})},
+        {"cc rezo 1", {{kCcRezo, 1.0f}}, events({})},
+        {"cc rezo 73.6", {{kCcRezo, 73.6f}}, events({})},
+        {"cc rezo 127", {{kCcRezo, 127.0f}}, events({})},
+        {"cc smooth 0", {{kCcSmooth, 0.0f}}, events({})},
+        {"cc smooth 71", {{kCcSmooth, 71.0f}}, events({})},
+        {"cc smooth off", {{kCcSmooth, 128.0f}}, events({})},
+        {"MIDI file", {}, {"--midi", file("song.mid")}},
+        {"block 1", {}, events({"--block", "1"})},
+        {"block 64", {}, events({"--block", "64"})},
+        {"block 1000", {}, events({"--block", "1000"})},
+        {"in place", {}, events({}), {}, {"--in-place"}},
+        // A block ends where a change is due: blocks of 512, 265, 247, 512, ...
+        {"blocks of changing sizes",
+         {},
+         events({}),
+         {{{kGain, -12.0f}, 777}, {{kGain, -12.0f}, 2048 + 3}, {{kGain, -12.0f}, 2048 + 4}}},
+        {"ports changed between blocks",
+         {},
+         events({}),
+         {{{kFrequency, 80.0f}, 4096}, {{kSmoothness, 2.0f}, 4096}, {{kGain, -3.0f}, 12288}}},
+    };
+    for (const TwinCase& twin : cases) {
+        const auto [lv2, vst2] = renderBoth(twin);
+        ASSERT_EQ(lv2.frames(), kFrames) << twin.name;
+        EXPECT_EQ(agreeingFrom(lv2, vst2), 0) << twin.name;
+    }
+}
+
+// Debian's lv2apply is a host of another make: it runs the plug-in a frame at a time, without
+// the atom features, and writes the input's format.
+TEST_F(PlughostLv2, AnotherHostRendersWhatTheVst2BuildRenders) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "lv2apply cannot load a library built with AddressSanitizer";
+#endif
+    writeAudio(file("in.wav"), noise(2, kRate, kFrames / 4));
+    const std::string folder = std::filesystem::path(bundlePath()).parent_path();
+    const int status =
+        std::system(("env LV2_PATH=" + quoted(folder) + " lv2apply -i " + quoted(file("in.wav")) +
+                     " -o " + quoted(file("other.wav")) + " urn:glidefilter:plugin 2>/dev/null")
+                        .c_str());
+    ASSERT_EQ(status, 0);
+    std::vector<std::string> twin = {"--block", "1", "--params-after-start"};
+    for (int32_t index = 0; index < kNumParams; ++index) {
+        twin.insert(twin.end(),
+                    {"--param", std::to_string(index) + "=" +
+                                    number(parameterValueOfPort(index, kLv2PortDefaults[index]))});
+    }
+    EXPECT_EQ(agreeingFrom(readAudio(file("other.wav")), render(builtPluginPath(), twin, "v.wav")),
+              0);
+}
+
+TEST_F(PlughostLv2, InfoShowsThePortsAndPresetsAtTheSettingsGiven) {
+    // By name, index and symbol, in any capitals; out of range is clamped.
+    const Outcome run = plughost({"info", bundlePath(), "--preset", "default", "--param",
+                                  "Frequency=150", "--param", "2=-5", "--param", "CC_REZO=3.4"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    std::string info = run.output;
+    const std::string bundle = std::filesystem::path(bundlePath()).lexically_normal().string();
+    for (auto at = info.find(bundle); at != std::string::npos; at = info.find(bundle)) {
+        info.replace(at, bundle.size(), "BUNDLE");
+    }
+    EXPECT_EQ(info, R"(name             Glide Filter
+URI              urn:glidefilter:plugin
+bundle           BUNDLE/
+library          BUNDLE/glidefilter_dsp.so
+audio inputs     2 (in_l, in_r)
+audio outputs    2 (out_l, out_r)
+atom inputs      1 (control)
+atom outputs     1 (notify)
+control outputs  0
+MIDI input       control
+in place         yes
+needs features   none
+uses features    lv2:hardRTCapable, options:options, urid:map
+parameters       8
+presets          1
+
+index symbol     name       value display unit range    default properties           scale points
+0     type       Flt.type   0     LPF          0 to 1   0       integer, enumeration 0 LPF, 1 HPF
+1     frequency  Frequency  100   100 %   %    0 to 100 50
+2     resonance  Reso/BW    0     0 %     %    0 to 100 10
+3     smoothness Smoothness 10    10           0 to 100 10
+4     gain       Gain       -12   -12 dB  dB   -24 to 0 -12
+5     cc_cutoff  CC Cutoff  71    71           0 to 128 71      integer              128 OFF
+6     cc_rezo    CC Rezo    3.4   3.4          0 to 128 128     integer              128 OFF
+7     cc_smooth  CC Smooth  5     5            0 to 128 5       integer              128 OFF
+
+presets
+    0 Default   urn:glidefilter:preset:default
+)");
+}
+
+TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
+    writeAudio(file("in.wav"), noise(2, kRate, 100));
+    std::filesystem::create_directory(file("empty"));
+    // A bundle whose library is no library.
+    std::filesystem::copy(bundlePath(), file("broken.lv2"));
+    std::ofstream(file("broken.lv2/glidefilter_dsp.so")) << "not a library\n";
+    const std::string search = "LV2_PATH=" + file("empty").string();
+    struct Refusal {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string message;
+    };
+    const std::vector<Refusal> refusals = {
+        {{"info", "/nonexistent/x.lv2"}, 1, "cannot find LV2 bundle /nonexistent/x.lv2: no such"},
+        {{"info", file("empty")}, 1, "empty is no LV2 bundle: it has no manifest.ttl"},
+        {{"info", "urn:nosuch:plugin"},
+         1,
+         "cannot find LV2 plug-in urn:nosuch:plugin: no bundle on LV2_PATH (" +
+             file("empty").string() + ") describes it"},
+        {{"info", file("broken.lv2")}, 1, "cannot instantiate urn:glidefilter:plugin at 44100 Hz"},
+        {{"render", bundlePath(), file("in.wav"), file("out.wav"), "--param", "gain=loud"},
+         2,
+         "bad parameter value 'loud': not a number"},
+        {{"render", bundlePath(), file("in.wav"), file("out.wav"), "--param-at", "cutoff=1@5"},
+         2,
+         "no parameter named 'cutoff' (it has Flt.type, Frequency, Reso/BW, Smoothness, Gain, "
+         "CC Cutoff, CC Rezo, CC Smooth)"},
+        {{"info", bundlePath(), "--preset", "Bright"},
+         2,
+         "the plug-in has no preset named 'Bright' (it has Default)"},
+        {{"info", bundlePath(), "--program", "1"},
+         2,
+         "preset 1 does not exist: the plug-in has presets 0 to 0"},
+        {{"screenshot", bundlePath(), file("ui.png")}, 1, "LV2 plug-in UIs are not supported yet"},
+    };
+    for (const Refusal& refusal : refusals) {
+        const Outcome run = plughost(refusal.arguments, search);
+        const std::string name = refusal.arguments[1];
+        EXPECT_EQ(run.exitCode, refusal.exitCode) << name << ": " << run.errors;
+        EXPECT_NE(run.errors.find(refusal.message), std::string::npos) << name << run.errors;
+        EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << name << run.errors;
+    }
+    EXPECT_FALSE(std::filesystem::exists(file("out.wav")));
+}

@@ -1,0 +1,34 @@
+#include "tools/plughost/plugin.h"
+
+#include "tools/common/errors.h"
+#include "tools/plughost/lv2plugin.h"
+#include "tools/plughost/vst2plugin.h"
+
+#include <filesystem>
+
+namespace plughost {
+
+PluginFormat pluginFormatOf(const std::string& argument) {
+    std::error_code error;
+    const bool exists = std::filesystem::exists(argument, error);
+    const bool bundleName = argument.ends_with(".lv2") || argument.ends_with(".lv2/");
+    const bool uri = argument.find(':') != std::string::npos && !exists;
+    return std::filesystem::is_directory(argument, error) || bundleName || uri ? PluginFormat::lv2
+                                                                               : PluginFormat::vst2;
+}
+
+std::unique_ptr<Plugin> loadPlugin(const std::string& argument, const LoadSettings& settings) {
+    if (pluginFormatOf(argument) == PluginFormat::lv2) {
+        return std::make_unique<Lv2Plugin>(argument, settings);
+    }
+    return loadVst2Plugin(argument);
+}
+
+void requireVst2Editor(const std::string& argument, const std::string& command) {
+    if (pluginFormatOf(argument) == PluginFormat::lv2) {
+        throw HostError(command + ": LV2 plug-in UIs are not supported yet, and " + argument +
+                        " is an LV2 plug-in");
+    }
+}
+
+} // namespace plughost
