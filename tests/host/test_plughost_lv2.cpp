@@ -267,6 +267,9 @@ TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
     // A bundle whose library is no library.
     std::filesystem::copy(bundlePath(), file("broken.lv2"));
     std::ofstream(file("broken.lv2/glidefilter_dsp.so")) << "not a library\n";
+    // One whose UI library is no library.
+    std::filesystem::copy(bundlePath(), file("noui.lv2"));
+    std::ofstream(file("noui.lv2/glidefilter_ui.so")) << "not a library\n";
     const std::string search = "LV2_PATH=" + file("empty").string();
     struct Refusal {
         std::vector<std::string> arguments;
@@ -294,7 +297,7 @@ TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
         {{"info", bundlePath(), "--program", "1"},
          2,
          "preset 1 does not exist: the plug-in has presets 0 to 0"},
-        {{"screenshot", bundlePath(), file("ui.png")}, 1, "LV2 plug-in UIs are not supported yet"},
+        {{"screenshot", file("noui.lv2"), file("ui.png")}, 1, "cannot load the UI library"},
     };
     for (const Refusal& refusal : refusals) {
         const Outcome run = plughost(refusal.arguments, search);
