@@ -1,5 +1,5 @@
 // How plughost gui shows what an LV2 UI writes to its plug-in: one line each, e.g.
-// "write port=7 value=37.5 (frequency)" or
+// "write port=7 (frequency) value=37.5" or
 // "message port=4 (control) urn:glidefilter:learn {urn:glidefilter:parameter=5}".
 #pragma once
 
