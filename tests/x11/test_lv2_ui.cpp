@@ -265,6 +265,23 @@ TEST_F(Lv2Ui, LearningGoesThroughThePluginAndEndsInThePort) {
     EXPECT_EQ(writes.size(), 1u) << "learning ended";
 }
 
+// The learn switch under CC Rezo lit and dark again: the plug-in was told to learn for CC Rezo and
+// cannot be untold, so the controller it learns anyway is written to that port, and the panel
+// shows what the plug-in now does.
+TEST_F(Lv2Ui, AControllerThePluginLearnedAfterTheSwitchWentDarkStillReachesItsPort) {
+    openUi();
+    click(56, 125);
+    ASSERT_TRUE(idleUntil([&] { return messages.size() == 1; }));
+    click(56, 125);
+    ASSERT_TRUE(showsVst2Editor()) << "every learn switch dark";
+    EXPECT_EQ(messages.size(), 1u) << "switching off sends nothing";
+    runBlock({{0, {0xB0, 30, 1}}});
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].port, portOf(kCcRezo));
+    EXPECT_EQ(writes[0].value, 30.0f);
+    EXPECT_TRUE(showsVst2Editor());
+}
+
 // A host may close the UI from inside a write it receives: during a knob's drag, from a switch,
 // from the learned controller's write (inside a port event). The UI survives, its window goes,
 // and nothing more is written.

@@ -226,8 +226,8 @@ void Lv2UiHost::deliverControls() {
     for (const uint32_t port : controls) {
         const float value = plugin.portValue(port);
         const auto heard = delivered.find(port);
-        if (heard == delivered.end() || std::bit_cast<uint32_t>(heard->second) !=
-                                            std::bit_cast<uint32_t>(value)) {
+        if (heard == delivered.end() ||
+            std::bit_cast<uint32_t>(heard->second) != std::bit_cast<uint32_t>(value)) {
             delivered[port] = value;
             portEvent(port, sizeof value, 0, &value);
         }
