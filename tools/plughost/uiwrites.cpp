@@ -73,7 +73,7 @@ std::string atomText(const std::vector<uint8_t>& data, UridMap& map) {
         text += separator + uriOf(map, property.key) + "=" +
                 valueText(property.value, body + value, map);
         separator = ", ";
-        at = value + (property.value.size + 7) / 8 * 8;
+        at = value + (size_t{property.value.size} + 7) / 8 * 8;
     }
     return text + "}";
 }
