@@ -2,14 +2,15 @@
 # Builds the benchmarks in release mode into build-bench/ (or $BUILD_DIR), runs the audio
 # benchmark, then counts the instructions per stereo frame that process spends on the default
 # program (callgrind, processing calls only). Extra arguments go to the benchmark program.
-# The editor benchmark is built beside it: build-bench/bench/bench_editor.
+# The editor benchmark and the LV2-against-VST 2 benchmark are built beside it:
+# build-bench/bench/bench_editor, build-bench/bench/bench_formats.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh bench
 build_dir=${BUILD_DIR:-build-bench}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLIDEFILTER_TESTS=OFF \
   -DGLIDEFILTER_BENCH=ON >/dev/null
-cmake --build "$build_dir" -j 2 --target bench_audio bench_editor glidefilter
+cmake --build "$build_dir" -j 2 --target bench_audio bench_editor bench_formats glidefilter
 bench="$build_dir/bench/bench_audio"
 "$bench" "$@"
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds the plug-in, installs it for Linux hosts (~/.vst or $VST_PATH)
+# Sets up a fresh machine, builds the plug-in, installs it for Linux hosts (the VST 2 build in
+# ~/.vst or $VST_PATH, the LV2 bundle in ~/.lv2 or $LV2_PATH)
 # and runs the built-in demo into out/:
 #   out/info.txt      what a host sees of the plug-in
 #   out/input.wav     a generated bright sawtooth chord
@@ -18,7 +19,7 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   options=(-DGLIDEFILTER_TESTS=OFF -DGLIDEFILTER_BENCH=OFF)
 fi
 cmake -S . -B "$build_dir" -G Ninja "${options[@]}" >/dev/null
-cmake --build "$build_dir" -j "$(nproc)" --target glidefilter plughost
+cmake --build "$build_dir" -j "$(nproc)" --target glidefilter glidefilter_lv2 plughost
 cmake --install "$build_dir"
 
 plughost=$build_dir/plughost
@@ -50,4 +51,6 @@ done
 
 echo
 echo "Demo written to out/: demo.wav (listen), editor.png and response.png (look), info.txt."
-echo "Plug-in installed as $(cut -d" " -f3- "$build_dir/glidefilter-installed.txt"); rescan in your host."
+installed=$build_dir/glidefilter-installed.txt
+echo "Installed: $(sed -n 's/^[0-9a-f]*  \(.*glidefilter\.so\)$/\1/p' "$installed") (VST 2)" \
+  "and $(sed -n 's/^[0-9a-f]*  \(.*\)\/glidefilter_dsp\.so$/\1/p' "$installed") (LV2); rescan in your host."
