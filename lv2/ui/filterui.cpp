@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -92,9 +93,16 @@ FilterUi::FilterUi(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_
         return;
     }
     const auto urid = [map](const char* uri) { return map->map(map->handle, uri); };
-    urids = Urids{urid(LV2_ATOM__eventTransfer), urid(LV2_ATOM__Object), urid(LV2_ATOM__Blank),
-                  urid(LV2_ATOM__Int),           urid(kLv2LearnUri),     urid(kLv2LearnedUri),
-                  urid(kLv2ParameterUri),        urid(kLv2ControllerUri)};
+    const Urids mapped{urid(LV2_ATOM__eventTransfer), urid(LV2_ATOM__Object), urid(LV2_ATOM__Blank),
+                       urid(LV2_ATOM__Int),           urid(kLv2LearnUri),     urid(kLv2LearnedUri),
+                       urid(kLv2ParameterUri),        urid(kLv2ControllerUri)};
+    // A map that answers 0 (no number) for any of them leaves learning out, as no map does.
+    const LV2_URID all[] = {mapped.eventTransfer, mapped.object,    mapped.blank,
+                            mapped.intType,       mapped.learn,     mapped.learned,
+                            mapped.parameter,     mapped.controller};
+    if (std::find(std::begin(all), std::end(all), LV2_URID{0}) == std::end(all)) {
+        urids = mapped;
+    }
 }
 
 FilterUi* FilterUi::create(LV2UI_Write_Function write, LV2UI_Controller controller,
