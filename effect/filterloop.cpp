@@ -41,7 +41,7 @@ public:
           limiter(core.outputLimiter.chain()), countdown(core.stepCountdown),
           next(core.eventQueue) {}
 
-    void run(int32_t frames) {
+    [[gnu::always_inline]] void run(int32_t frames) {
         int32_t i = 0;
         if (limiter.rests()) {
             i = runResting(frames);
@@ -58,7 +58,7 @@ private:
     // The runs while the limiter rests; returns the frame after the last one they processed. The
     // history and the coefficients stay in registers across the runs. Once a frame reaches the
     // limiter's range, the rest of its run takes the whole limiter, and the resting ends.
-    int32_t runResting(int32_t frames) {
+    [[gnu::always_inline]] int32_t runResting(int32_t frames) {
         Filter::History h = history;
         Filter::Coefficients k = *coefficients;
         int32_t i = 0;
@@ -85,24 +85,39 @@ private:
     }
 
     // Frames i .. end - 1 while their levels stay below the limiter's range; returns the first
-    // frame that reached it, which takes the whole limiter, or end.
+    // frame that reached it, which takes the whole limiter, or end. A frame tests its feedback's
+    // quick rounding and its level at once; where either fails, it is done again the plain way.
     [[gnu::always_inline]] int32_t restingFrames(Filter::History& h, const Filter::Coefficients& k,
                                                  int32_t i, int32_t end) {
         const Stereo envelope = limiter.envelope;
         for (; i < end; ++i) {
-            const Stereo s = saturated(gain * Filter::applyQuickly(h, k, loadFrame(inputs, i)));
-            if (!Limiter::Chain::restsAt(s)) [[unlikely]] {
-                writeFrame<mode>(outputs, i, limiter.apply(s));
-                break;
+            const Stereo x = loadFrame(inputs, i);
+            const Stereo y = Filter::output(h, k, x);
+            const Stereo rounded = roundedToFloatByBits(y);
+            const Stereo s = saturated(gain * y);
+            if ((sameBits(rounded, roundedToFloat(y)) & Limiter::Chain::restsAt(s)).holdsInBoth())
+                [[likely]] {
+                Filter::advance(h, x, rounded);
+                writeFrame<mode>(outputs, i, s * envelope);
+            } else if (!plainFrame(h, k, i)) {
+                return i;
             }
-            writeFrame<mode>(outputs, i, s * envelope);
         }
-        return i;
+        return end;
+    }
+
+    // Frame i with the feedback rounded by float conversion; false if its level reached the
+    // limiter's range, where it takes the whole limiter.
+    bool plainFrame(Filter::History& h, const Filter::Coefficients& k, int32_t i) {
+        const Stereo s = saturated(gain * Filter::apply(h, k, loadFrame(inputs, i)));
+        const bool rests = Limiter::Chain::restsAt(s).holdsInBoth();
+        writeFrame<mode>(outputs, i, rests ? s * limiter.envelope : limiter.apply(s));
+        return rests;
     }
 
     // Frames first + 1 .. end - 1 with the whole limiter, one after the other.
-    void limitedFrames(Filter::History& h, const Filter::Coefficients& k, int32_t first,
-                       int32_t end) {
+    [[gnu::always_inline]] void limitedFrames(Filter::History& h, const Filter::Coefficients& k,
+                                              int32_t first, int32_t end) {
         for (int32_t i = first + 1; i < end; ++i) {
             const Stereo s = saturated(gain * Filter::applyQuickly(h, k, loadFrame(inputs, i)));
             writeFrame<mode>(outputs, i, limiter.apply(s));
@@ -112,7 +127,7 @@ private:
     // Where the run from frame i ends: after the frame at which the countdown runs out or the
     // next queued change lands, or at the end of the block. A countdown that is not positive
     // never runs out.
-    int32_t runEnd(int32_t i, int32_t frames) const {
+    [[gnu::always_inline]] int32_t runEnd(int32_t i, int32_t frames) const {
         int32_t end = countdown > 0 && countdown < frames - i ? i + countdown : frames;
         const int32_t changeAt = next->sampleOffset;
         if (changeAt >= i && changeAt < end) {
@@ -123,7 +138,7 @@ private:
 
     // After frame i: the coefficient step prepared for it if the countdown ran out (true), then
     // the changes queued for the frame.
-    bool finishFrame(int32_t i) {
+    [[gnu::always_inline]] bool finishFrame(int32_t i) {
         const bool stepped = countdown == 0;
         if (stepped) {
             takeStep();
@@ -134,18 +149,18 @@ private:
         return stepped;
     }
 
-    void prepareStep() {
+    [[gnu::always_inline]] void prepareStep() {
         core.filter.prepareStep(core.handoff.cutoffTarget(), core.handoff.resonanceTarget(),
                                 core.handoff.activeRows(), resonanceFactor);
     }
-    void takeStep() {
+    [[gnu::always_inline]] void takeStep() {
         core.filter.takeStep();
         coefficients = &core.filter.coefficients();
         countdown = core.handoff.stepInterval();
     }
 
     // Entries at the same offset apply in queue order, the last one winning; each is consumed.
-    void applyQueuedChanges(int32_t i) {
+    [[gnu::always_inline]] void applyQueuedChanges(int32_t i) {
         for (; next->sampleOffset == i; ++next) {
             core.handoff.setCutoffTarget(next->cutoffRow);
             core.handoff.setResonanceTarget(next->resonance);
@@ -161,7 +176,7 @@ private:
     // filter's and the envelope's recurrences overlap instead of waiting for each other. A
     // frame's output is written two passes after its input was read, so a host may pass the same
     // buffers for both.
-    void runLimiting(int32_t first, int32_t frames) {
+    [[gnu::always_inline]] void runLimiting(int32_t first, int32_t frames) {
         // The first two passes fill the pipeline.
         limitingPass<0>(first);
         if (frames - first >= 2) {

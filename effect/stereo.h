@@ -33,9 +33,28 @@ inline Stereo roundedToFloatByBits(Stereo value) {
     return _mm_castsi128_pd(_mm_and_si128(bits, keptBits));
 }
 
-inline bool sameBits(Stereo a, Stereo b) {
-    const __m128i equal = _mm_cmpeq_epi32(_mm_castpd_si128(a), _mm_castpd_si128(b));
-    return _mm_movemask_ps(_mm_castsi128_ps(equal)) == 0xF;
+// A test of both lanes as a mask, so that several tests take one branch.
+class LaneTest {
+public:
+    explicit LaneTest(__m128i mask) : mask(mask) {}
+    LaneTest operator&(LaneTest other) const { return LaneTest(_mm_and_si128(mask, other.mask)); }
+    bool holdsInBoth() const { return _mm_movemask_ps(_mm_castsi128_ps(mask)) == 0xF; }
+
+private:
+    __m128i mask;
+};
+
+inline LaneTest sameBits(Stereo a, Stereo b) {
+    return LaneTest(_mm_cmpeq_epi32(_mm_castpd_si128(a), _mm_castpd_si128(b)));
+}
+
+// False where value is not a number.
+inline LaneTest below(Stereo value, Stereo limit) {
+    return LaneTest(_mm_castpd_si128(_mm_cmplt_pd(value, limit)));
+}
+
+inline LaneTest equal(Stereo a, Stereo b) {
+    return LaneTest(_mm_castpd_si128(_mm_cmpeq_pd(a, b)));
 }
 
 inline Stereo magnitude(Stereo value) {
@@ -46,15 +65,6 @@ inline Stereo magnitude(Stereo value) {
 // Per lane: value where it is less than limit, else limit (also where value is not a number).
 inline Stereo limitedTo(Stereo value, Stereo limit) {
     return _mm_min_pd(value, limit);
-}
-
-// Whether both lanes are less than the limit (false where one is not a number).
-inline bool bothBelow(Stereo value, Stereo limit) {
-    return _mm_movemask_pd(_mm_cmplt_pd(value, limit)) == 3;
-}
-
-inline bool bothEqual(Stereo a, Stereo b) {
-    return _mm_movemask_pd(_mm_cmpeq_pd(a, b)) == 3;
 }
 
 // Lane values 0 .. 2^31 - 1 truncated toward zero, as table indices and as doubles.
