@@ -1,8 +1,6 @@
 #include "effect/filtercore.h"
 #include "effect/stereo.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr double kSaturation = static_cast<double>(-0.1666666716337204f);
