@@ -11,8 +11,8 @@ public:
     static constexpr double kIndexScale = 4096.0;
     // Keeps the interpolation's upper neighbour inside the table.
     static constexpr double kHighestIndex = 32760.0;
-    // Every level below it gets exactly gain 1.0: it and its upper neighbour index entries that
-    // are 1.0 (0 .. 4096).
+    // Every level below it gets exactly gain 1.0: its index and the upper neighbour stay within
+    // the entries 0 .. 4096, which are all 1.0.
     static constexpr double kUnityGainLevel = 1.0;
 
     Limiter();
