@@ -37,7 +37,7 @@ public:
         const Stereo y = output(history, coefficients, x);
         Stereo rounded = roundedToFloatByBits(y);
         const Stereo converted = roundedToFloat(y);
-        if (!sameBits(rounded, converted).holdsInBoth()) [[unlikely]] {
+        if (!sameBits(rounded, converted)) [[unlikely]] {
             rounded = converted;
         }
         advance(history, x, rounded);

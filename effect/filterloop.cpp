@@ -10,6 +10,10 @@ Stereo saturated(Stereo u) {
     return u + kSaturation * (u * u * u);
 }
 
+// Inputs of a smaller magnitude keep the saturator's output below 0.95, out of the limiter's
+// range: the curve peaks at 0.943 (at the square root of 2) and falls to -0.105 at 2.5.
+constexpr double kQuietSaturatorInput = 2.5;
+
 template <OutputMode mode>
 void writeFrame(float* const* outputs, int32_t i, Stereo limited) {
     if constexpr (mode == OutputMode::add) {
@@ -42,7 +46,8 @@ public:
     [[gnu::always_inline]] void run(int32_t frames) {
         int32_t i = 0;
         if (limiter.rests()) {
-            i = runResting(frames);
+            i = bothEqual(limiter.envelope, both(1.0)) ? runResting<true>(frames)
+                                                       : runResting<false>(frames);
         }
         if (i < frames) {
             runLimiting(i, frames);
@@ -55,7 +60,9 @@ public:
 private:
     // The runs while the limiter rests; returns the frame after the last one they processed. The
     // history and the coefficients stay in registers across the runs. Once a frame reaches the
-    // limiter's range, the rest of its run takes the whole limiter, and the resting ends.
+    // limiter's range, the rest of its run takes the whole limiter, and the resting ends. An
+    // envelope at 1.0 (unity) scales nothing.
+    template <bool unity>
     [[gnu::always_inline]] int32_t runResting(int32_t frames) {
         Filter::History h = history;
         Filter::Coefficients k = *coefficients;
@@ -67,7 +74,7 @@ private:
             if (end - i == countdown) {
                 prepareStep();
             }
-            const int32_t rested = restingFrames(h, k, i, end);
+            const int32_t rested = restingFrames<unity>(h, k, i, end);
             if (rested < end) {
                 resting = false;
                 limitedFrames(h, k, rested, end);
@@ -83,8 +90,9 @@ private:
     }
 
     // Frames i .. end - 1 while their levels stay below the limiter's range; returns the first
-    // frame that reached it, which takes the whole limiter, or end. A frame tests its feedback's
-    // quick rounding and its level at once; where either fails, it is done again the plain way.
+    // frame that reached it, which takes the whole limiter, or end. A frame whose feedback does
+    // not round quickly or whose saturator input is not quiet is done again the plain way.
+    template <bool unity>
     [[gnu::always_inline]] int32_t restingFrames(Filter::History& h, const Filter::Coefficients& k,
                                                  int32_t i, int32_t end) {
         const Stereo envelope = limiter.envelope;
@@ -92,11 +100,12 @@ private:
             const Stereo x = loadFrame(inputs, i);
             const Stereo y = Filter::output(h, k, x);
             const Stereo rounded = roundedToFloatByBits(y);
-            const Stereo s = saturated(gain * y);
-            if ((sameBits(rounded, roundedToFloat(y)) & Limiter::Chain::restsAt(s)).holdsInBoth())
-                [[likely]] {
+            const Stereo u = gain * y;
+            if (sameBits(rounded, roundedToFloat(y)) &&
+                bothBelow(magnitude(u), both(kQuietSaturatorInput))) [[likely]] {
                 Filter::advance(h, x, rounded);
-                writeFrame<mode>(outputs, i, s * envelope);
+                const Stereo s = saturated(u);
+                writeFrame<mode>(outputs, i, unity ? s : s * envelope);
             } else if (!plainFrame(h, k, i)) {
                 return i;
             }
@@ -108,7 +117,7 @@ private:
     // limiter's range, where it takes the whole limiter.
     bool plainFrame(Filter::History& h, const Filter::Coefficients& k, int32_t i) {
         const Stereo s = saturated(gain * Filter::apply(h, k, loadFrame(inputs, i)));
-        const bool rests = Limiter::Chain::restsAt(s).holdsInBoth();
+        const bool rests = Limiter::Chain::restsAt(s);
         writeFrame<mode>(outputs, i, rests ? s * limiter.envelope : limiter.apply(s));
         return rests;
     }

@@ -60,9 +60,9 @@ public:
         // At rest, levels below kUnityGainLevel leave the envelope where it is, and the limiter
         // only scales by it: the envelope is at 1.0, or so close below it that a release step
         // no longer moves the float.
-        bool rests() const { return equal(nextEnvelope(both(1.0)), envelope).holdsInBoth(); }
-        static LaneTest restsAt(Stereo samples) {
-            return below(magnitude(samples), both(kUnityGainLevel));
+        bool rests() const { return bothEqual(nextEnvelope(both(1.0)), envelope); }
+        static bool restsAt(Stereo samples) {
+            return bothBelow(magnitude(samples), both(kUnityGainLevel));
         }
 
         Stereo envelope;

@@ -33,28 +33,18 @@ inline Stereo roundedToFloatByBits(Stereo value) {
     return _mm_castsi128_pd(_mm_and_si128(bits, keptBits));
 }
 
-// A test of both lanes as a mask, so that several tests take one branch.
-class LaneTest {
-public:
-    explicit LaneTest(__m128i mask) : mask(mask) {}
-    LaneTest operator&(LaneTest other) const { return LaneTest(_mm_and_si128(mask, other.mask)); }
-    bool holdsInBoth() const { return _mm_movemask_ps(_mm_castsi128_ps(mask)) == 0xF; }
-
-private:
-    __m128i mask;
-};
-
-inline LaneTest sameBits(Stereo a, Stereo b) {
-    return LaneTest(_mm_cmpeq_epi32(_mm_castpd_si128(a), _mm_castpd_si128(b)));
+inline bool sameBits(Stereo a, Stereo b) {
+    const __m128i equal = _mm_cmpeq_epi32(_mm_castpd_si128(a), _mm_castpd_si128(b));
+    return _mm_movemask_ps(_mm_castsi128_ps(equal)) == 0xF;
 }
 
-// False where value is not a number.
-inline LaneTest below(Stereo value, Stereo limit) {
-    return LaneTest(_mm_castpd_si128(_mm_cmplt_pd(value, limit)));
+// Whether both lanes are less than the limit (false where one is not a number).
+inline bool bothBelow(Stereo value, Stereo limit) {
+    return _mm_movemask_pd(_mm_cmplt_pd(value, limit)) == 3;
 }
 
-inline LaneTest equal(Stereo a, Stereo b) {
-    return LaneTest(_mm_castpd_si128(_mm_cmpeq_pd(a, b)));
+inline bool bothEqual(Stereo a, Stereo b) {
+    return _mm_movemask_pd(_mm_cmpeq_pd(a, b)) == 3;
 }
 
 inline Stereo magnitude(Stereo value) {
