@@ -74,10 +74,10 @@ private:
             if (end - i == countdown) {
                 prepareStep();
             }
-            const int32_t rested = restingFrames<unity>(h, k, i, end);
-            if (rested < end) {
+            const int32_t reached = restingFrames<unity>(h, k, i, end);
+            if (reached < end) {
                 resting = false;
-                limitedFrames(h, k, rested, end);
+                limitedFrames(h, k, reached + 1, end);
             }
             countdown -= end - i;
             i = end;
@@ -122,10 +122,10 @@ private:
         return rests;
     }
 
-    // Frames first + 1 .. end - 1 with the whole limiter, one after the other.
+    // Frames i .. end - 1 with the whole limiter, one after the other.
     [[gnu::always_inline]] void limitedFrames(Filter::History& h, const Filter::Coefficients& k,
-                                              int32_t first, int32_t end) {
-        for (int32_t i = first + 1; i < end; ++i) {
+                                              int32_t i, int32_t end) {
+        for (; i < end; ++i) {
             const Stereo s = saturated(gain * Filter::applyQuickly(h, k, loadFrame(inputs, i)));
             writeFrame<mode>(outputs, i, limiter.apply(s));
         }
