@@ -44,6 +44,8 @@ public:
         return y;
     }
 
+    // The two halves of a frame, for a loop that rounds y1 its own way: the output, and the
+    // history moved on with the output as its float field keeps it.
     static Stereo output(const History& history, const Coefficients& coefficients, Stereo x) {
         const auto& [x1, x2, y1, y2] = history;
         const auto& [b0, b1, b2, a1, a2] = coefficients;
