@@ -31,31 +31,11 @@ public:
         return y;
     }
 
-    // The same frame with the shortest feedback path: the new y1 rounded by its bits, checked
-    // against the float conversion off that path, which stands in where the two differ.
+    // The same frame with the shortest feedback path (see roundedToFloatQuickly).
     static Stereo applyQuickly(History& history, const Coefficients& coefficients, Stereo x) {
         const Stereo y = output(history, coefficients, x);
-        Stereo rounded = roundedToFloatByBits(y);
-        const Stereo converted = roundedToFloat(y);
-        if (!sameBits(rounded, converted)) [[unlikely]] {
-            rounded = converted;
-        }
-        advance(history, x, rounded);
+        advance(history, x, roundedToFloatQuickly(y));
         return y;
-    }
-
-    // The two halves of a frame, for a loop that rounds y1 its own way: the output, and the
-    // history moved on with the output as its float field keeps it.
-    static Stereo output(const History& history, const Coefficients& coefficients, Stereo x) {
-        const auto& [x1, x2, y1, y2] = history;
-        const auto& [b0, b1, b2, a1, a2] = coefficients;
-        return b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
-    }
-    static void advance(History& history, Stereo x, Stereo roundedY) {
-        history.x2 = history.x1;
-        history.x1 = x;
-        history.y2 = history.y1;
-        history.y1 = roundedY;
     }
 
     History history() const { return {lanesOf(x1), lanesOf(x2), lanesOf(y1), lanesOf(y2)}; }
@@ -119,6 +99,18 @@ public:
     static Stereo asFloat(double value) { return both(static_cast<float>(value)); }
 
 private:
+    static Stereo output(const History& history, const Coefficients& coefficients, Stereo x) {
+        const auto& [x1, x2, y1, y2] = history;
+        const auto& [b0, b1, b2, a1, a2] = coefficients;
+        return b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
+    }
+    static void advance(History& history, Stereo x, Stereo roundedY) {
+        history.x2 = history.x1;
+        history.x1 = x;
+        history.y2 = history.y1;
+        history.y1 = roundedY;
+    }
+
     // What a set of coefficients was computed from.
     struct Source {
         const CoefficientRow* row = nullptr;

@@ -90,33 +90,27 @@ private:
     }
 
     // Frames i .. end - 1 while their levels stay below the limiter's range; returns the first
-    // frame that reached it, which takes the whole limiter, or end. A frame whose feedback does
-    // not round quickly or whose saturator input is not quiet is done again the plain way.
+    // frame that reached it, which takes the whole limiter, or end. Only a frame whose saturator
+    // input is not quiet needs its level tested.
     template <bool unity>
     [[gnu::always_inline]] int32_t restingFrames(Filter::History& h, const Filter::Coefficients& k,
                                                  int32_t i, int32_t end) {
         const Stereo envelope = limiter.envelope;
         for (; i < end; ++i) {
-            const Stereo x = loadFrame(inputs, i);
-            const Stereo y = Filter::output(h, k, x);
-            const Stereo rounded = roundedToFloatByBits(y);
-            const Stereo u = gain * y;
-            if (sameBits(rounded, roundedToFloat(y)) &&
-                bothBelow(magnitude(u), both(kQuietSaturatorInput))) [[likely]] {
-                Filter::advance(h, x, rounded);
+            const Stereo u = gain * Filter::applyQuickly(h, k, loadFrame(inputs, i));
+            if (bothBelow(magnitude(u), both(kQuietSaturatorInput))) [[likely]] {
                 const Stereo s = saturated(u);
                 writeFrame<mode>(outputs, i, unity ? s : s * envelope);
-            } else if (!plainFrame(h, k, i)) {
+            } else if (!restingLevel(saturated(u), i)) {
                 return i;
             }
         }
         return end;
     }
 
-    // Frame i with the feedback rounded by float conversion; false if its level reached the
-    // limiter's range, where it takes the whole limiter.
-    bool plainFrame(Filter::History& h, const Filter::Coefficients& k, int32_t i) {
-        const Stereo s = saturated(gain * Filter::apply(h, k, loadFrame(inputs, i)));
+    // Frame i's output at a level that the saturator's input does not vouch for: false where it
+    // reached the limiter's range and took the whole limiter.
+    bool restingLevel(Stereo s, int32_t i) {
         const bool rests = Limiter::Chain::restsAt(s);
         writeFrame<mode>(outputs, i, rests ? s * limiter.envelope : limiter.apply(s));
         return rests;

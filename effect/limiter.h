@@ -54,7 +54,7 @@ public:
         // to 1), so the lesser of the two is the attack or the release as due.
         Stereo nextEnvelope(Stereo gain) const {
             const Stereo released = envelope + (gain - envelope) * release;
-            return roundedToFloat(limitedTo(gain, released));
+            return roundedToFloatQuickly(limitedTo(gain, released));
         }
 
         // At rest, levels below kUnityGainLevel leave the envelope where it is, and the limiter

@@ -38,6 +38,17 @@ inline bool sameBits(Stereo a, Stereo b) {
     return _mm_movemask_ps(_mm_castsi128_ps(equal)) == 0xF;
 }
 
+// The same bits as roundedToFloat, for a recurrence: the result comes by the bits, and the
+// conversion, checked off the recurrence's path, stands in where the two differ.
+inline Stereo roundedToFloatQuickly(Stereo value) {
+    const Stereo rounded = roundedToFloatByBits(value);
+    const Stereo converted = roundedToFloat(value);
+    if (sameBits(rounded, converted)) [[likely]] {
+        return rounded;
+    }
+    return converted;
+}
+
 // Whether both lanes are less than the limit (false where one is not a number).
 inline bool bothBelow(Stereo value, Stereo limit) {
     return _mm_movemask_pd(_mm_cmplt_pd(value, limit)) == 3;
