@@ -46,12 +46,12 @@ public:
         keep(y2, history.y2);
     }
 
-    // Moves the cutoff row and the resonance step one step toward their targets and starts
-    // their coefficients from the table with the two divisions; resonanceFactor weighs the
-    // resonance step in the Q. The caller starts the divisions early, and they are done when
-    // takeStep makes the coefficients in the set not in use and puts that set in place for the
-    // frames. A step that lands on the row, step and factor of the coefficients in use computes
-    // nothing: they would come out the same.
+    // Moves the cutoff row and the resonance step one step toward their targets and computes
+    // their coefficients from the table; resonanceFactor weighs the resonance step in the Q. The
+    // frames use them once takeStep puts them in place: the caller starts the divisions early,
+    // and they are done when due. They go to the set not in use, so taking them copies nothing.
+    // A step that lands on the row, step and factor of the coefficients in use computes nothing:
+    // they would come out the same.
     void prepareStep(int32_t cutoffTarget, int32_t resonanceTarget, const CoefficientRow* table,
                      double resonanceFactor) {
         constexpr double kSqrt2 = 1.414213562373095;
@@ -63,26 +63,21 @@ public:
             return;
         }
         const double q = resonanceStep * resonanceFactor + kSqrt2;
-        const double alpha = source.row->sinW / q;
+        const CoefficientRow& row = *source.row;
+        const double alpha = row.sinW / q;
+        const double n = 1.0 / (1.0 + alpha);
+        // Two terms to a vector: the same products and roundings in fewer instructions.
+        const Stereo a1b0 = roundedToFloat(Stereo{row.a1, row.b0} * n);
+        const Stereo b1b2 = roundedToFloat(Stereo{row.b1, row.b2} * n);
         prepared = 1 - inUse;
         sources[prepared] = source;
-        divided = {.alpha = alpha, .n = 1.0 / (1.0 + alpha)};
+        coefficientSets[prepared] = {.b0 = both(a1b0[1]),
+                                     .b1 = both(b1b2[0]),
+                                     .b2 = both(b1b2[1]),
+                                     .a1 = both(a1b0[0]),
+                                     .a2 = asFloat((1.0 - alpha) * n)};
     }
-    void takeStep() {
-        if (prepared != inUse) {
-            const CoefficientRow& row = *sources[prepared].row;
-            const auto [alpha, n] = divided;
-            // Two terms to a vector: the same products and roundings in fewer instructions.
-            const Stereo a1b0 = roundedToFloat(Stereo{row.a1, row.b0} * n);
-            const Stereo b1b2 = roundedToFloat(Stereo{row.b1, row.b2} * n);
-            coefficientSets[prepared] = {.b0 = both(a1b0[1]),
-                                         .b1 = both(b1b2[0]),
-                                         .b2 = both(b1b2[1]),
-                                         .a1 = both(a1b0[0]),
-                                         .a2 = asFloat((1.0 - alpha) * n)};
-        }
-        inUse = prepared;
-    }
+    void takeStep() { inUse = prepared; }
     const Coefficients& coefficients() const { return coefficientSets[inUse]; }
     // New tables may hold other values at the rows the coefficients came from.
     void forgetCoefficientSources() { sources[0] = sources[1] = Source{}; }
@@ -129,11 +124,6 @@ private:
     Source sources[2];
     int32_t inUse = 0;
     int32_t prepared = 0;
-    // The prepared step's divisions.
-    struct {
-        double alpha;
-        double n;
-    } divided{};
     float x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
     int32_t cutoffRow = 0;
     int32_t resonanceStep = 1;
