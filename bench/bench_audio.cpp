@@ -21,12 +21,14 @@ intptr_t quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-enum class Setting { DefaultProgram, StepEverySample, CutoffControllerEveryBlock };
+// The limiter rests in the first three; the last drives it all the time.
+enum class Setting { DefaultProgram, StepEverySample, CutoffControllerEveryBlock, Limiting };
 
 struct AudioBlock {
-    AudioBlock() : left(kBlockSize), right(kBlockSize), outLeft(kBlockSize), outRight(kBlockSize) {
+    explicit AudioBlock(float level)
+        : left(kBlockSize), right(kBlockSize), outLeft(kBlockSize), outRight(kBlockSize) {
         std::mt19937 random(7);
-        std::normal_distribution<float> noise(0.0f, 0.3f);
+        std::normal_distribution<float> noise(0.0f, level);
         for (int32_t i = 0; i < kBlockSize; ++i) {
             left[i] = noise(random);
             right[i] = noise(random);
@@ -44,7 +46,10 @@ void audio(benchmark::State& state, Setting setting) {
     if (setting == Setting::StepEverySample) {
         effect.setParameter(kSmoothness, 0.0f);
     }
-    AudioBlock block;
+    if (setting == Setting::Limiting) {
+        effect.setParameter(kGain, 1.0f);
+    }
+    AudioBlock block(setting == Setting::Limiting ? 4.0f : 0.3f);
     EventList sweep[2];
     sweep[0].controlChange(0, 71, 20);
     sweep[1].controlChange(0, 71, 100);
@@ -97,6 +102,7 @@ const bool audioRegistered = [] {
         {"default", Setting::DefaultProgram},
         {"smoothness0", Setting::StepEverySample},
         {"cutoffcc", Setting::CutoffControllerEveryBlock},
+        {"limiting", Setting::Limiting},
     };
     for (const auto& [name, setting] : settings) {
         benchmark::RegisterBenchmark((std::string("process/") + name).c_str(), audio<false>,
