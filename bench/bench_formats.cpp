@@ -1,6 +1,7 @@
 // The LV2 build's run against the VST 2 build's replacing entry on the same input, in alternating
 // passes within one run, so that both sides see the same machine: the counter lv2_over_vst is
 // the median of the pass ratios (1.00 = the same cost).
+#include "bench/audioblock.h"
 #include "effect/AGain.h"
 #include "tests/unit/event_list.h"
 #include "tests/unit/lv2_host.h"
@@ -8,9 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,23 +22,9 @@ constexpr int64_t kPasses = 2000;
 constexpr int kCutoffController = 71;
 constexpr int kLowCutoff = 20;
 constexpr int kHighCutoff = 100;
+constexpr float kNoiseLevel = 0.3f;
 
-intptr_t quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-struct Channels {
-    explicit Channels(unsigned seed) : left(kBlockSize), right(kBlockSize) {
-        std::mt19937 random(seed);
-        std::normal_distribution<float> noise(0.0f, 0.3f);
-        std::generate(left.begin(), left.end(), [&] { return noise(random); });
-        std::generate(right.begin(), right.end(), [&] { return noise(random); });
-    }
-    std::vector<float> left, right;
-    std::array<float*, 2> pointers{left.data(), right.data()};
-};
-
-// Both faces with their own output buffers, fed the same input and, with the sweep, the same
+// Both faces with blocks of their own, holding the same input and, with the sweep, the same
 // cutoff controller alternating between two values at the start of every block. The VST 2 face
 // is the LV2 build's twin: every parameter set after switching on, as the LV2 build applies its
 // ports (Smoothness by the knob's law, which steps more often than a program's).
@@ -50,32 +35,32 @@ public:
         for (int32_t index = 0; index < kNumParams; ++index) {
             effect.setParameter(index, parameterValueOfPort(index, kLv2PortDefaults[index]));
         }
-        lv2.connectAudio(input.pointers.data(), lv2Output.pointers.data());
+        lv2.connectAudio(lv2Block.inputs.data(), lv2Block.outputs.data());
         vstSweep[0].controlChange(0, kCutoffController, kLowCutoff);
         vstSweep[1].controlChange(0, kCutoffController, kHighCutoff);
         lv2Sweep[0].midi(0, {0xB0, kCutoffController, kLowCutoff});
         lv2Sweep[1].midi(0, {0xB0, kCutoffController, kHighCutoff});
     }
 
-    void vstBlock(int64_t block) {
+    void runVst(int64_t block) {
         if (sweep) {
             effect.processEvents(vstSweep[block & 1].get());
         }
-        effect.processReplacing(input.pointers.data(), vstOutput.pointers.data(), kBlockSize);
+        effect.processReplacing(vstBlock.inputs.data(), vstBlock.outputs.data(), kBlockSize);
     }
-    void lv2Block(int64_t block) {
+    void runLv2(int64_t block) {
         // The plug-in only reads its control sequence.
         lv2.connect(kLv2Control,
                     sweep ? const_cast<uint8_t*>(lv2Sweep[block & 1].data().data()) : nullptr);
         lv2.run(kBlockSize);
     }
 
-    const float* vstSamples() const { return vstOutput.left.data(); }
-    const float* lv2Samples() const { return lv2Output.left.data(); }
+    const float* vstSamples() const { return vstBlock.outLeft.data(); }
+    const float* lv2Samples() const { return lv2Block.outLeft.data(); }
 
 private:
     bool sweep;
-    Channels input{7}, vstOutput{0}, lv2Output{0};
+    AudioBlock vstBlock{kBlockSize, kNoiseLevel}, lv2Block{kBlockSize, kNoiseLevel};
     FilterEffect effect{quietHost};
     Lv2Instance lv2;
     EventList vstSweep[2];
@@ -99,13 +84,13 @@ void formats(benchmark::State& state, bool sweep) {
     for (auto _ : state) {
         const auto vstPass = [&] {
             for (int32_t i = 0; i < kBlocksPerPass; ++i) {
-                faces.vstBlock(block + i);
+                faces.runVst(block + i);
             }
             benchmark::DoNotOptimize(faces.vstSamples());
         };
         const auto lv2Pass = [&] {
             for (int32_t i = 0; i < kBlocksPerPass; ++i) {
-                faces.lv2Block(block + i);
+                faces.runLv2(block + i);
             }
             benchmark::DoNotOptimize(faces.lv2Samples());
         };

@@ -3,9 +3,11 @@
 //
 // What a host thread may write, at any time, without a lock:
 // - The live values: gain factor, cutoff and resonance targets, step interval, filter type. Each
-//   is one relaxed 32-bit atomic; the loop reads it where it uses it, so a change takes effect
-//   at the next frame or coefficient step. The loop stores the targets and the interval itself
-//   when a queued MIDI change lands; whichever store comes later wins.
+//   is one relaxed 32-bit atomic that the loop reads where it uses it: the gain at the start of a
+//   block, the targets and the filter type when it prepares a coefficient step (before the
+//   frames the step ends), the interval when it takes the step. So a change takes effect at the
+//   next block or step. The loop stores the targets and the interval itself when a queued MIDI
+//   change lands; whichever store comes later wins.
 // - Requests: a program's start (row, step and countdown written first), cleared history, a reset
 //   limiter, an emptied event queue, the tables of a new sample rate. A request is a bit set with
 //   release after what it carries is written.

@@ -24,16 +24,17 @@ public:
     };
 
     // One frame of both channels through the biquad, summed in this order; the history moves
-    // on. The audio loop reads the coefficients from memory at each frame, which leaves the
-    // registers to the recurrences.
+    // on.
     static Stereo apply(History& history, const Coefficients& coefficients, Stereo x) {
-        auto& [x1, x2, y1, y2] = history;
-        const auto& [b0, b1, b2, a1, a2] = coefficients;
-        const Stereo y = b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = roundedToFloat(y);
+        const Stereo y = output(history, coefficients, x);
+        advance(history, x, roundedToFloat(y));
+        return y;
+    }
+
+    // The same frame with the shortest feedback path (see roundedToFloatQuickly).
+    static Stereo applyQuickly(History& history, const Coefficients& coefficients, Stereo x) {
+        const Stereo y = output(history, coefficients, x);
+        advance(history, x, roundedToFloatQuickly(y));
         return y;
     }
 
@@ -47,26 +48,39 @@ public:
 
     // Moves the cutoff row and the resonance step one step toward their targets and computes
     // their coefficients from the table; resonanceFactor weighs the resonance step in the Q. The
-    // frames use them once takeStep puts them in place: the caller starts the divisions a frame
-    // early, and they are done when due. They go to the set not in use, so taking them copies
-    // nothing.
+    // frames use them once takeStep puts them in place: the caller starts the divisions early,
+    // and they are done when due. They go to the set not in use, so taking them copies nothing.
+    // A step that lands on the row, step and factor of the coefficients in use computes nothing:
+    // they would come out the same.
     void prepareStep(int32_t cutoffTarget, int32_t resonanceTarget, const CoefficientRow* table,
                      double resonanceFactor) {
         constexpr double kSqrt2 = 1.414213562373095;
         cutoffRow = stepToward(cutoffRow, cutoffTarget);
         resonanceStep = stepToward(resonanceStep, resonanceTarget);
+        const Source source{&table[cutoffRow], resonanceStep, resonanceFactor};
+        if (source == sources[inUse]) {
+            prepared = inUse;
+            return;
+        }
         const double q = resonanceStep * resonanceFactor + kSqrt2;
-        const CoefficientRow& row = table[cutoffRow];
+        const CoefficientRow& row = *source.row;
         const double alpha = row.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
-        coefficientSets[1 - inUse] = {.b0 = asFloat(row.b0 * n),
-                                      .b1 = asFloat(row.b1 * n),
-                                      .b2 = asFloat(row.b2 * n),
-                                      .a1 = asFloat(row.a1 * n),
-                                      .a2 = asFloat((1.0 - alpha) * n)};
+        // Two terms to a vector: the same products and roundings in fewer instructions.
+        const Stereo a1b0 = roundedToFloat(Stereo{row.a1, row.b0} * n);
+        const Stereo b1b2 = roundedToFloat(Stereo{row.b1, row.b2} * n);
+        prepared = 1 - inUse;
+        sources[prepared] = source;
+        coefficientSets[prepared] = {.b0 = both(a1b0[1]),
+                                     .b1 = both(b1b2[0]),
+                                     .b2 = both(b1b2[1]),
+                                     .a1 = both(a1b0[0]),
+                                     .a2 = asFloat((1.0 - alpha) * n)};
     }
-    void takeStep() { inUse = 1 - inUse; }
+    void takeStep() { inUse = prepared; }
     const Coefficients& coefficients() const { return coefficientSets[inUse]; }
+    // New tables may hold other values at the rows the coefficients came from.
+    void forgetCoefficientSources() { sources[0] = sources[1] = Source{}; }
 
     // A program's start: the glide jumps to this row and step; the coefficients follow at the
     // next step.
@@ -85,9 +99,31 @@ public:
     static Stereo asFloat(double value) { return both(static_cast<float>(value)); }
 
 private:
+    static Stereo output(const History& history, const Coefficients& coefficients, Stereo x) {
+        const auto& [x1, x2, y1, y2] = history;
+        const auto& [b0, b1, b2, a1, a2] = coefficients;
+        return b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + b0 * x;
+    }
+    static void advance(History& history, Stereo x, Stereo roundedY) {
+        history.x2 = history.x1;
+        history.x1 = x;
+        history.y2 = history.y1;
+        history.y1 = roundedY;
+    }
+
+    // What a set of coefficients was computed from.
+    struct Source {
+        const CoefficientRow* row = nullptr;
+        int32_t resonanceStep = 0;
+        double resonanceFactor = 0.0;
+        bool operator==(const Source&) const = default;
+    };
+
     // Until its first step a filter passes its input unchanged.
     Coefficients coefficientSets[2] = {{both(1.0), both(0.0), both(0.0), both(0.0), both(0.0)}, {}};
+    Source sources[2];
     int32_t inUse = 0;
+    int32_t prepared = 0;
     float x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
     int32_t cutoffRow = 0;
     int32_t resonanceStep = 1;

@@ -99,19 +99,13 @@ private:
 
     static constexpr float kLimiterReleaseMs = 75.0f;
 
-    // The audio loop's registers for one block (defined with the loop).
-    struct Pipeline;
+    // The audio loop over one block, its state in registers (defined with the loop).
+    template <OutputMode mode>
+    class Block;
 
     // Samples between coefficient steps for a smoothness of 0..1, saturated at any rate.
     int32_t squaredLawInterval(double smoothness) const;
     void takeRequests();
-    template <OutputMode mode>
-    void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
-                   double resonanceFactor);
-    template <OutputMode mode, int32_t framesHeld>
-    void runPass(Pipeline& pipeline, const float* const* inputs, float* const* outputs, int32_t i,
-                 int32_t& countdown, ControlEvent*& next, double resonanceFactor);
-    ControlEvent* applyQueuedChanges(ControlEvent* next, int32_t sample, int32_t& countdown);
     void readControlChange(int32_t controller, int32_t value);
     void queueChange();
     void emptyEventQueue();

@@ -11,6 +11,9 @@ public:
     static constexpr double kIndexScale = 4096.0;
     // Keeps the interpolation's upper neighbour inside the table.
     static constexpr double kHighestIndex = 32760.0;
+    // Every level below it gets exactly gain 1.0: its index and the upper neighbour stay within
+    // the entries 0 .. 4096, which are all 1.0.
+    static constexpr double kUnityGainLevel = 1.0;
 
     Limiter();
     ~Limiter();
@@ -51,7 +54,15 @@ public:
         // to 1), so the lesser of the two is the attack or the release as due.
         Stereo nextEnvelope(Stereo gain) const {
             const Stereo released = envelope + (gain - envelope) * release;
-            return roundedToFloat(limitedTo(gain, released));
+            return roundedToFloatQuickly(limitedTo(gain, released));
+        }
+
+        // At rest, levels below kUnityGainLevel leave the envelope where it is, and the limiter
+        // only scales by it: the envelope is at 1.0, or so close below it that a release step
+        // no longer moves the float.
+        bool rests() const { return bothEqual(nextEnvelope(both(1.0)), envelope); }
+        static bool restsAt(Stereo samples) {
+            return bothBelow(magnitude(samples), both(kUnityGainLevel));
         }
 
         Stereo envelope;

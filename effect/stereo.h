@@ -20,6 +20,44 @@ inline Stereo roundedToFloat(Stereo value) {
     return _mm_cvtps_pd(_mm_cvtpd_ps(value));
 }
 
+// The same bits as roundedToFloat where the value lies in a normal float's range and not halfway
+// between two floats, and far fewer cycles from the value to the result: half a float's last
+// place added to the bits rounds the magnitude half up, and the 29 bits a float has not are cut.
+// Elsewhere (ties, which a float rounds to even, subnormal and out-of-range values, not a number)
+// the bits may differ.
+inline Stereo roundedToFloatByBits(Stereo value) {
+    constexpr int64_t kDroppedBits = 29;
+    const __m128i halfLastPlace = _mm_set1_epi64x(int64_t{1} << (kDroppedBits - 1));
+    const __m128i keptBits = _mm_set1_epi64x(~((int64_t{1} << kDroppedBits) - 1));
+    const __m128i bits = _mm_add_epi64(_mm_castpd_si128(value), halfLastPlace);
+    return _mm_castsi128_pd(_mm_and_si128(bits, keptBits));
+}
+
+inline bool sameBits(Stereo a, Stereo b) {
+    const __m128i equal = _mm_cmpeq_epi32(_mm_castpd_si128(a), _mm_castpd_si128(b));
+    return _mm_movemask_ps(_mm_castsi128_ps(equal)) == 0xF;
+}
+
+// The same bits as roundedToFloat, for a recurrence: the result comes by the bits, and the
+// conversion, checked off the recurrence's path, stands in where the two differ.
+inline Stereo roundedToFloatQuickly(Stereo value) {
+    const Stereo rounded = roundedToFloatByBits(value);
+    const Stereo converted = roundedToFloat(value);
+    if (sameBits(rounded, converted)) [[likely]] {
+        return rounded;
+    }
+    return converted;
+}
+
+// Whether both lanes are less than the limit (false where one is not a number).
+inline bool bothBelow(Stereo value, Stereo limit) {
+    return _mm_movemask_pd(_mm_cmplt_pd(value, limit)) == 3;
+}
+
+inline bool bothEqual(Stereo a, Stereo b) {
+    return _mm_movemask_pd(_mm_cmpeq_pd(a, b)) == 3;
+}
+
 inline Stereo magnitude(Stereo value) {
     constexpr uint64_t kSignBit = uint64_t{1} << 63;
     return reinterpret_cast<Stereo>(reinterpret_cast<StereoBits>(value) & ~kSignBit);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -105,6 +106,25 @@ TEST_F(FilterTest, EachStepMovesOneRowAndOneStepTowardTheTargetsAndTakesTheirCoe
         EXPECT_EQ(k.b0[1], static_cast<float>(r.b0 * n)) << row;
         EXPECT_EQ(k.b1[0], static_cast<float>(r.b1 * n)) << row;
         EXPECT_EQ(k.a2[1], static_cast<float>((1.0 - alpha) * n)) << row;
+    }
+}
+
+// Rounding the feedback by its bits agrees with the float conversion for ordinary values; where
+// it would not, the conversion stands.
+TEST_F(FilterTest, QuickRoundingKeepsWhatAFloatKeeps) {
+    const double tie = 1.0 + 0x1p-24; // halfway between two floats: a float rounds it to even
+    EXPECT_FALSE(sameBits(roundedToFloatByBits(both(tie)), roundedToFloat(both(tie))));
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    // Ordinary, ties, subnormal as floats, beyond a float's range, signed zeros, not finite.
+    const double values[] = {0.3,  -0.7, 1.0 + 0x1p-25, tie,  -(1.0 + 0x3p-24), 1e-39, -1e-45,
+                             3e38, 1e39, 0.0,           -0.0, kInfinity,        kNaN};
+    const Filter::Coefficients passThrough = Filter().coefficients();
+    for (const double value : values) {
+        Filter::History quick{}, plain{};
+        Filter::applyQuickly(quick, passThrough, both(value));
+        Filter::apply(plain, passThrough, both(value));
+        EXPECT_TRUE(sameBits(quick.y1, plain.y1)) << value;
     }
 }
 

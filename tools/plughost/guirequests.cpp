@@ -1,7 +1,8 @@
 #include "tools/plughost/guirequests.h"
 
+#include "tools/plughost/text.h"
+
 #include <array>
-#include <cstdio>
 #include <cstring>
 
 namespace plughost {
@@ -70,16 +71,10 @@ std::string requestName(int32_t opcode) {
     return "opcode " + std::to_string(opcode);
 }
 
-std::string number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
 std::string describeAutomation(const HostRequest& request,
                                const std::vector<std::string>& parameterNames) {
     std::string line = "automate index=" + std::to_string(request.index) +
-                       " value=" + number(static_cast<double>(request.opt));
+                       " value=" + numberText(static_cast<double>(request.opt));
     if (request.index >= 0 && static_cast<size_t>(request.index) < parameterNames.size()) {
         line += " (" + parameterNames[static_cast<size_t>(request.index)] + ")";
     }
@@ -105,7 +100,7 @@ std::string describeRequest(const HostRequest& request,
         line += " value=" + std::to_string(request.value);
     }
     if (carriesFloat(request.opcode) && request.opt != 0.0f) {
-        line += " opt=" + number(static_cast<double>(request.opt));
+        line += " opt=" + numberText(static_cast<double>(request.opt));
     }
     return line;
 }

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -40,12 +39,6 @@ const std::map<std::string, std::string> kUnitSymbols = {
     {"mile", "mi"},      {"min", "min"},    {"mm", "mm"},   {"ms", "ms"},
     {"oct", "oct"},      {"pc", "%"},       {"s", "s"},     {"semitone12TET", "semi"},
 };
-
-std::string number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
 
 // "urid:map" for LV2's own vocabularies, the URI as it is otherwise.
 std::string shortUri(std::string uri) {
@@ -257,7 +250,7 @@ void Lv2Plugin::instantiate(const LoadSettings& settings, const CapturedStderr& 
     if (instance == nullptr) {
         const std::string reason = diagnostics.lastLine();
         throw HostError("cannot instantiate " + uri() + " at " +
-                        number(static_cast<double>(settings.sampleRate)) +
+                        numberText(static_cast<double>(settings.sampleRate)) +
                         " Hz: " + (reason.empty() ? "the plug-in refused" : reason));
     }
     connectFixedPorts();
@@ -314,7 +307,8 @@ std::string Lv2Plugin::parameterDisplay(int32_t index) const {
             return point.label;
         }
     }
-    return number(static_cast<double>(value)) + (control.unit.empty() ? "" : " " + control.unit);
+    return numberText(static_cast<double>(value)) +
+           (control.unit.empty() ? "" : " " + control.unit);
 }
 
 ParameterRange Lv2Plugin::parameterRange(int32_t index) const {
@@ -428,7 +422,7 @@ std::string rangeText(const ControlPort& control) {
     if (std::isnan(control.lowest) || std::isnan(control.highest)) {
         return "";
     }
-    return number(control.lowest) + " to " + number(control.highest);
+    return numberText(control.lowest) + " to " + numberText(control.highest);
 }
 
 std::string propertiesText(const ControlPort& control) {
@@ -446,7 +440,7 @@ std::string propertiesText(const ControlPort& control) {
 std::string scalePointsText(const ControlPort& control) {
     std::vector<std::string> points;
     for (const ScalePoint& point : control.scalePoints) {
-        points.push_back(number(point.value) + " " + point.label);
+        points.push_back(numberText(point.value) + " " + point.label);
     }
     return joined(points);
 }
@@ -468,8 +462,8 @@ TextTable Lv2Plugin::parameterTable() const {
     for (int32_t index = 0; index < parameterCount(); ++index) {
         const ControlPort& control = parameters[static_cast<size_t>(index)];
         table.rows.push_back({std::to_string(index), control.symbol, control.name,
-                              number(portValues[control.port]), parameterDisplay(index),
-                              control.unit, rangeText(control), number(control.fallback),
+                              numberText(portValues[control.port]), parameterDisplay(index),
+                              control.unit, rangeText(control), numberText(control.fallback),
                               propertiesText(control), scalePointsText(control)});
     }
     return table;

@@ -1,8 +1,8 @@
 #include "tools/plughost/options.h"
+#include "tools/plughost/text.h"
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace plughost {
@@ -23,12 +23,6 @@ std::pair<std::string, std::string> splitAt(const std::string& text, char separa
         throw UsageError("'" + text + "' is not of the form " + form);
     }
     return {text.substr(0, position), text.substr(position + 1)};
-}
-
-std::string formatNumber(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
 }
 
 uint8_t parseDataByte(const std::string& text, const std::string& what) {
@@ -114,8 +108,8 @@ double parseNumber(const std::string& text, const std::string& what, double lowe
         throw UsageError("bad " + what + " '" + text + "': not a number");
     }
     if (value < lowest || value > highest) {
-        throw UsageError("bad " + what + " " + text + ": must be " + formatNumber(lowest) + " to " +
-                         formatNumber(highest));
+        throw UsageError("bad " + what + " " + text + ": must be " + numberText(lowest) + " to " +
+                         numberText(highest));
     }
     return value;
 }

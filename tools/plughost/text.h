@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ inline std::string joined(const std::vector<std::string>& items) {
     for (const std::string& item : items) {
         text += (text.empty() ? "" : ", ") + item;
     }
+    return text;
+}
+
+// A number as short as "%g" writes it: "0.5", "44100", "-12".
+inline std::string numberText(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "tools/plughost/vst2plugin.h"
 
+#include "tools/plughost/text.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -161,7 +163,7 @@ std::vector<SummaryLine> Vst2Plugin::summary() const {
         {"programs", std::to_string(effect.numPrograms)},
         {"parameters", std::to_string(effect.numParams)},
         {"initial delay", std::to_string(effect.initialDelay)},
-        {"io ratio", formatted("%g", static_cast<double>(effect.ioRatio))},
+        {"io ratio", numberText(static_cast<double>(effect.ioRatio))},
     };
 }
 
