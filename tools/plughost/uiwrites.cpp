@@ -1,5 +1,7 @@
 #include "tools/plughost/uiwrites.h"
 
+#include "tools/plughost/text.h"
+
 #include <lv2/atom/atom.h>
 
 #include <cstdio>
@@ -37,9 +39,9 @@ std::string valueText(const LV2_Atom& atom, const uint8_t* body, UridMap& map) {
     } else if (is(LV2_ATOM__Long, 8)) {
         std::snprintf(text, sizeof text, "%lld", static_cast<long long>(numberAt<int64_t>(body)));
     } else if (is(LV2_ATOM__Float, 4)) {
-        std::snprintf(text, sizeof text, "%g", static_cast<double>(numberAt<float>(body)));
+        return numberText(static_cast<double>(numberAt<float>(body)));
     } else if (is(LV2_ATOM__Double, 8)) {
-        std::snprintf(text, sizeof text, "%g", numberAt<double>(body));
+        return numberText(numberAt<double>(body));
     } else if (is(LV2_ATOM__URID, 4)) {
         return uriOf(map, numberAt<uint32_t>(body));
     } else if (atom.type == map.map(LV2_ATOM__String) && atom.size > 0) {
@@ -85,10 +87,8 @@ std::string describeUiWrite(const UiWrite& write, const Lv2Plugin& plugin, UridM
         "port=" + std::to_string(write.port) + " (" + portLabel(plugin, write.port) + ")";
     const std::string ignored = write.taken ? "" : " (not taken)";
     if (write.protocol == 0 && write.data.size() == sizeof(float)) {
-        char value[32];
-        std::snprintf(value, sizeof value, "%g",
-                      static_cast<double>(numberAt<float>(write.data.data())));
-        return "write " + port + " value=" + value + ignored;
+        const double value = static_cast<double>(numberAt<float>(write.data.data()));
+        return "write " + port + " value=" + numberText(value) + ignored;
     }
     if (write.protocol == map.map(LV2_ATOM__eventTransfer) &&
         write.data.size() >= sizeof(LV2_Atom) &&
