@@ -2,6 +2,7 @@
 
 #include "gui/editorbase.h"
 #include "lv2/atombytes.h"
+#include "lv2/features.h"
 #include "lv2/ports.h"
 #include "lv2/uris.h"
 
@@ -24,29 +25,10 @@ struct HostFeatures {
 };
 
 HostFeatures findFeatures(const LV2_Feature* const* features) {
-    HostFeatures found;
-    for (; features != nullptr && *features != nullptr; ++features) {
-        const LV2_Feature& feature = **features;
-        if (feature.URI == nullptr) {
-            continue;
-        }
-        if (std::strcmp(feature.URI, LV2_UI__parent) == 0) {
-            found.parent = feature.data;
-        } else if (std::strcmp(feature.URI, LV2_URID__map) == 0) {
-            found.map = static_cast<LV2_URID_Map*>(feature.data);
-        } else if (std::strcmp(feature.URI, LV2_UI__resize) == 0) {
-            found.resize = static_cast<const LV2UI_Resize*>(feature.data);
-        } else if (std::strcmp(feature.URI, LV2_OPTIONS__options) == 0) {
-            found.options = static_cast<const LV2_Options_Option*>(feature.data);
-        }
-    }
-    if (found.map != nullptr && found.map->map == nullptr) {
-        found.map = nullptr;
-    }
-    if (found.resize != nullptr && found.resize->ui_resize == nullptr) {
-        found.resize = nullptr;
-    }
-    return found;
+    const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
+    return {featureData(features, LV2_UI__parent), uridMapOf(features),
+            resize != nullptr && resize->ui_resize != nullptr ? resize : nullptr,
+            static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options))};
 }
 
 // The enlargement the host's options suggest; 0 for none.
