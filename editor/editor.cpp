@@ -281,7 +281,7 @@ void FilterEditor::startLearning(DrawContext* context, int32_t tag) {
     // Recorded before learning is armed (a release), so the controller that ends the learning
     // finds it.
     learnTag.store(tag, std::memory_order_relaxed);
-    link.armLearning();
+    link.learnController(tag != kNoLearnTag ? parameterLearnedBy(tag) : EditorLink::kNoParameter);
     showLearnSwitches(tag);
     updateSwitches(context, kTagLearnCutoff, kTagLearnSmooth);
 }

@@ -10,6 +10,8 @@
 // What the editor asks of the plug-in, on the UI thread.
 class EditorLink {
 public:
+    static constexpr int32_t kNoParameter = -1;
+
     // A parameter's value 0..1 as the plug-in holds it now.
     virtual float parameter(int32_t index) = 0;
     // The user moved a knob or a switch: the plug-in takes the value and the host records it as
@@ -18,8 +20,9 @@ public:
     // A controller parameter takes controller `number` (kControllerOff for none), typed or
     // learned.
     virtual void assignController(int32_t index, int32_t number) = 0;
-    // The next controller that arrives is learned.
-    virtual void armLearning() = 0;
+    // The next controller that arrives is learned, for controller parameter `parameter`, or for
+    // none (kNoParameter) when the lit learn switch was switched off.
+    virtual void learnController(int32_t parameter) = 0;
     // A drag holds the UI thread: let the host run its own idle.
     virtual void idleHost() = 0;
 

@@ -54,9 +54,12 @@ public:
     void assignController(int32_t index, int32_t number) override {
         setParameter(index, controllerValue(number));
     }
-    void armLearning() override { core.armControllerLearning(); }
+    // VST 2 arms learning whatever the switch: the editor knows where the controller goes.
+    void learnController(int32_t) override { armLearning(); }
     void idleHost() override { masterIdle(); }
 
+    // The next controller that arrives is learned (a host or a test that has no editor).
+    void armLearning() { core.armControllerLearning(); }
     // The controller learned last, -1 while learning is armed (what the editor hears as it
     // happens, readable for a host or a test that has no editor).
     int32_t getLearnedController() const { return core.learnedController(); }

@@ -28,7 +28,7 @@ int32_t EditorBase::getRect(ERect** out) {
 
 int32_t EditorBase::scale() {
     if (chosenScale == 0) {
-        chosenScale = PixelScale(currentPlatform().editorScale()).factor();
+        chosenScale = PixelScale(currentPlatform().editorScale(hostScale)).factor();
     }
     return chosenScale;
 }

@@ -44,6 +44,9 @@ public:
     // or open and kept until close: a host sizes its window by the rectangle it asked for before
     // opening, so the window opened next must have that size.
     int32_t scale();
+    // The host's suggestion (0 for none), which the user's setting overrides and which overrides
+    // the desktop's; read by the next getRect or open.
+    void suggestScale(int32_t factor) { hostScale = factor; }
 
 protected:
     // Lets the host run its own idle while a drag holds the UI thread; nothing by default.
@@ -60,6 +63,7 @@ protected:
 private:
     // 0 until scale() has asked the platform.
     int32_t chosenScale = 0;
+    int32_t hostScale = 0;
     // What getRect hands out: rect enlarged.
     ERect shownRect{};
     // Idles on the stack: the host may idle the editor again from inside a drag's host idle.

@@ -2,6 +2,7 @@
 
 #include "effect/filtercore.h"
 #include "effect/parameters.h"
+#include "lv2/atombytes.h"
 
 #include <lv2/atom/atom.h>
 
@@ -13,55 +14,13 @@ namespace {
 constexpr uint32_t kMaxMidiBytes = 3;
 constexpr int32_t kNoLearn = -1;
 
-// The bytes given, read as records by copying: the host's buffer need not be aligned.
-class Bytes {
-public:
-    Bytes(const uint8_t* data, uint64_t size) : data(data), size(size) {}
-
-    uint64_t length() const { return size; }
-    bool holds(uint64_t offset, uint64_t length) const {
-        return offset <= size && length <= size - offset;
-    }
-    template <typename Record>
-    Record read(uint64_t offset) const {
-        Record record;
-        std::memcpy(&record, data + offset, sizeof record);
-        return record;
-    }
-    // The `length` bytes from `offset` on, which the caller has checked these hold.
-    Bytes part(uint64_t offset, uint64_t length) const { return {data + offset, length}; }
-
-private:
-    const uint8_t* data;
-    uint64_t size;
-};
-
-// Atoms are padded to 8 bytes; in 64 bits, so that no claimed size wraps around.
-uint64_t padded(uint64_t size) {
-    return (size + 7) & ~uint64_t{7};
-}
-
 // The learn object's controller parameter, or kNoLearn for any other object.
-int32_t learnParameter(const Bytes& object, const ControlUrids& urids) {
-    if (!object.holds(0, sizeof(LV2_Atom_Object_Body)) ||
-        object.read<LV2_Atom_Object_Body>(0).otype != urids.learn) {
+int32_t learnParameter(const AtomBytes& object, const ControlUrids& urids) {
+    if (objectType(object) != urids.learn) {
         return kNoLearn;
     }
-    for (uint64_t at = sizeof(LV2_Atom_Object_Body);
-         object.holds(at, sizeof(LV2_Atom_Property_Body));) {
-        const auto property = object.read<LV2_Atom_Property_Body>(at);
-        const uint64_t value = at + sizeof(LV2_Atom_Property_Body);
-        if (!object.holds(value, property.value.size)) {
-            break;
-        }
-        if (property.key == urids.parameter && property.value.type == urids.intType &&
-            property.value.size == sizeof(int32_t)) {
-            const auto parameter = object.read<int32_t>(value);
-            return isControllerParameter(parameter) ? parameter : kNoLearn;
-        }
-        at = padded(value + property.value.size);
-    }
-    return kNoLearn;
+    const std::optional<int32_t> parameter = intProperty(object, urids.parameter, urids.intType);
+    return parameter && isControllerParameter(*parameter) ? *parameter : kNoLearn;
 }
 
 // Where an event acts: within the block and no earlier than the event before it.
@@ -70,7 +29,7 @@ int32_t frameInBlock(int64_t time, int32_t previous, int32_t frames) {
     return static_cast<int32_t>(std::clamp<int64_t>(time, previous, last));
 }
 
-void passOn(const Bytes& payload, uint32_t type, int32_t frame, const ControlUrids& urids,
+void passOn(const AtomBytes& payload, uint32_t type, int32_t frame, const ControlUrids& urids,
             ControlReceiver& receiver) {
     if (type == urids.midiEvent) {
         if (payload.length() >= 1 && payload.length() <= kMaxMidiBytes) {
@@ -96,14 +55,14 @@ void readControlSequence(const void* data, uint32_t size, int32_t frames, const 
         return;
     }
     const auto* start = static_cast<const uint8_t*>(data);
-    const auto header = Bytes(start, size).read<LV2_Atom_Sequence>(0);
+    const auto header = AtomBytes(start, size).read<LV2_Atom_Sequence>(0);
     // Times in beats would need a tempo this plug-in is never given.
     if (header.atom.type != urids.sequence ||
         (header.body.unit != 0 && header.body.unit != urids.frameTime)) {
         return;
     }
     // The atom's own size, as far as the bytes given hold it.
-    const Bytes sequence(start, std::min<uint64_t>(sizeof(LV2_Atom) + header.atom.size, size));
+    const AtomBytes sequence(start, std::min<uint64_t>(sizeof(LV2_Atom) + header.atom.size, size));
     int32_t frame = 0;
     uint64_t at = sizeof(LV2_Atom_Sequence);
     for (int32_t position = 0;
@@ -116,6 +75,6 @@ void readControlSequence(const void* data, uint32_t size, int32_t frames, const 
         }
         frame = frameInBlock(event.time.frames, frame, frames);
         passOn(sequence.part(payload, event.body.size), event.body.type, frame, urids, receiver);
-        at = padded(payload + event.body.size);
+        at = paddedAtomSize(payload + event.body.size);
     }
 }

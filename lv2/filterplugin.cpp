@@ -1,5 +1,6 @@
 #include "lv2/filterplugin.h"
 
+#include "lv2/features.h"
 #include "lv2/uris.h"
 
 #include <lv2/atom/atom.h>
@@ -17,30 +18,6 @@
 #include <new>
 
 namespace {
-
-struct HostFeatures {
-    LV2_URID_Map* map = nullptr;
-    const LV2_Options_Option* options = nullptr;
-};
-
-HostFeatures findFeatures(const LV2_Feature* const* features) {
-    HostFeatures found;
-    for (; features != nullptr && *features != nullptr; ++features) {
-        const LV2_Feature& feature = **features;
-        if (feature.URI == nullptr) {
-            continue;
-        }
-        if (std::strcmp(feature.URI, LV2_URID__map) == 0) {
-            found.map = static_cast<LV2_URID_Map*>(feature.data);
-        } else if (std::strcmp(feature.URI, LV2_OPTIONS__options) == 0) {
-            found.options = static_cast<const LV2_Options_Option*>(feature.data);
-        }
-    }
-    if (found.map != nullptr && found.map->map == nullptr) {
-        found.map = nullptr;
-    }
-    return found;
-}
 
 // Null when the map returns 0, the URID no URI has, for any of them.
 std::optional<ControlUrids> mapControlUrids(LV2_URID_Map& map) {
@@ -91,14 +68,16 @@ uint32_t readableSize(const LV2_Atom_Sequence& sequence, uint32_t capacity) {
 
 FilterPlugin::FilterPlugin(const LV2_Feature* const* features) {
     core.setLearnListener(this);
-    const HostFeatures host = findFeatures(features);
-    if (host.map == nullptr) {
+    LV2_URID_Map* const map = uridMapOf(features);
+    if (map == nullptr) {
         return;
     }
-    urids = mapControlUrids(*host.map);
+    urids = mapControlUrids(*map);
     if (urids) {
-        notify.emplace(*host.map);
-        sequenceCapacity = sequenceSizeOption(host.options, *host.map);
+        const auto* options =
+            static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
+        notify.emplace(*map);
+        sequenceCapacity = sequenceSizeOption(options, *map);
     }
 }
 

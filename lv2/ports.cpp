@@ -1,6 +1,7 @@
 #include "lv2/ports.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
@@ -16,6 +17,23 @@ int32_t controllerOfPort(float value) {
         return kControllerOff;
     }
     return static_cast<int32_t>(std::lround(value));
+}
+
+// The port value that maps back nearest to `value`: the plain estimate or one of its float
+// neighbours, since the mapping back rounds once more.
+float nearestPortValue(int32_t index, float value, double estimate) {
+    const auto rounded = static_cast<float>(estimate);
+    const auto distance = [index, value](float port) {
+        return std::fabs(parameterValueOfPort(index, port) - value);
+    };
+    float best = rounded;
+    for (const float direction : {-kPercent, kPercent}) {
+        const float neighbour = std::nextafter(rounded, direction);
+        if (distance(neighbour) < distance(best)) {
+            best = neighbour;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -34,6 +52,27 @@ float parameterValueOfPort(int32_t index, float portValue) {
     case kCcRezo:
     case kCcSmooth:
         return clampedUnit(controllerValue(controllerOfPort(portValue)));
+    default:
+        return 0.0f;
+    }
+}
+
+float portValueOfParameter(int32_t index, float value) {
+    value = clampedUnit(value);
+    switch (index) {
+    case kFilterType:
+        return value >= 0.5f ? 1.0f : 0.0f;
+    case kFrequency:
+    case kResonance:
+    case kSmoothness:
+        return nearestPortValue(index, value, static_cast<double>(value) * kPercent);
+    case kGain:
+        return nearestPortValue(index, value,
+                                (static_cast<double>(value) - 1.0) * kGainRangeDecibels);
+    case kCcCutoff:
+    case kCcRezo:
+    case kCcSmooth:
+        return static_cast<float>(controllerNumber(value));
     default:
         return 0.0f;
     }

@@ -25,3 +25,7 @@ inline constexpr float kLv2PortDefaults[kNumParams] = {0.0f,   50.0f, 10.0f,  10
 // A port value as the value 0..1 the effect's parameter `index` takes. Values outside the
 // port's range are clamped; not a number is the range's low end.
 float parameterValueOfPort(int32_t index, float portValue);
+// The inverse, for a UI that changes a parameter through its port: the port value that
+// parameterValueOfPort maps back to `value` (clamped to 0..1), or as near to it as a float
+// allows. Controller values become the whole controller number they hold.
+float portValueOfParameter(int32_t index, float value);

@@ -14,8 +14,8 @@ uint32_t Platform::ticks() {
     return static_cast<uint32_t>(milliseconds);
 }
 
-int32_t Platform::editorScale() {
-    return 1;
+int32_t Platform::editorScale(int32_t hostScale) {
+    return hostScale != 0 ? hostScale : 1;
 }
 
 Platform& currentPlatform() {

@@ -63,8 +63,9 @@ public:
     // enlarged, or null when none can be made (no display).
     virtual std::unique_ptr<PlatformWindow> openWindow(void* parent, int32_t width, int32_t height,
                                                        int32_t scale, WindowEvents& events) = 0;
-    // The enlargement the user or the desktop asks editors for; 1 by default.
-    virtual int32_t editorScale();
+    // The enlargement the user, else the host (`hostScale`, 0 when it suggests none), else the
+    // desktop asks editors for; the host's, else 1, by default.
+    virtual int32_t editorScale(int32_t hostScale);
     // Milliseconds of a monotonic clock; wraps around.
     virtual uint32_t ticks();
 };

@@ -267,6 +267,14 @@ TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
     // A bundle whose library is no library.
     std::filesystem::copy(bundlePath(), file("broken.lv2"));
     std::ofstream(file("broken.lv2/glidefilter_dsp.so")) << "not a library\n";
+    // One whose UI library is no library, and one that names no UI.
+    std::filesystem::copy(bundlePath(), file("brokenui.lv2"));
+    std::ofstream(file("brokenui.lv2/glidefilter_ui.so")) << "not a library\n";
+    std::filesystem::copy(bundlePath(), file("noui.lv2"));
+    std::string manifest = readText(file("noui.lv2/manifest.ttl"));
+    const size_t uiLine = manifest.find("\tui:ui <");
+    manifest.erase(uiLine, manifest.find('\n', uiLine) + 1 - uiLine);
+    std::ofstream(file("noui.lv2/manifest.ttl")) << manifest;
     const std::string search = "LV2_PATH=" + file("empty").string();
     struct Refusal {
         std::vector<std::string> arguments;
@@ -294,7 +302,10 @@ TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
         {{"info", bundlePath(), "--program", "1"},
          2,
          "preset 1 does not exist: the plug-in has presets 0 to 0"},
-        {{"screenshot", bundlePath(), file("ui.png")}, 1, "LV2 plug-in UIs are not supported yet"},
+        {{"screenshot", file("brokenui.lv2"), file("ui.png")}, 1, "cannot load the UI library"},
+        {{"screenshot", file("noui.lv2"), file("ui.png")},
+         1,
+         "Glide Filter (urn:glidefilter:plugin) has no X11 UI"},
     };
     for (const Refusal& refusal : refusals) {
         const Outcome run = plughost(refusal.arguments, search);

@@ -103,6 +103,41 @@ TEST_F(ScreenshotTest, AtScale2TheEffectsEditorIsThe1xPictureWithEveryPixelDoubl
     EXPECT_EQ(differing, 0);
 }
 
+// The LV2 UI and the VST 2 editor on the same values, as the two formats give them, at 1x and 2x:
+// the same file, byte for byte.
+TEST_F(ScreenshotTest, TheLv2UiIsTheVst2EditorByteForByte) {
+    const struct {
+        std::vector<std::string> vst2;
+        std::vector<std::string> lv2;
+    } settings[] = {
+        {{}, {}},
+        {{"--param", "0=1", "--param", "1=0.3", "--param", "4=0.25"},
+         {"--param", "type=1", "--param", "frequency=30", "--param", "gain=-18"}},
+        {{"--param", "2=0.75", "--param", "3=1", "--param", "5=0.5", "--param", "6=0", "--param",
+          "7=1"},
+         {"--param", "resonance=75", "--param", "smoothness=100", "--param", "cc_cutoff=64",
+          "--param", "cc_rezo=0", "--param", "cc_smooth=128"}},
+    };
+    const auto photograph = [&](const std::string& scale, const std::string& plugin,
+                                const std::vector<std::string>& options) {
+        std::vector<std::string> arguments{"screenshot", plugin, file("shot.png").string()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const auto outcome = run("-u DISPLAY GLIDEFILTER_SCALE=" + scale, arguments);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+        return plughost_test::readText(file("shot.png"));
+    };
+    for (const std::string scale : {"1", "2"}) {
+        for (size_t setting = 0; setting < std::size(settings); ++setting) {
+            const std::string vst2 =
+                photograph(scale, plughost_test::builtPluginPath(), settings[setting].vst2);
+            const std::string lv2 =
+                photograph(scale, GLIDEFILTER_LV2_BUNDLE_PATH, settings[setting].lv2);
+            EXPECT_FALSE(vst2.empty());
+            EXPECT_TRUE(lv2 == vst2) << "scale " << scale << ", setting " << setting;
+        }
+    }
+}
+
 struct FailureCase {
     const char* name;
     std::string plugin;

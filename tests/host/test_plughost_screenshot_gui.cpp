@@ -35,15 +35,14 @@ protected:
     std::string onServer() const { return "DISPLAY=" + server->displayName(); }
 
     // Starts plughost gui in the background with its output going to the folder's files.
-    pid_t startGui() {
+    pid_t startGui(const std::string& plugin = TEST_EDITOR_PLUGIN_PATH) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, file("gui.out").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, file("gui.err").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::vector<std::string> arguments = {"env", onServer(), PLUGHOST_PATH, "gui",
-                                              TEST_EDITOR_PLUGIN_PATH};
+        std::vector<std::string> arguments = {"env", onServer(), PLUGHOST_PATH, "gui", plugin};
         std::vector<char*> argv;
         for (std::string& argument : arguments) {
             argv.push_back(argument.data());
@@ -71,9 +70,10 @@ protected:
     }
 
     // Waits until the editor has painted and reported its automation.
-    bool waitForAutomation() const {
+    bool waitForAutomation() const { return waitForOutput("automate"); }
+    bool waitForOutput(const std::string& text) const {
         const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!contains(plughost_test::readText(file("gui.out")), "automate")) {
+        while (!contains(plughost_test::readText(file("gui.out")), text)) {
             if (std::chrono::steady_clock::now() > deadline) {
                 return false;
             }
@@ -86,7 +86,7 @@ protected:
 };
 
 // The gui's top-level window, found by its title; 0 when there is none.
-Window guiWindow(Display* display) {
+Window guiWindow(Display* display, const std::string& title = kWindowTitle) {
     Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
@@ -95,7 +95,7 @@ Window guiWindow(Display* display) {
     for (unsigned i = 0; i < count && found == 0; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-            found = kWindowTitle == name ? children[i] : 0;
+            found = title == name ? children[i] : 0;
             XFree(name);
         }
     }
@@ -150,6 +150,57 @@ TEST_F(GuiTest, EndsOnInterrupt) {
     ASSERT_TRUE(waitForAutomation()) << plughost_test::readText(file("gui.err"));
     kill(gui, SIGINT);
     EXPECT_EQ(waitForExit(gui), 0) << plughost_test::readText(file("gui.err"));
+}
+
+// A left-button press at (x, y) of `window`, as the server would deliver it.
+void press(Display* display, Window window, int x, int y) {
+    XEvent event{};
+    event.xbutton.type = ButtonPress;
+    event.xbutton.window = window;
+    event.xbutton.x = x;
+    event.xbutton.y = y;
+    event.xbutton.button = Button1;
+    event.xbutton.same_screen = True;
+    XSendEvent(display, window, False, ButtonPressMask, &event);
+    XFlush(display);
+}
+
+// An LV2 plug-in's X11 UI in the window, run as a host runs it: each port write and message it
+// sends is printed, and the learn message reaches the plug-in (which is run between idles).
+TEST_F(GuiTest, ShowsAnLv2UiAndPrintsWhatItWrites) {
+    const pid_t gui = startGui(GLIDEFILTER_LV2_BUNDLE_PATH);
+    Display* display = XOpenDisplay(server->displayName().c_str());
+    ASSERT_NE(display, nullptr);
+    const std::string title = "Glide Filter (urn:glidefilter:plugin) - plughost";
+    // The window, once the UI is open in it.
+    Window window = 0;
+    Window ui = 0;
+    for (int attempt = 0; attempt < 500 && ui == 0; ++attempt) {
+        std::this_thread::sleep_for(10ms);
+        window = guiWindow(display, title);
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (window != 0 && XQueryTree(display, window, &root, &parent, &children, &count) != 0) {
+            ui = count == 1 ? children[0] : 0;
+            XFree(children);
+        }
+    }
+    if (ui == 0) {
+        XCloseDisplay(display);
+        kill(gui, SIGKILL);
+        waitForExit(gui);
+        FAIL() << "no UI in the window: " << plughost_test::readText(file("gui.err"));
+    }
+    press(display, ui, 142, 80);
+    EXPECT_TRUE(waitForOutput("write port=6 (type) value=1\n"));
+    press(display, ui, 12, 125);
+    EXPECT_TRUE(waitForOutput(
+        "message port=4 (control) urn:glidefilter:learn {urn:glidefilter:parameter=5}\n"));
+    askToClose(display, window);
+    XCloseDisplay(display);
+    EXPECT_EQ(waitForExit(gui), 0) << plughost_test::readText(file("gui.err"));
+    EXPECT_EQ(plughost_test::readText(file("gui.err")), "");
 }
 
 TEST_F(GuiTest, NeedsADisplay) {

@@ -10,6 +10,7 @@
 #include <lilv/lilv.h>
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -66,6 +67,34 @@ TEST(Lv2Ports, EveryControllerNumberIsItsOwnValue) {
             const float value = parameterValueOfPort(index, static_cast<float>(n));
             ASSERT_EQ(value, static_cast<float>(n) / 128.0f) << n;
             ASSERT_EQ(display(fx, index, value), n == kControllerOff ? "OFF" : std::to_string(n));
+        }
+    }
+}
+
+// What a UI writes for a value the editor sets: each value 0..1 a knob can take comes back from
+// its port as itself, or as near as floats allow; clamped and not-a-number values, the switches'
+// ends and controller values as their whole numbers.
+TEST(Lv2Ports, ParameterValuesGoToPortsThatMapBackToThem) {
+    const struct {
+        int32_t index;
+        float value;
+        float port;
+    } cases[] = {
+        {kFilterType, 0.0f, 0.0f}, {kFilterType, 0.5f, 1.0f},   {kFrequency, 0.5f, 50.0f},
+        {kResonance, 0.1f, 10.0f}, {kSmoothness, 1.5f, 100.0f}, {kFrequency, kNan, 0.0f},
+        {kGain, 0.5f, -12.0f},     {kGain, -1.0f, -24.0f},      {kCcCutoff, 71.0f / 128, 71.0f},
+        {kCcRezo, 1.0f, 128.0f},   {kCcSmooth, 0.0445f, 5.0f},  {kCcSmooth, kNan, 0.0f},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(portValueOfParameter(c.index, c.value), c.port)
+            << kParameterNames[c.index] << " " << c.value;
+    }
+    for (int32_t index = kFrequency; index <= kGain; ++index) {
+        for (int32_t step = 0; step <= 4096; ++step) {
+            const float value = static_cast<float>(step) / 4096.0f * 0.999f + 0.0005f;
+            const float back = parameterValueOfPort(index, portValueOfParameter(index, value));
+            ASSERT_LE(std::fabs(back - value), std::numeric_limits<float>::epsilon() / 2)
+                << kParameterNames[index] << " " << value;
         }
     }
 }

@@ -82,23 +82,26 @@ extension; - for a PNG on standard output).
         {"screenshot", runScreenshot,
          "PLUGIN.so OUT.png [--param N=V ...] [--program N] [--preset NAME]",
          "the plug-in's editor as a PNG",
-         R"(Opens the editor in a window of plughost's own, idles it until it has painted
-and writes the window's pixels as a PNG (- for standard output). Without DISPLAY
-it uses a private Xvfb. VST 2 plug-ins only, for now.
+         R"(Opens the editor (a VST 2 editor, or an LV2 plug-in's X11 UI) in a window of
+plughost's own, idles it until it has painted and writes the window's pixels as
+a PNG (- for standard output). Without DISPLAY it uses a private Xvfb.
 
-  --param N=V        set parameter N (its index or name) to V, 0 to 1; repeatable
+  --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
+                     the port's units); repeatable
   --program N        select program N first; --param then applies to it
-  --preset NAME      select the program of that name instead
+  --preset NAME      select the program or preset of that name instead
 )"},
         {"gui", runGui, "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME] [--frames N]",
          "the editor in a window, every request to the host printed",
          R"(Opens the editor in a window on your display, switched on and idled 30 times a
-second, until the window is closed or Ctrl-C is pressed. Every request the plug-in
-makes to its host is printed as it comes. VST 2 plug-ins only, for now.
+second, until the window is closed or Ctrl-C is pressed. Every request a VST 2
+plug-in makes to its host, or every port write and message an LV2 plug-in's X11
+UI sends (the plug-in runs on silence between idles), is printed as it comes.
 
-  --param N=V        set parameter N (its index or name) to V, 0 to 1; repeatable
+  --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
+                     the port's units); repeatable
   --program N        select program N first; --param then applies to it
-  --preset NAME      select the program of that name instead
+  --preset NAME      select the program or preset of that name instead
   --frames N         close after N idle passes
 )"},
     };

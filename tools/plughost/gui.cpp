@@ -1,15 +1,20 @@
 // plughost gui: the plug-in's editor in a window of plughost's own, idled at a host's pace, with
-// every request the plug-in makes to its host printed as it comes.
+// every request a VST 2 plug-in makes to its host, or every write an LV2 UI makes to its
+// plug-in, printed as it comes.
 #include "tools/plughost/commands.h"
 #include "tools/plughost/guirequests.h"
+#include "tools/plughost/lv2uihost.h"
 #include "tools/plughost/options.h"
 #include "tools/plughost/renderer.h"
+#include "tools/plughost/uiwrites.h"
+#include "tools/plughost/vst2editor.h"
 #include "tools/plughost/vst2plugin.h"
 #include "tools/plughost/x11editorwindow.h"
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <thread>
@@ -56,16 +61,98 @@ std::vector<std::string> parameterNames(const PluginInstance& plugin) {
     return names;
 }
 
-void runWindow(EditorWindow& window, std::optional<long long> frames) {
+// Runs `afterIdle` after each pass.
+void runWindow(EditorWindow& window, std::optional<long long> frames,
+               const std::function<void()>& afterIdle = {}) {
     auto next = std::chrono::steady_clock::now();
     for (long long pass = 0; !interrupted && (!frames || pass < *frames); ++pass) {
-        window.idle();
-        if (!window.handleEvents()) {
+        if (!window.idle() || !window.handleEvents()) {
             return;
+        }
+        if (afterIdle) {
+            afterIdle();
         }
         next += kIdleInterval;
         std::this_thread::sleep_until(next);
     }
+}
+
+void printLine(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void runVst2(const std::string& pluginPath, const PluginSettings& settings,
+             std::optional<long long> frames) {
+    X11Session session(X11Session::WithoutDisplay::Fail);
+    PluginLibrary library(pluginPath);
+    RecordingHost host;
+    std::vector<std::string> names;
+    host.setObserver(
+        [&names](const HostRequest& request) { printLine(describeRequest(request, names)); });
+    PluginInstance plugin(library, host);
+    names = parameterNames(plugin);
+    Vst2Plugin settable(plugin, pluginPath);
+    applyPluginSettings(settable, settings);
+    requireEditor(plugin, pluginPath);
+    const InterruptHandling interruptHandling;
+    const SwitchedOn running(plugin);
+    const std::string title = editorTitle(plugin, pluginPath);
+    Vst2Editor editor(plugin, host, title);
+    EditorWindow window(session, editor, {.title = title + " - plughost", .managed = true});
+    runWindow(window, frames);
+}
+
+// Silent blocks at the host's rate, one a pass: what the UI sends reaches the plug-in, and what
+// the plug-in reports reaches the UI.
+class SilentBlocks {
+public:
+    explicit SilentBlocks(Lv2Plugin& plugin)
+        : plugin(plugin),
+          inputs(static_cast<size_t>(plugin.inputCount()), std::vector<float>(kBlockFrames)),
+          outputs(static_cast<size_t>(plugin.outputCount()), std::vector<float>(kBlockFrames)) {
+        for (auto& buffer : inputs) {
+            inputPointers.push_back(buffer.data());
+        }
+        for (auto& buffer : outputs) {
+            outputPointers.push_back(buffer.data());
+        }
+        plugin.start({kSampleRate, kBlockFrames});
+    }
+
+    void run() {
+        plugin.process({inputPointers.data(), outputPointers.data(), kBlockFrames, {}, start});
+        start += kBlockFrames;
+    }
+
+    static constexpr float kSampleRate = 44100.0f;
+    static constexpr int32_t kBlockFrames = 512;
+
+private:
+    Lv2Plugin& plugin;
+    std::vector<std::vector<float>> inputs;
+    std::vector<std::vector<float>> outputs;
+    std::vector<float*> inputPointers;
+    std::vector<float*> outputPointers;
+    int64_t start = 0;
+};
+
+void runLv2(const std::string& pluginPath, const PluginSettings& settings,
+            std::optional<long long> frames) {
+    X11Session session(X11Session::WithoutDisplay::Fail);
+    Lv2Plugin plugin(pluginPath, {SilentBlocks::kSampleRate, SilentBlocks::kBlockFrames});
+    applyPluginSettings(plugin, settings);
+    Lv2UiHost ui(plugin, session.display());
+    ui.setWriteObserver([&plugin](const UiWrite& write) {
+        printLine(describeUiWrite(write, plugin, plugin.urids()));
+    });
+    const InterruptHandling interruptHandling;
+    SilentBlocks blocks(plugin);
+    EditorWindow window(session, ui, {.title = ui.title() + " - plughost", .managed = true});
+    runWindow(window, frames, [&] {
+        blocks.run();
+        ui.deliverBlockOutputs();
+    });
 }
 
 } // namespace
@@ -74,32 +161,17 @@ int runGui(const Arguments& arguments) {
     const CommandLine line(arguments, kGuiOptions);
     requireArgumentCount(line, 1, "gui");
     const std::string& pluginPath = line.positional()[0];
-    requireVst2Editor(pluginPath, "gui");
-    const PluginSettings settings = parsePluginSettings(line, PluginFormat::vst2);
+    const PluginFormat format = pluginFormatOf(pluginPath);
+    const PluginSettings settings = parsePluginSettings(line, format);
     std::optional<long long> frames;
     if (const auto text = line.value("--frames")) {
         frames = parseInteger(*text, "frame count", 1, std::numeric_limits<int32_t>::max());
     }
-
-    X11Session session(X11Session::WithoutDisplay::Fail);
-    PluginLibrary library(pluginPath);
-    RecordingHost host;
-    std::vector<std::string> names;
-    host.setObserver([&names](const HostRequest& request) {
-        std::printf("%s\n", describeRequest(request, names).c_str());
-        std::fflush(stdout);
-    });
-    PluginInstance plugin(library, host);
-    names = parameterNames(plugin);
-    Vst2Plugin settable(plugin, pluginPath);
-    applyPluginSettings(settable, settings);
-    requireEditor(plugin, pluginPath);
-    const InterruptHandling interruptHandling;
-    const SwitchedOn running(plugin);
-    EditorWindow window(
-        session, plugin, host,
-        {.title = editorTitle(plugin, pluginPath) + " - plughost", .managed = true});
-    runWindow(window, frames);
+    if (format == PluginFormat::lv2) {
+        runLv2(pluginPath, settings, frames);
+    } else {
+        runVst2(pluginPath, settings, frames);
+    }
     return 0;
 }
 

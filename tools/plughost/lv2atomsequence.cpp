@@ -1,5 +1,6 @@
 #include "tools/plughost/lv2atomsequence.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace plughost {
@@ -39,9 +40,12 @@ LV2_Atom_Sequence* AtomSequenceBuffer::sequence() {
 }
 
 LV2_Atom_Sequence* AtomSequenceBuffer::fill(std::span<const TimedMidiEvent> events,
-                                            int64_t blockStart) {
-    const size_t eventSize = padded(sizeof(LV2_Atom_Event) + 3);
-    const size_t needed = sizeof(LV2_Atom_Sequence) + events.size() * eventSize;
+                                            int64_t blockStart,
+                                            std::span<const AtomMessage> messages) {
+    size_t needed = sizeof(LV2_Atom_Sequence) + events.size() * padded(sizeof(LV2_Atom_Event) + 3);
+    for (const AtomMessage& message : messages) {
+        needed += padded(sizeof(LV2_Atom_Event) + message.size());
+    }
     if (needed > capacity()) {
         storage.resize(padded(needed) / sizeof(uint64_t));
     }
@@ -51,15 +55,24 @@ LV2_Atom_Sequence* AtomSequenceBuffer::fill(std::span<const TimedMidiEvent> even
     head->atom.size = sizeof(LV2_Atom_Sequence_Body);
     head->body.unit = 0; // frames
     auto* cursor = reinterpret_cast<std::byte*>(head + 1);
-    for (const TimedMidiEvent& event : events) {
+    const auto append = [head, &cursor](int64_t frame, const LV2_Atom& body, const void* data) {
         auto* atomEvent = reinterpret_cast<LV2_Atom_Event*>(cursor);
-        atomEvent->time.frames = event.frame - blockStart;
-        atomEvent->body.type = types.midiEvent;
-        atomEvent->body.size = static_cast<uint32_t>(midiMessageLength(event.data[0]));
-        std::memcpy(atomEvent + 1, event.data.data(), atomEvent->body.size);
-        const size_t size = padded(sizeof(LV2_Atom_Event) + atomEvent->body.size);
+        atomEvent->time.frames = frame;
+        atomEvent->body = body;
+        std::memcpy(atomEvent + 1, data, body.size);
+        const size_t size = padded(sizeof(LV2_Atom_Event) + body.size);
         head->atom.size += static_cast<uint32_t>(size);
         cursor += size;
+    };
+    for (const AtomMessage& message : messages) {
+        LV2_Atom body{};
+        std::memcpy(&body, message.data(), sizeof body);
+        append(0, body, message.data() + sizeof body);
+    }
+    for (const TimedMidiEvent& event : events) {
+        const LV2_Atom body{static_cast<uint32_t>(midiMessageLength(event.data[0])),
+                            types.midiEvent};
+        append(event.frame - blockStart, body, event.data.data());
     }
     return head;
 }
@@ -69,6 +82,29 @@ LV2_Atom_Sequence* AtomSequenceBuffer::prepareOutput() {
     head->atom.type = types.chunk;
     head->atom.size = static_cast<uint32_t>(capacity() - sizeof(LV2_Atom));
     return head;
+}
+
+std::vector<AtomMessage> AtomSequenceBuffer::writtenAtoms() const {
+    std::vector<AtomMessage> atoms;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(storage.data());
+    LV2_Atom_Sequence head;
+    std::memcpy(&head, bytes, sizeof head);
+    if (head.atom.type != types.sequence || head.atom.size > capacity() - sizeof(LV2_Atom)) {
+        return atoms;
+    }
+    const size_t end = sizeof(LV2_Atom) + head.atom.size;
+    for (size_t at = sizeof(LV2_Atom_Sequence); at + sizeof(LV2_Atom_Event) <= end;) {
+        LV2_Atom_Event event;
+        std::memcpy(&event, bytes + at, sizeof event);
+        const size_t body = at + sizeof(LV2_Atom_Event);
+        if (event.body.size > end - body) {
+            break;
+        }
+        const auto* atom = bytes + at + offsetof(LV2_Atom_Event, body);
+        atoms.emplace_back(atom, atom + sizeof(LV2_Atom) + event.body.size);
+        at = body + padded(event.body.size);
+    }
+    return atoms;
 }
 
 } // namespace plughost

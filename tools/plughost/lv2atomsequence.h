@@ -7,10 +7,14 @@
 #include <lv2/atom/atom.h>
 #include <lv2/urid/urid.h>
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
 namespace plughost {
+
+// One atom, its header and body, as a UI writes it to a port.
+using AtomMessage = std::vector<uint8_t>;
 
 // The MIDI message's length by its status byte.
 size_t midiMessageLength(uint8_t status);
@@ -25,12 +29,17 @@ public:
 
     AtomSequenceBuffer(const Types& types, size_t capacity);
 
-    // The events as midi:MidiEvent atoms at their frames in the block; the buffer grows when
+    // `messages` (whole atoms, header and body, as a UI writes them) at the block's first frame,
+    // then the events as midi:MidiEvent atoms at their frames in the block; the buffer grows when
     // they need more room, so the port must be connected to the returned address again.
-    LV2_Atom_Sequence* fill(std::span<const TimedMidiEvent> events, int64_t blockStart);
+    LV2_Atom_Sequence* fill(std::span<const TimedMidiEvent> events, int64_t blockStart,
+                            std::span<const AtomMessage> messages = {});
     // An output's buffer as a host hands it over: a chunk with the whole capacity free.
     LV2_Atom_Sequence* prepareOutput();
     size_t capacity() const { return storage.size() * sizeof(uint64_t); }
+    // The atoms of the sequence a plug-in wrote to an output, in order, as far as the buffer holds
+    // them: nothing when it wrote none (or no sequence).
+    std::vector<AtomMessage> writtenAtoms() const;
 
 private:
     LV2_Atom_Sequence* sequence();

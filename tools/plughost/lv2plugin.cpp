@@ -75,13 +75,6 @@ void restorePortValue(const char* symbol, void* plugin, const void* value, uint3
     static_cast<Lv2Plugin*>(plugin)->setPortValue(symbol, value, type);
 }
 
-std::string fileOf(const LilvNode* uri) {
-    char* path = lilv_file_uri_parse(lilv_node_as_uri(uri), nullptr);
-    std::string file = path != nullptr ? path : textOf(uri);
-    lilv_free(path);
-    return file;
-}
-
 } // namespace
 
 Lv2Plugin::Lv2Plugin(const std::string& argument, const LoadSettings& settings)
@@ -270,9 +263,6 @@ void Lv2Plugin::connectFixedPorts() {
     }
     for (const uint32_t port : controlOutputs) {
         lilv_instance_connect_port(instance, port, &portValues[port]);
-    }
-    for (const uint32_t port : plainAtomInputs) {
-        lilv_instance_connect_port(instance, port, emptyBuffer.fill({}, 0));
     }
     for (const uint32_t port : absentPorts) {
         lilv_instance_connect_port(instance, port, nullptr);
@@ -509,14 +499,67 @@ void Lv2Plugin::process(const AudioBlock& block) {
     for (size_t output = 0; output < audioOutputs.size(); ++output) {
         lilv_instance_connect_port(instance, audioOutputs[output], block.outputs[output]);
     }
+    const auto messagesFor = [this](uint32_t port) -> std::span<const AtomMessage> {
+        const auto found = uiMessages.find(port);
+        return found != uiMessages.end() ? found->second : std::span<const AtomMessage>{};
+    };
     if (midiInput) {
-        lilv_instance_connect_port(instance, *midiInput,
-                                   midiBuffer.fill(block.events, block.start));
+        lilv_instance_connect_port(
+            instance, *midiInput,
+            midiBuffer.fill(block.events, block.start, messagesFor(*midiInput)));
     }
+    for (const uint32_t port : plainAtomInputs) {
+        const std::span<const AtomMessage> messages = messagesFor(port);
+        AtomSequenceBuffer& buffer =
+            messages.empty()
+                ? emptyBuffer
+                : messageBuffers.try_emplace(port, atomTypes, kSequenceCapacity).first->second;
+        lilv_instance_connect_port(instance, port, buffer.fill({}, 0, messages));
+    }
+    uiMessages.clear();
     for (auto& [port, buffer] : atomOutputs) {
         lilv_instance_connect_port(instance, port, buffer.prepareOutput());
     }
     lilv_instance_run(instance, static_cast<uint32_t>(block.frames));
+}
+
+bool Lv2Plugin::writeFromUi(uint32_t port, uint32_t size, uint32_t protocol, const void* buffer) {
+    if (buffer == nullptr) {
+        return false;
+    }
+    if (protocol == 0) {
+        const bool controlInput =
+            std::any_of(parameters.begin(), parameters.end(),
+                        [port](const ControlPort& control) { return control.port == port; });
+        if (!controlInput || size != sizeof(float)) {
+            return false;
+        }
+        std::memcpy(&portValues[port], buffer, sizeof(float));
+        return true;
+    }
+    const bool atomInput =
+        midiInput == port ||
+        std::find(plainAtomInputs.begin(), plainAtomInputs.end(), port) != plainAtomInputs.end();
+    LV2_Atom atom{};
+    if (protocol != uridMap.map(LV2_ATOM__eventTransfer) || !atomInput || size < sizeof atom) {
+        return false;
+    }
+    std::memcpy(&atom, buffer, sizeof atom);
+    if (atom.size > size - sizeof atom) {
+        return false;
+    }
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    uiMessages[port].emplace_back(bytes, bytes + sizeof atom + atom.size);
+    return true;
+}
+
+std::vector<AtomMessage> Lv2Plugin::outputAtoms(uint32_t port) const {
+    for (const auto& [output, buffer] : atomOutputs) {
+        if (output == port) {
+            return buffer.writtenAtoms();
+        }
+    }
+    return {};
 }
 
 } // namespace plughost

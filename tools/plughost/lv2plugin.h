@@ -12,6 +12,7 @@
 #include <lv2/options/options.h>
 
 #include <array>
+#include <map>
 #include <optional>
 #include <utility>
 
@@ -77,6 +78,20 @@ public:
     // For lilv's preset restore: a port's value by its symbol.
     void setPortValue(const char* symbol, const void* value, uint32_t type);
 
+    // What a UI of the plug-in needs of its host.
+    const LilvPlugin* lilvPlugin() const { return plugin; }
+    const Lv2World& lilvWorld() const { return world; }
+    UridMap& urids() { return uridMap; }
+    const std::vector<ControlPort>& controlInputs() const { return parameters; }
+    const std::vector<uint32_t>& controlOutputPorts() const { return controlOutputs; }
+    float portValue(uint32_t port) const { return portValues[port]; }
+    // A UI's write: a control input's value (protocol 0, one float), or an atom (protocol
+    // atom:eventTransfer, the atom whole) that an atom input gets at the start of the next block.
+    // False for a write the plug-in has no port or protocol for.
+    bool writeFromUi(uint32_t port, uint32_t size, uint32_t protocol, const void* buffer);
+    // The atoms the plug-in wrote to an atom output in the last block.
+    std::vector<AtomMessage> outputAtoms(uint32_t port) const;
+
 private:
     void readPorts();
     void readControlPort(const LilvPort* port, uint32_t index, float lowest, float highest,
@@ -113,7 +128,9 @@ private:
     std::vector<uint32_t> audioOutputs;
     std::vector<uint32_t> controlOutputs;
     std::optional<uint32_t> midiInput;
-    std::vector<uint32_t> plainAtomInputs; // without MIDI: handed empty sequences
+    std::vector<uint32_t> plainAtomInputs;                   // without MIDI: handed empty sequences
+    std::map<uint32_t, std::vector<AtomMessage>> uiMessages; // by port, for the next block
+    std::map<uint32_t, AtomSequenceBuffer> messageBuffers;   // plain inputs' with messages
     std::vector<std::pair<uint32_t, AtomSequenceBuffer>> atomOutputs;
     std::vector<uint32_t> absentPorts; // optional ports of kinds plughost does not connect
     AtomSequenceBuffer midiBuffer;

@@ -40,6 +40,13 @@ std::string textOf(const LilvNode* node) {
     return text != nullptr ? text : "";
 }
 
+std::string fileOf(const LilvNode* uri) {
+    char* path = lilv_file_uri_parse(lilv_node_as_uri(uri), nullptr);
+    std::string file = path != nullptr ? path : textOf(uri);
+    lilv_free(path);
+    return file;
+}
+
 Lv2World::Lv2World() : world(lilv_world_new()) {
     if (world == nullptr) {
         throw HostError("cannot start lilv, the LV2 host library");

@@ -17,6 +17,8 @@ using Node = std::unique_ptr<LilvNode, NodeDeleter>;
 
 // The node's text: a URI, a string or a number as written; "" for none.
 std::string textOf(const LilvNode* node);
+// The path a file: URI names; the URI as it is when it names no file.
+std::string fileOf(const LilvNode* uri);
 
 class Lv2World {
 public:

@@ -24,11 +24,4 @@ std::unique_ptr<Plugin> loadPlugin(const std::string& argument, const LoadSettin
     return loadVst2Plugin(argument);
 }
 
-void requireVst2Editor(const std::string& argument, const std::string& command) {
-    if (pluginFormatOf(argument) == PluginFormat::lv2) {
-        throw HostError(command + ": LV2 plug-in UIs are not supported yet, and " + argument +
-                        " is an LV2 plug-in");
-    }
-}
-
 } // namespace plughost

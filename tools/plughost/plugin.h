@@ -112,7 +112,4 @@ struct LoadSettings {
 // Loads a plug-in of either format; throws HostError when it cannot.
 std::unique_ptr<Plugin> loadPlugin(const std::string& argument, const LoadSettings& settings);
 
-// Throws HostError for an LV2 plug-in: the command drives VST 2 editors only.
-void requireVst2Editor(const std::string& argument, const std::string& command);
-
 } // namespace plughost

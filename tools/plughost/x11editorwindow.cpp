@@ -1,5 +1,7 @@
 #include "tools/plughost/x11editorwindow.h"
 
+#include "tools/common/errors.h"
+
 #include <X11/Xutil.h>
 
 #include <bit>
@@ -11,36 +13,19 @@
 namespace plughost {
 namespace {
 
-constexpr intptr_t kHostVersion = 2400;
-constexpr float kSampleRate = 44100.0f;
-constexpr intptr_t kBlockSize = 512;
 // The window's size until the editor gives its own, for editors that know it only once open.
 constexpr EditorSize kProvisionalSize{320, 240};
 constexpr int kLargestSide = 16384;
 constexpr auto kShowTimeout = std::chrono::seconds(5);
-constexpr size_t kTextSize = 256;
 
 bool acceptable(EditorSize size) {
     return size.width > 0 && size.height > 0 && size.width <= kLargestSide &&
            size.height <= kLargestSide;
 }
 
-// The editor's rectangle; nothing when it gives none (some know it only once open).
-std::optional<EditorSize> askEditorSize(const PluginInstance& plugin) {
-    ERect* rect = nullptr;
-    plugin.dispatch(effEditGetRect, 0, 0, &rect);
-    if (rect == nullptr) {
-        return std::nullopt;
-    }
-    const EditorSize size{rect->right - rect->left, rect->bottom - rect->top};
-    return acceptable(size) ? std::optional(size) : std::nullopt;
-}
-
-std::string pluginText(const PluginInstance& plugin, int32_t opcode) {
-    char text[kTextSize] = {};
-    plugin.dispatch(opcode, 0, 0, text);
-    text[kTextSize - 1] = '\0';
-    return text;
+std::optional<EditorSize> acceptableSize(EmbeddedEditor& editor) {
+    const std::optional<EditorSize> size = editor.size();
+    return size && acceptable(*size) ? size : std::nullopt;
 }
 
 uint8_t channel(unsigned long pixel, unsigned long mask) {
@@ -49,53 +34,16 @@ uint8_t channel(unsigned long pixel, unsigned long mask) {
     return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / largest);
 }
 
-intptr_t plainAnswer(const HostRequest& request) {
-    return request.opcode == audioMasterVersion ? kHostVersion : 0;
-}
-
 } // namespace
 
-void requireEditor(const PluginInstance& plugin, const std::string& path) {
-    if ((plugin.record()->flags & effFlagsHasEditor) == 0) {
-        throw HostError(path + " has no editor");
-    }
-}
-
-std::string editorTitle(const PluginInstance& plugin, const std::string& path) {
-    std::string name = pluginText(plugin, effGetEffectName);
-    if (name.empty()) {
-        name = pluginText(plugin, effGetProductString);
-    }
-    if (name.empty()) {
-        const auto slash = path.rfind('/');
-        name = slash == std::string::npos ? path : path.substr(slash + 1);
-    }
-    return name + " (" + fourCharText(plugin.record()->uniqueID) + ")";
-}
-
-SwitchedOn::SwitchedOn(const PluginInstance& plugin) : plugin(plugin) {
-    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, kSampleRate);
-    plugin.dispatch(effSetBlockSize, 0, kBlockSize);
-    plugin.dispatch(effMainsChanged, 0, 1);
-}
-
-SwitchedOn::~SwitchedOn() {
-    plugin.dispatch(effMainsChanged, 0, 0);
-}
-
-EditorWindow::EditorWindow(X11Session& session, const PluginInstance& plugin, RecordingHost& host,
-                           const Options& options)
-    : session(session), display(session.display()), plugin(plugin), host(host) {
-    const std::optional<EditorSize> before = askEditorSize(plugin);
+EditorWindow::EditorWindow(X11Session& session, EmbeddedEditor& editor, const Options& options)
+    : session(session), display(session.display()), editor(editor) {
+    const std::optional<EditorSize> before = acceptableSize(editor);
     create(before.value_or(kProvisionalSize), options);
-    host.setResponder([this](const HostRequest& request) { return answer(request); });
     try {
-        const auto parent = reinterpret_cast<void*>(static_cast<uintptr_t>(window));
-        if (plugin.dispatch(effEditOpen, 0, 0, parent) == 0) {
-            throw HostError("the editor of " + options.title + " refused to open");
-        }
+        editor.open(window, [this](EditorSize size) { return resizeAsAsked(size); });
         open = true;
-        const std::optional<EditorSize> after = askEditorSize(plugin);
+        const std::optional<EditorSize> after = acceptableSize(editor);
         if (!after && !before) {
             throw HostError("the editor of " + options.title + " gives no size");
         }
@@ -113,10 +61,9 @@ EditorWindow::~EditorWindow() {
 
 void EditorWindow::release() {
     if (open) {
-        plugin.dispatch(effEditClose);
+        editor.close();
         open = false;
     }
-    host.setResponder(plainAnswer);
     if (window != 0) {
         XDestroyWindow(display, window);
         window = 0;
@@ -171,33 +118,18 @@ void EditorWindow::showAndWait() {
     }
 }
 
-intptr_t EditorWindow::answer(const HostRequest& request) {
-    switch (request.opcode) {
-    case audioMasterSizeWindow: {
-        const EditorSize size{request.index, static_cast<int>(request.value)};
-        if (!acceptable(size) || request.value != size.height) {
-            return 0;
-        }
-        resize(size);
-        return 1;
+bool EditorWindow::resizeAsAsked(EditorSize size) {
+    if (!acceptable(size)) {
+        return false;
     }
-    case audioMasterCanDo:
-        return request.ptr != nullptr &&
-                       std::strcmp(static_cast<const char*>(request.ptr), "sizeWindow") == 0
-                   ? 1
-                   : 0;
-    case audioMasterGetSampleRate:
-        return static_cast<intptr_t>(kSampleRate);
-    case audioMasterGetBlockSize:
-        return kBlockSize;
-    default:
-        return plainAnswer(request);
-    }
+    resize(size);
+    return true;
 }
 
-void EditorWindow::idle() {
-    plugin.dispatch(effEditIdle);
+bool EditorWindow::idle() {
+    const bool running = editor.idle();
     XSync(display, False);
+    return running;
 }
 
 bool EditorWindow::handleEvents() {

@@ -63,7 +63,9 @@ public:
     std::unique_ptr<PlatformWindow> openWindow(void* parent, int32_t width, int32_t height,
                                                int32_t scale, WindowEvents& events) override;
     uint32_t ticks() override { return now; }
-    int32_t editorScale() override { return desktopScale; }
+    int32_t editorScale(int32_t hostScale) override {
+        return hostScale != 0 ? hostScale : desktopScale;
+    }
 
     void setTicks(uint32_t milliseconds) { now = milliseconds; }
     // What editorScale answers from now on.

@@ -327,10 +327,14 @@ public:
         return window;
     }
 
-    // GLIDEFILTER_SCALE when it holds a scale, else what the desktop's Xft.dpi asks for.
-    int32_t editorScale() override {
+    // GLIDEFILTER_SCALE when it holds a scale, else the host's, else what the desktop's Xft.dpi
+    // asks for.
+    int32_t editorScale(int32_t hostScale) override {
         const int32_t chosen = scaleSetting(std::getenv("GLIDEFILTER_SCALE"));
-        return chosen != 0 ? chosen : scaleFromResources(desktopResources());
+        if (chosen != 0) {
+            return chosen;
+        }
+        return hostScale != 0 ? hostScale : scaleFromResources(desktopResources());
     }
 };
 
