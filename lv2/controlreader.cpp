@@ -56,9 +56,9 @@ void readControlSequence(const void* data, uint32_t size, int32_t frames, const 
     }
     const auto* start = static_cast<const uint8_t*>(data);
     const auto header = AtomBytes(start, size).read<LV2_Atom_Sequence>(0);
-    // Times in beats would need a tempo this plug-in is never given.
-    if (header.atom.type != urids.sequence ||
-        (header.body.unit != 0 && header.body.unit != urids.frameTime)) {
+    // Hosts leave the unit as their buffer held it, so any unit but beats counts as frames;
+    // times in beats would need a tempo this plug-in is never given.
+    if (header.atom.type != urids.sequence || header.body.unit == urids.beatTime) {
         return;
     }
     // The atom's own size, as far as the bytes given hold it.

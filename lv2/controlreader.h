@@ -13,7 +13,7 @@
 
 struct ControlUrids {
     LV2_URID sequence;
-    LV2_URID frameTime;
+    LV2_URID beatTime;
     LV2_URID midiEvent;
     LV2_URID object;
     LV2_URID blank;

@@ -22,12 +22,12 @@ namespace {
 // Null when the map returns 0, the URID no URI has, for any of them.
 std::optional<ControlUrids> mapControlUrids(LV2_URID_Map& map) {
     const auto urid = [&map](const char* uri) { return map.map(map.handle, uri); };
-    const ControlUrids urids{urid(LV2_ATOM__Sequence),  urid(LV2_ATOM__frameTime),
+    const ControlUrids urids{urid(LV2_ATOM__Sequence),  urid(LV2_ATOM__beatTime),
                              urid(LV2_MIDI__MidiEvent), urid(LV2_ATOM__Object),
                              urid(LV2_ATOM__Blank),     urid(LV2_ATOM__Int),
                              urid(kLv2LearnUri),        urid(kLv2ParameterUri)};
-    const LV2_URID all[] = {urids.sequence, urids.frameTime, urids.midiEvent, urids.object,
-                            urids.blank,    urids.intType,   urids.learn,     urids.parameter};
+    const LV2_URID all[] = {urids.sequence, urids.beatTime, urids.midiEvent, urids.object,
+                            urids.blank,    urids.intType,  urids.learn,     urids.parameter};
     if (std::find(std::begin(all), std::end(all), LV2_URID{0}) != std::end(all)) {
         return std::nullopt;
     }

@@ -43,7 +43,7 @@ private:
 };
 
 void readAlone(const std::vector<uint8_t>& control, int32_t frames) {
-    const ControlUrids urids{TestUridMap::kSequence,  TestUridMap::kFrameTime,
+    const ControlUrids urids{TestUridMap::kSequence,  TestUridMap::kBeatTime,
                              TestUridMap::kMidiEvent, TestUridMap::kObject,
                              TestUridMap::kBlank,     TestUridMap::kInt,
                              TestUridMap::kLearn,     TestUridMap::kParameter};

@@ -221,6 +221,7 @@ public:
         connect(kLv2OutRight, outputs[1]);
     }
     void activate() { descriptor.activate(handle); }
+    LV2_URID urid(const char* uri) { return urids.urid(uri); }
     void run(uint32_t frames) { descriptor.run(handle, frames); }
     float& parameter(int32_t index) { return parameters[index]; }
 

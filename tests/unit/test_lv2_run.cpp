@@ -5,6 +5,8 @@
 #include "tests/unit/lv2_host.h"
 #include "tests/unit/reference_filter.h"
 
+#include <lv2/patch/patch.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -54,11 +56,13 @@ protected:
     void runBoth(int32_t frames, const std::vector<Midi>& midi, const AtomSequence& extra = {}) {
         EventList events;
         AtomSequence sequence = extra;
+        sequence.header(TestUridMap::kSequence, sequenceUnit);
         for (const Midi& m : midi) {
             events.midi(m.frame, m.status, m.data1, m.data2);
             sequence.midi(m.frame, {m.status, m.data1, m.data2});
         }
         ASSERT_LE(sequence.data().size(), control.size() * sizeof(uint64_t));
+        std::fill(control.begin(), control.end(), staleControlBytes);
         std::memcpy(control.data(), sequence.data().data(), sequence.data().size());
         notify.reset(kNotifyCapacity);
 
@@ -90,6 +94,9 @@ protected:
     FilterEffect fx{quietHost};
     Lv2Instance lv2;
     std::vector<uint64_t> control = std::vector<uint64_t>(1024);
+    // What the host leaves in the sequence's unit field and in its buffer past the events.
+    LV2_URID sequenceUnit = TestUridMap::kFrameTime;
+    uint64_t staleControlBytes = 0;
     NotifyBuffer notify{kNotifyCapacity};
     int32_t block = 0;
 };
@@ -108,6 +115,54 @@ TEST_F(Lv2TwinTest, PortsAndMidiSoundAsTheVst2Build) {
     runBoth(1, {});
     runBoth(0, {{0, 0xB0, 20, 64}});
     runBoth(128, {});
+}
+
+// What LV2 hosts were seen to hand the plug-in, each as a row: MIDI acts at its frame and the
+// sound equals the VST 2 build's in every one.
+struct HostHabit {
+    const char* name;
+    LV2_URID unit;
+    uint64_t staleBytes;
+    // Before every block: an object on `control` ahead of the MIDI, and the control ports
+    // connected anew to the host's copies of the same values.
+    const char* objectType;
+    bool reconnectsPorts;
+};
+
+const HostHabit kHostHabits[] = {
+    {"a host that fills the unit with frames", TestUridMap::kFrameTime, 0, nullptr, false},
+    {"a host that leaves the unit 0", 0, 0, nullptr, false},
+    {"Qtractor: the unit as its buffer held it", 22093, 0, nullptr, false},
+    {"Ardour: the unit and the bytes past the events as an uncleared buffer held them", 22075,
+     0xA5A5A5A5A5A5A5A5U, nullptr, false},
+    {"jalv: patch:Get on control", TestUridMap::kFrameTime, 0, LV2_PATCH__Get, false},
+    {"a host that hands over every control port afresh every cycle", TestUridMap::kFrameTime, 0,
+     nullptr, true},
+};
+
+TEST_F(Lv2TwinTest, HostHabitsSoundAsTheVst2Build) {
+    std::array<std::array<float, kNumParams>, 2> hostCopies{};
+    for (const HostHabit& habit : kHostHabits) {
+        SCOPED_TRACE(habit.name);
+        fx.setParameter(kCcCutoff, controllerValue(71));
+        lv2.parameter(kCcCutoff) = 71.0f;
+        sequenceUnit = habit.unit;
+        staleControlBytes = habit.staleBytes;
+        AtomSequence extra;
+        if (habit.objectType != nullptr) {
+            const LV2_URID type = lv2.urid(habit.objectType);
+            extra.object(0, type, TestUridMap::kParameter, TestUridMap::kInt, 0);
+        }
+        for (const std::vector<Midi>& midi : std::vector<std::vector<Midi>>{
+                 {{37, 0xB0, 71, 12}}, {{0, 0x90, 64, 100}, {511, 0xB0, 71, 127}}, {}}) {
+            std::array<float, kNumParams>& copy = hostCopies[block % 2];
+            for (int32_t index = 0; index < kNumParams && habit.reconnectsPorts; ++index) {
+                copy[index] = lv2.parameter(index);
+                lv2.connect(kLv2FirstParameter + index, &copy[index]);
+            }
+            runBoth(512, midi, extra);
+        }
+    }
 }
 
 TEST_F(Lv2TwinTest, LearnAssignsInTheSameEventAndReportsIt) {
