@@ -277,6 +277,18 @@ void FilterEditor::valueChanged(DrawContext* context, Control* control) {
     applyPendingChanges();
 }
 
+void FilterEditor::beginEdit(Control* control) {
+    if (isKnobTag(control->getTag())) {
+        link.touchParameter(control->getTag(), true);
+    }
+}
+
+void FilterEditor::endEdit(Control* control) {
+    if (isKnobTag(control->getTag())) {
+        link.touchParameter(control->getTag(), false);
+    }
+}
+
 void FilterEditor::startLearning(DrawContext* context, int32_t tag) {
     // Recorded before learning is armed (a release), so the controller that ends the learning
     // finds it.

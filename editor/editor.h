@@ -47,6 +47,8 @@ public:
     void controllerLearned(int32_t number) override;
 
     void valueChanged(DrawContext* context, Control* control) override;
+    void beginEdit(Control* control) override;
+    void endEdit(Control* control) override;
 
 protected:
     void idleHost() override { link.idleHost(); }

@@ -23,6 +23,9 @@ public:
     // The next controller that arrives is learned, for controller parameter `parameter`, or for
     // none (kNoParameter) when the lit learn switch was switched off.
     virtual void learnController(int32_t parameter) = 0;
+    // The user took hold of a knob (touched) or let go of it: a host recording automation in a
+    // touch mode records while it is held.
+    virtual void touchParameter(int32_t index, bool touched) = 0;
     // A drag holds the UI thread: let the host run its own idle.
     virtual void idleHost() = 0;
 

@@ -56,6 +56,8 @@ public:
     }
     // VST 2 arms learning whatever the switch: the editor knows where the controller goes.
     void learnController(int32_t) override { armLearning(); }
+    // The host interface has no gesture: a host records automation as the values arrive.
+    void touchParameter(int32_t, bool) override {}
     void idleHost() override { masterIdle(); }
 
     // The next controller that arrives is learned (a host or a test that has no editor).

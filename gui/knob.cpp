@@ -86,6 +86,7 @@ void Knob::mouse(DrawContext* context, Point& where) {
     if (!mouseEnabled || context == nullptr) {
         return;
     }
+    const EditGesture gesture(*this);
     if (context->getMouseButtons() == (ButtonLeft | ModAlt)) {
         value = getDefaultValue();
         if (value != oldValue) {
@@ -110,6 +111,7 @@ void Knob::wheel(DrawContext* context, int32_t notches, int32_t modifiers) {
     if (!mouseEnabled || context == nullptr || wheelSteps <= 0 || !(max > min)) {
         return;
     }
+    const EditGesture gesture(*this);
     const int32_t fine = (modifiers & ModShift) != 0 ? kFineWheelDivisions : 1;
     value = steppedValue(notches, wheelSteps * fine);
     if (value != oldValue) {

@@ -19,6 +19,18 @@ void Control::idleDuringTracking() {
     }
 }
 
+Control::EditGesture::EditGesture(Control& control) : control(control) {
+    if (control.listener != nullptr) {
+        control.listener->beginEdit(&control);
+    }
+}
+
+Control::EditGesture::~EditGesture() {
+    if (control.listener != nullptr) {
+        control.listener->endEdit(&control);
+    }
+}
+
 void Control::notifyListener(DrawContext* context) {
     if (listener != nullptr) {
         listener->valueChanged(context, this);

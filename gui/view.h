@@ -15,6 +15,10 @@ class View;
 class ControlListener {
 public:
     virtual void valueChanged(DrawContext* context, Control* control) = 0;
+    // A press or a wheel turn holds the control between these two, around every change it makes:
+    // one gesture, which a host can record as one touch of the parameter.
+    virtual void beginEdit(Control*) {}
+    virtual void endEdit(Control*) {}
 
 protected:
     ~ControlListener() = default;
@@ -102,6 +106,18 @@ public:
 protected:
     // Tells the listener, if there is one.
     void notifyListener(DrawContext* context);
+
+    // Tells the listener, if there is one, that a gesture begins here and ends with the scope.
+    class EditGesture {
+    public:
+        explicit EditGesture(Control& control);
+        ~EditGesture();
+        EditGesture(const EditGesture&) = delete;
+        EditGesture& operator=(const EditGesture&) = delete;
+
+    private:
+        Control& control;
+    };
 
     ControlListener* listener;
     int32_t tag;

@@ -15,7 +15,7 @@ constexpr uint32_t kMaxMidiBytes = 3;
 constexpr int32_t kNoLearn = -1;
 
 // The learn object's controller parameter, or kNoLearn for any other object.
-int32_t learnParameter(const AtomBytes& object, const ControlUrids& urids) {
+int32_t learnParameter(const AtomBytes& object, const Lv2Urids& urids) {
     if (objectType(object) != urids.learn) {
         return kNoLearn;
     }
@@ -29,7 +29,7 @@ int32_t frameInBlock(int64_t time, int32_t previous, int32_t frames) {
     return static_cast<int32_t>(std::clamp<int64_t>(time, previous, last));
 }
 
-void passOn(const AtomBytes& payload, uint32_t type, int32_t frame, const ControlUrids& urids,
+void passOn(const AtomBytes& payload, uint32_t type, int32_t frame, const Lv2Urids& urids,
             ControlReceiver& receiver) {
     if (type == urids.midiEvent) {
         if (payload.length() >= 1 && payload.length() <= kMaxMidiBytes) {
@@ -49,7 +49,7 @@ void passOn(const AtomBytes& payload, uint32_t type, int32_t frame, const Contro
 
 } // namespace
 
-void readControlSequence(const void* data, uint32_t size, int32_t frames, const ControlUrids& urids,
+void readControlSequence(const void* data, uint32_t size, int32_t frames, const Lv2Urids& urids,
                          ControlReceiver& receiver) {
     if (data == nullptr || size < sizeof(LV2_Atom_Sequence)) {
         return;

@@ -7,20 +7,9 @@
 // so that one bad time stamp cannot hold back the block's later events.
 #pragma once
 
-#include <lv2/urid/urid.h>
+#include "lv2/urids.h"
 
 #include <cstdint>
-
-struct ControlUrids {
-    LV2_URID sequence;
-    LV2_URID beatTime;
-    LV2_URID midiEvent;
-    LV2_URID object;
-    LV2_URID blank;
-    LV2_URID intType;
-    LV2_URID learn;
-    LV2_URID parameter;
-};
 
 class ControlReceiver {
 public:
@@ -35,5 +24,5 @@ protected:
 
 // `size` bytes from `sequence` (an LV2_Atom_Sequence, not necessarily aligned), for a block of
 // `frames` frames.
-void readControlSequence(const void* sequence, uint32_t size, int32_t frames,
-                         const ControlUrids& urids, ControlReceiver& receiver);
+void readControlSequence(const void* sequence, uint32_t size, int32_t frames, const Lv2Urids& urids,
+                         ControlReceiver& receiver);

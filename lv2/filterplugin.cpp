@@ -4,8 +4,7 @@
 #include "lv2/uris.h"
 
 #include <lv2/atom/atom.h>
-#include <lv2/buf-size/buf-size.h>
-#include <lv2/midi/midi.h>
+#include <lv2/core/lv2_util.h>
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
@@ -18,38 +17,6 @@
 #include <new>
 
 namespace {
-
-// Null when the map returns 0, the URID no URI has, for any of them.
-std::optional<ControlUrids> mapControlUrids(LV2_URID_Map& map) {
-    const auto urid = [&map](const char* uri) { return map.map(map.handle, uri); };
-    const ControlUrids urids{urid(LV2_ATOM__Sequence),  urid(LV2_ATOM__beatTime),
-                             urid(LV2_MIDI__MidiEvent), urid(LV2_ATOM__Object),
-                             urid(LV2_ATOM__Blank),     urid(LV2_ATOM__Int),
-                             urid(kLv2LearnUri),        urid(kLv2ParameterUri)};
-    const LV2_URID all[] = {urids.sequence, urids.beatTime, urids.midiEvent, urids.object,
-                            urids.blank,    urids.intType,  urids.learn,     urids.parameter};
-    if (std::find(std::begin(all), std::end(all), LV2_URID{0}) != std::end(all)) {
-        return std::nullopt;
-    }
-    return urids;
-}
-
-// The size of the host's sequence buffers, if the options tell it.
-uint32_t sequenceSizeOption(const LV2_Options_Option* options, LV2_URID_Map& map) {
-    const LV2_URID key = map.map(map.handle, LV2_BUF_SIZE__sequenceSize);
-    const LV2_URID intType = map.map(map.handle, LV2_ATOM__Int);
-    for (; options != nullptr && (options->key != 0 || options->value != nullptr); ++options) {
-        if (key != 0 && options->key == key && options->type == intType &&
-            options->size == sizeof(int32_t) && options->value != nullptr) {
-            int32_t size = 0;
-            std::memcpy(&size, options->value, sizeof size);
-            if (size > 0) {
-                return static_cast<uint32_t>(size);
-            }
-        }
-    }
-    return UINT32_MAX;
-}
 
 // A rate beyond a float's range has no float value; as not a number the core refuses it.
 float sampleRateOf(double rate) {
@@ -72,12 +39,16 @@ FilterPlugin::FilterPlugin(const LV2_Feature* const* features) {
     if (map == nullptr) {
         return;
     }
-    urids = mapControlUrids(*map);
+    urids = Lv2Urids::map(*map);
     if (urids) {
-        const auto* options =
-            static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
-        notify.emplace(*map);
-        sequenceCapacity = sequenceSizeOption(options, *map);
+        const auto* options = static_cast<const LV2_Options_Option*>(
+            lv2_features_data(features, LV2_OPTIONS__options));
+        notify.emplace(*map, *urids);
+        const std::optional<int32_t> size =
+            optionValue<int32_t>(options, urids->sequenceSize, urids->intType);
+        if (size && *size > 0) {
+            sequenceCapacity = static_cast<uint32_t>(*size);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include "lv2/controlreader.h"
 #include "lv2/notifysequence.h"
 #include "lv2/ports.h"
+#include "lv2/urids.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
@@ -50,7 +51,7 @@ private:
     bool startPending = true;
 
     // With the host's URID map only.
-    std::optional<ControlUrids> urids;
+    std::optional<Lv2Urids> urids;
     std::optional<NotifySequence> notify;
     // The host's sequence buffer size, when its options tell it: the most of `control` read.
     uint32_t sequenceCapacity = UINT32_MAX;

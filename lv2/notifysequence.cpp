@@ -1,7 +1,5 @@
 #include "lv2/notifysequence.h"
 
-#include "lv2/uris.h"
-
 namespace {
 
 // An event holding the learned object: its time, the object's header, and two properties each
@@ -11,10 +9,8 @@ constexpr uint32_t kLearnedEventSize =
 
 } // namespace
 
-NotifySequence::NotifySequence(LV2_URID_Map& map)
-    : learnedType(map.map(map.handle, kLv2LearnedUri)),
-      parameterKey(map.map(map.handle, kLv2ParameterUri)),
-      controllerKey(map.map(map.handle, kLv2ControllerUri)) {
+NotifySequence::NotifySequence(LV2_URID_Map& map, const Lv2Urids& urids)
+    : learnedType(urids.learned), parameterKey(urids.parameter), controllerKey(urids.controller) {
     lv2_atom_forge_init(&forge, &map);
 }
 

@@ -2,6 +2,8 @@
 // learn reports of the block, each only when it fits whole in the room the host gives.
 #pragma once
 
+#include "lv2/urids.h"
+
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
 #include <lv2/urid/urid.h>
@@ -10,7 +12,7 @@
 
 class NotifySequence {
 public:
-    explicit NotifySequence(LV2_URID_Map& map);
+    NotifySequence(LV2_URID_Map& map, const Lv2Urids& urids);
 
     // The port's sequence (null when unconnected) for this block, with the room the host set in
     // its header.

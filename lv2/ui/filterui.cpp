@@ -7,6 +7,8 @@
 #include "lv2/uris.h"
 
 #include <lv2/atom/atom.h>
+#include <lv2/atom/util.h>
+#include <lv2/core/lv2_util.h>
 #include <lv2/options/options.h>
 
 #include <algorithm>
@@ -18,44 +20,37 @@
 namespace {
 
 struct HostFeatures {
-    void* parent = nullptr;
-    LV2_URID_Map* map = nullptr;
-    const LV2UI_Resize* resize = nullptr;
-    const LV2_Options_Option* options = nullptr;
+    void* parent;
+    LV2_URID_Map* map;
+    const LV2UI_Resize* resize;
+    const LV2UI_Touch* touch;
+    const LV2_Options_Option* options;
 };
 
+// A host's function table only where it has the function.
+template <typename Table, typename Function>
+const Table* offered(const LV2_Feature* const* features, const char* uri, Function Table::*entry) {
+    const auto* table = static_cast<const Table*>(lv2_features_data(features, uri));
+    return table != nullptr && table->*entry != nullptr ? table : nullptr;
+}
+
 HostFeatures findFeatures(const LV2_Feature* const* features) {
-    const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
-    return {featureData(features, LV2_UI__parent), uridMapOf(features),
-            resize != nullptr && resize->ui_resize != nullptr ? resize : nullptr,
-            static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options))};
+    return {
+        lv2_features_data(features, LV2_UI__parent), uridMapOf(features),
+        offered(features, LV2_UI__resize, &LV2UI_Resize::ui_resize),
+        offered(features, LV2_UI__touch, &LV2UI_Touch::touch),
+        static_cast<const LV2_Options_Option*>(lv2_features_data(features, LV2_OPTIONS__options))};
 }
 
 // The enlargement the host's options suggest; 0 for none.
-int32_t suggestedScale(const LV2_Options_Option* options, LV2_URID_Map* map) {
-    if (map == nullptr) {
+int32_t suggestedScale(const LV2_Options_Option* options, const std::optional<Lv2Urids>& urids) {
+    if (!urids) {
         return 0;
     }
-    const LV2_URID key = map->map(map->handle, LV2_UI__scaleFactor);
-    const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
-    for (; options != nullptr && (options->key != 0 || options->value != nullptr); ++options) {
-        if (key != 0 && options->key == key && options->type == floatType &&
-            options->size == sizeof(float) && options->value != nullptr) {
-            float factor = 0.0f;
-            std::memcpy(&factor, options->value, sizeof factor);
-            return hostScaleOf(factor);
-        }
-    }
-    return 0;
+    const std::optional<float> factor =
+        optionValue<float>(options, urids->scaleFactor, urids->floatType);
+    return factor ? hostScaleOf(*factor) : 0;
 }
-
-// The learn message on `control`: an object with one int property.
-struct LearnMessage {
-    LV2_Atom_Object object;
-    LV2_Atom_Property_Body property;
-    int32_t parameter;
-    int32_t padding;
-};
 
 } // namespace
 
@@ -66,24 +61,15 @@ int32_t hostScaleOf(float factor) {
     return static_cast<int32_t>(std::clamp(std::lround(factor), 1L, 4L));
 }
 
-FilterUi::FilterUi(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map* map)
-    : write(write), controller(controller) {
+FilterUi::FilterUi(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map* map,
+                   const LV2UI_Touch* touch)
+    : write(write), controller(controller), touch(touch) {
     for (int32_t index = 0; index < kNumParams; ++index) {
         values[index] = parameterValueOfPort(index, kLv2PortDefaults[index]);
     }
-    if (map == nullptr) {
-        return;
-    }
-    const auto urid = [map](const char* uri) { return map->map(map->handle, uri); };
-    const Urids mapped{urid(LV2_ATOM__eventTransfer), urid(LV2_ATOM__Object), urid(LV2_ATOM__Blank),
-                       urid(LV2_ATOM__Int),           urid(kLv2LearnUri),     urid(kLv2LearnedUri),
-                       urid(kLv2ParameterUri),        urid(kLv2ControllerUri)};
-    // A map that answers 0 (no number) for any of them leaves learning out, as no map does.
-    const LV2_URID all[] = {mapped.eventTransfer, mapped.object,    mapped.blank,
-                            mapped.intType,       mapped.learn,     mapped.learned,
-                            mapped.parameter,     mapped.controller};
-    if (std::find(std::begin(all), std::end(all), LV2_URID{0}) == std::end(all)) {
-        urids = mapped;
+    if (map != nullptr) {
+        urids = Lv2Urids::map(*map);
+        lv2_atom_forge_init(&forge, map);
     }
 }
 
@@ -96,7 +82,7 @@ FilterUi* FilterUi::create(LV2UI_Write_Function write, LV2UI_Controller controll
     std::unique_ptr<FilterUi> ui;
     EditorBase* base = nullptr;
     try {
-        ui.reset(new FilterUi(write, controller, host.map));
+        ui.reset(new FilterUi(write, controller, host.map, host.touch));
         ui->editor.reset(createFilterEditor(*ui));
         base = dynamic_cast<EditorBase*>(ui->editor.get());
         ui->notices = dynamic_cast<EditorNotices*>(ui->editor.get());
@@ -106,7 +92,7 @@ FilterUi* FilterUi::create(LV2UI_Write_Function write, LV2UI_Controller controll
     if (base == nullptr || ui->notices == nullptr) {
         return nullptr;
     }
-    base->suggestScale(suggestedScale(host.options, host.map));
+    base->suggestScale(suggestedScale(host.options, ui->urids));
     ERect* rect = nullptr;
     base->getRect(&rect);
     if (base->open(host.parent) == 0) {
@@ -216,11 +202,23 @@ void FilterUi::learnController(int32_t parameter) {
     if (!urids || cleanedUp || !isControllerParameter(parameter)) {
         return;
     }
-    LearnMessage message{};
-    message.object.atom = {sizeof message - sizeof(LV2_Atom), urids->object};
-    message.object.body = {0, urids->learn};
-    message.property.key = urids->parameter;
-    message.property.value = {sizeof message.parameter, urids->intType};
-    message.parameter = parameter;
-    write(controller, kLv2Control, sizeof message, urids->eventTransfer, &message);
+    // An object with one int property: 48 bytes.
+    alignas(LV2_Atom) uint8_t message[64];
+    lv2_atom_forge_set_buffer(&forge, message, sizeof message);
+    LV2_Atom_Forge_Frame frame;
+    const LV2_Atom_Forge_Ref object = lv2_atom_forge_object(&forge, &frame, 0, urids->learn);
+    if (object == 0) {
+        return;
+    }
+    lv2_atom_forge_key(&forge, urids->parameter);
+    lv2_atom_forge_int(&forge, parameter);
+    lv2_atom_forge_pop(&forge, &frame);
+    const auto* atom = lv2_atom_forge_deref(&forge, object);
+    write(controller, kLv2Control, lv2_atom_total_size(atom), urids->eventTransfer, atom);
+}
+
+void FilterUi::touchParameter(int32_t index, bool touched) {
+    if (touch != nullptr && !cleanedUp && index >= 0 && index < kNumParams) {
+        touch->touch(touch->handle, kLv2FirstParameter + static_cast<uint32_t>(index), touched);
+    }
 }

@@ -7,7 +7,9 @@
 
 #include "editor/editorlink.h"
 #include "effect/parameters.h"
+#include "lv2/urids.h"
 
+#include <lv2/atom/forge.h>
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
@@ -43,16 +45,6 @@ public:
     bool releasable() const { return cleanedUp && depth == 0; }
 
 private:
-    struct Urids {
-        LV2_URID eventTransfer;
-        LV2_URID object;
-        LV2_URID blank;
-        LV2_URID intType;
-        LV2_URID learn;
-        LV2_URID learned;
-        LV2_URID parameter;
-        LV2_URID controller;
-    };
     // Counts the UI's calls on the stack.
     class Call {
     public:
@@ -65,12 +57,14 @@ private:
         FilterUi& ui;
     };
 
-    FilterUi(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map* map);
+    FilterUi(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map* map,
+             const LV2UI_Touch* touch);
 
     float parameter(int32_t index) override;
     void changeParameter(int32_t index, float value) override;
     void assignController(int32_t index, int32_t number) override;
     void learnController(int32_t parameter) override;
+    void touchParameter(int32_t index, bool touched) override;
     void idleHost() override {}
 
     void writeParameterPort(int32_t index, float portValue);
@@ -78,7 +72,11 @@ private:
 
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
-    std::optional<Urids> urids;
+    // With the host's URID map only: learning, and the forge its message is built with.
+    std::optional<Lv2Urids> urids;
+    LV2_Atom_Forge forge{};
+    // Null when the host records no gestures.
+    const LV2UI_Touch* touch;
     // What the plug-in holds, as its ports tell.
     float values[kNumParams];
     std::unique_ptr<EffectEditor> editor;

@@ -43,10 +43,8 @@ private:
 };
 
 void readAlone(const std::vector<uint8_t>& control, int32_t frames) {
-    const ControlUrids urids{TestUridMap::kSequence,  TestUridMap::kBeatTime,
-                             TestUridMap::kMidiEvent, TestUridMap::kObject,
-                             TestUridMap::kBlank,     TestUridMap::kInt,
-                             TestUridMap::kLearn,     TestUridMap::kParameter};
+    static TestUridMap map;
+    static const Lv2Urids urids = *Lv2Urids::map(*map.feature());
     CheckingReceiver receiver(frames);
     readControlSequence(control.data(), static_cast<uint32_t>(control.size()), frames, urids,
                         receiver);

@@ -39,6 +39,14 @@ struct PortWrite {
     float value;
 };
 
+// A gesture's start or end, with the number of port writes before it.
+struct Touch {
+    uint32_t port;
+    bool grabbed;
+    size_t writesBefore;
+    bool operator==(const Touch&) const = default;
+};
+
 class Lv2Ui : public X11Test {
 protected:
     void SetUp() override {
@@ -51,6 +59,9 @@ protected:
                                                        plughost::LoadSettings{});
         ui = std::make_unique<plughost::Lv2UiHost>(*plugin, x11.display);
         ui->setWriteObserver([this](const plughost::UiWrite& write) { recordWrite(write); });
+        ui->setTouchObserver([this](const plughost::UiTouch& touch) {
+            touches.push_back({touch.port, touch.grabbed, writes.size()});
+        });
     }
     void TearDown() override {
         if (x11.display == nullptr) {
@@ -120,6 +131,7 @@ protected:
     std::unique_ptr<plughost::Lv2Plugin> plugin;
     std::unique_ptr<plughost::Lv2UiHost> ui;
     std::vector<PortWrite> writes;
+    std::vector<Touch> touches;
     std::vector<plughost::UiWrite> messages;
     std::function<void()> onPortWrite;
 };
@@ -140,8 +152,8 @@ void dragReporting(X11Session& x11, Window window, Point from, const std::vector
 }
 
 // The same drag on each knob of the VST 2 editor and of the LV2 UI: the LV2 UI writes the ports
-// with the values the VST 2 editor automates, one write for each, and ends showing what the VST 2
-// editor shows.
+// with the values the VST 2 editor automates, one write for each, inside one gesture (ui:touch),
+// and ends showing what the VST 2 editor shows.
 TEST_F(Lv2Ui, KnobDragsWriteThePortsWithTheValuesTheVst2EditorAutomates) {
     openUi();
     plughost::RecordingHost host;
@@ -169,6 +181,7 @@ TEST_F(Lv2Ui, KnobDragsWriteThePortsWithTheValuesTheVst2EditorAutomates) {
                                       {cx + knob.side * 17, 63}};
         host.clear();
         writes.clear();
+        touches.clear();
         dragReporting(x11, vst2Editor, {cx + knob.side * 3, 47}, path, onAutomate,
                       [&] { vst2.dispatch(effEditIdle); });
         dragReporting(x11, editorWindow, {cx + knob.side * 3, 47}, path, onPortWrite,
@@ -182,6 +195,8 @@ TEST_F(Lv2Ui, KnobDragsWriteThePortsWithTheValuesTheVst2EditorAutomates) {
             EXPECT_EQ(writes[i].value, portValueOfParameter(knob.parameter, automated[i].opt))
                 << kParameterNames[knob.parameter] << " write " << i;
         }
+        EXPECT_EQ(touches, (std::vector<Touch>{{portOf(knob.parameter), true, 0},
+                                               {portOf(knob.parameter), false, writes.size()}}));
         EXPECT_TRUE(showsVst2Editor()) << kParameterNames[knob.parameter];
     }
     vst2.dispatch(effEditClose);
@@ -345,6 +360,13 @@ TEST_F(Lv2Ui, TwoUisOfTwoInstancesWorkSideBySide) {
     XDestroyWindow(x11.display, secondHost);
 }
 
+// What a UI host answers to ui:resize, and whether it offers ui:touch.
+enum class Resize { honoured, refused, notOffered };
+struct Offers {
+    Resize resize = Resize::honoured;
+    bool touch = false;
+};
+
 // The UI library driven through its descriptor, with the features a test chooses.
 class Lv2UiLibrary : public X11Test {
 protected:
@@ -373,17 +395,25 @@ protected:
         }
     }
 
-    // Instantiates with a parent (unless null), ui:resize, the URI map and a scale factor
-    // (unless 0); null when the UI refuses. The size it asked for lands in `asked`.
-    LV2UI_Handle instantiate(void* parent, float scaleFactor) {
+    // Instantiates with a parent (unless null), the URI map, a scale factor (unless 0) and what
+    // `offers` says; null when the UI refuses. The size it asked for lands in `asked`.
+    LV2UI_Handle instantiate(void* parent, float scaleFactor, Offers offers = {}) {
         options = {LV2_Options_Option{LV2_OPTIONS_INSTANCE, 0, uris.map(LV2_UI__scaleFactor),
                                       sizeof(float), uris.map(LV2_ATOM__Float), &scaleFactor},
                    LV2_Options_Option{LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
         const LV2_Feature parentFeature{LV2_UI__parent, parent};
+        resize.handle = offers.resize == Resize::honoured ? &asked : nullptr;
         const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
+        const LV2_Feature touchFeature{LV2_UI__touch, &touch};
         const LV2_Feature mapFeature{LV2_URID__map, uris.mapFeature()};
         const LV2_Feature optionsFeature{LV2_OPTIONS__options, options.data()};
-        std::vector<const LV2_Feature*> features{&resizeFeature, &mapFeature};
+        std::vector<const LV2_Feature*> features{&mapFeature};
+        if (offers.resize != Resize::notOffered) {
+            features.push_back(&resizeFeature);
+        }
+        if (offers.touch) {
+            features.push_back(&touchFeature);
+        }
         if (parent != nullptr) {
             features.push_back(&parentFeature);
         }
@@ -394,12 +424,28 @@ protected:
         LV2UI_Widget widget = nullptr;
         asked = {};
         return descriptor->instantiate(descriptor, kLv2PluginUri, GLIDEFILTER_LV2_BUNDLE_PATH "/",
-                                       ignoreWrite, nullptr, &widget, features.data());
+                                       recordWrite, this, &widget, features.data());
     }
-    static void ignoreWrite(LV2UI_Controller, uint32_t, uint32_t, uint32_t, const void*) {}
+    int idle(LV2UI_Handle handle) const {
+        const auto* idler = static_cast<const LV2UI_Idle_Interface*>(
+            descriptor->extension_data(LV2_UI__idleInterface));
+        return idler->idle(handle);
+    }
+    static void recordWrite(LV2UI_Controller controller, uint32_t port, uint32_t, uint32_t,
+                            const void*) {
+        static_cast<Lv2UiLibrary*>(controller)->events.push_back("write " + std::to_string(port));
+    }
+    // A host that ignores the request (null handle) answers that it did not resize.
     static int askSize(LV2UI_Feature_Handle handle, int width, int height) {
+        if (handle == nullptr) {
+            return 1;
+        }
         *static_cast<plughost::EditorSize*>(handle) = {width, height};
         return 0;
+    }
+    static void recordTouch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
+        static_cast<Lv2UiLibrary*>(handle)->events.push_back((grabbed ? "grab " : "release ") +
+                                                             std::to_string(port));
     }
 
     void* library = nullptr;
@@ -409,6 +455,9 @@ protected:
     std::array<LV2_Options_Option, 2> options{};
     plughost::EditorSize asked;
     LV2UI_Resize resize{&asked, askSize};
+    LV2UI_Touch touch{this, recordTouch};
+    // The UI's writes and gestures, in order.
+    std::vector<std::string> events;
 };
 
 TEST(Lv2UiScale, TheHostsFactorIsRoundedToAWholeScaleFrom1To4) {
@@ -456,6 +505,41 @@ TEST_F(Lv2UiLibrary, TheScaleComesFromTheUserThenTheHost) {
         EXPECT_EQ(x11.placement(inside[0]).width(), c.size.width);
         descriptor->cleanup(handle);
         EXPECT_TRUE(x11.children(hostWindow).empty());
+    }
+}
+
+// What UI hosts were seen to offer, each as a row: the editor opens at its own size whether the
+// host honours ui:resize, ignores it (MusE) or has none, and a wheel turn on a knob writes its
+// port, inside a gesture where the host offers ui:touch (Ardour).
+TEST_F(Lv2UiLibrary, OpensAndWritesWhateverTheHostOffers) {
+    const uint32_t frequency = portOf(kFrequency);
+    const std::string write = "write " + std::to_string(frequency);
+    const struct {
+        const char* host;
+        Offers offers;
+        std::vector<std::string> events;
+    } rows[] = {
+        {"resize and touch",
+         {Resize::honoured, true},
+         {"grab " + std::to_string(frequency), write, "release " + std::to_string(frequency)}},
+        {"resize, no touch", {Resize::honoured, false}, {write}},
+        {"resize ignored, no touch", {Resize::refused, false}, {write}},
+        {"no resize, no touch", {Resize::notOffered, false}, {write}},
+    };
+    for (const auto& row : rows) {
+        events.clear();
+        LV2UI_Handle handle = instantiate(windowHandle(hostWindow), 0.0f, row.offers);
+        ASSERT_NE(handle, nullptr) << row.host;
+        const std::vector<Window> inside = x11.children(hostWindow);
+        ASSERT_EQ(inside.size(), 1u) << row.host;
+        EXPECT_EQ(x11.placement(inside[0]).width(), kEditorWidth) << row.host;
+        EXPECT_EQ(x11.placement(inside[0]).height(), kEditorHeight) << row.host;
+        x11.movePointer(inside[0], 24, 47);
+        x11.button(true, 4);
+        x11.button(false, 4);
+        EXPECT_TRUE(repeatUntil([&] { idle(handle); }, [&] { return !events.empty(); }));
+        EXPECT_EQ(events, row.events) << row.host;
+        descriptor->cleanup(handle);
     }
 }
 

@@ -146,6 +146,8 @@ void runLv2(const std::string& pluginPath, const PluginSettings& settings,
     ui.setWriteObserver([&plugin](const UiWrite& write) {
         printLine(describeUiWrite(write, plugin, plugin.urids()));
     });
+    ui.setTouchObserver(
+        [&plugin](const UiTouch& touch) { printLine(describeUiTouch(touch, plugin)); });
     const InterruptHandling interruptHandling;
     SilentBlocks blocks(plugin);
     EditorWindow window(session, ui, {.title = ui.title() + " - plughost", .managed = true});

@@ -16,9 +16,9 @@ namespace {
 
 // What plughost gives a UI, and what a UI may say of itself; a UI that needs anything else is
 // refused.
-constexpr std::array kUiFeatures = {LV2_UI__parent,      LV2_UI__resize,        LV2_URID__map,
-                                    LV2_URID__unmap,     LV2_UI__idleInterface, LV2_UI__fixedSize,
-                                    LV2_UI__noUserResize};
+constexpr std::array kUiFeatures = {LV2_UI__parent,    LV2_UI__resize,      LV2_UI__touch,
+                                    LV2_URID__map,     LV2_URID__unmap,     LV2_UI__idleInterface,
+                                    LV2_UI__fixedSize, LV2_UI__noUserResize};
 
 std::vector<std::string> nodeTexts(LilvNodes* nodes) {
     std::vector<std::string> texts;
@@ -160,14 +160,16 @@ void Lv2UiHost::open(Window parent, SizeRequest resize) {
     close();
     resizeRequest = std::move(resize);
     resizeFeature = {this, resizeEntry};
+    touchFeature = {this, touchEntry};
     UridMap& urids = plugin.urids();
     featureData = {LV2_Feature{LV2_UI__parent, reinterpret_cast<void*>(parent)},
                    LV2_Feature{LV2_UI__resize, &resizeFeature},
+                   LV2_Feature{LV2_UI__touch, &touchFeature},
                    LV2_Feature{LV2_URID__map, urids.mapFeature()},
                    LV2_Feature{LV2_URID__unmap, urids.unmapFeature()},
                    LV2_Feature{LV2_UI__idleInterface, nullptr}};
-    features = {&featureData[0], &featureData[1], &featureData[2],
-                &featureData[3], &featureData[4], nullptr};
+    features = {&featureData[0], &featureData[1], &featureData[2], &featureData[3],
+                &featureData[4], &featureData[5], nullptr};
     const std::string pluginUri = textOf(lilv_plugin_get_uri(plugin.lilvPlugin()));
     handle = descriptor->instantiate(descriptor, pluginUri.c_str(), bundlePath.c_str(), writeEntry,
                                      this, &uiWidget, features.data());
@@ -250,6 +252,13 @@ void Lv2UiHost::writeEntry(LV2UI_Controller controller, uint32_t port, uint32_t 
             {port, protocol,
              bytes != nullptr ? std::vector<uint8_t>(bytes, bytes + size) : std::vector<uint8_t>{},
              taken});
+    }
+}
+
+void Lv2UiHost::touchEntry(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
+    auto* host = static_cast<Lv2UiHost*>(handle);
+    if (host->touchObserver) {
+        host->touchObserver({port, grabbed});
     }
 }
 

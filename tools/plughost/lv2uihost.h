@@ -1,6 +1,6 @@
 // An LV2 plug-in's X11 UI, hosted as a host embeds one: found through lilv, its library loaded
-// and instantiated with plughost's window as ui:parent, ui:resize and the URI map, and idled
-// through ui:idleInterface. It hears every control port's value when it opens, then the
+// and instantiated with plughost's window as ui:parent, ui:resize, ui:touch and the URI map, and
+// idled through ui:idleInterface. It hears every control port's value when it opens, then the
 // plug-in's control outputs and the atoms of the outputs it asks to be notified of after each
 // block; what it writes goes to the plug-in's ports. Works for any plug-in with an X11 UI.
 #pragma once
@@ -25,9 +25,16 @@ struct UiWrite {
     bool taken; // false for a port or protocol the plug-in has none of
 };
 
+// The UI took hold of a control input (a gesture begins) or let go of it.
+struct UiTouch {
+    uint32_t port;
+    bool grabbed;
+};
+
 class Lv2UiHost : public EmbeddedEditor {
 public:
     using WriteObserver = std::function<void(const UiWrite&)>;
+    using TouchObserver = std::function<void(const UiTouch&)>;
 
     // Throws HostError when the plug-in has no X11 UI, its UI needs what plughost does not give,
     // or its library does not load. `display` is where the UI's window is measured.
@@ -39,6 +46,7 @@ public:
     // "Name (URI)", for window titles and messages.
     std::string title() const;
     void setWriteObserver(WriteObserver observer) { writeObserver = std::move(observer); }
+    void setTouchObserver(TouchObserver observer) { touchObserver = std::move(observer); }
 
     // Once open: the size the UI asked for last, else its window's.
     std::optional<EditorSize> size() override;
@@ -63,6 +71,7 @@ private:
     static void writeEntry(LV2UI_Controller controller, uint32_t port, uint32_t size,
                            uint32_t protocol, const void* buffer);
     static int resizeEntry(LV2UI_Feature_Handle handle, int width, int height);
+    static void touchEntry(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed);
 
     Lv2Plugin& plugin;
     Display* display;
@@ -80,10 +89,12 @@ private:
     SizeRequest resizeRequest;
     std::optional<EditorSize> askedSize;
     LV2UI_Resize resizeFeature{};
-    std::array<LV2_Feature, 5> featureData{};
-    std::array<const LV2_Feature*, 6> features{};
+    LV2UI_Touch touchFeature{};
+    std::array<LV2_Feature, 6> featureData{};
+    std::array<const LV2_Feature*, 7> features{};
     std::map<uint32_t, float> delivered; // control ports' values as the UI last heard them
     WriteObserver writeObserver;
+    TouchObserver touchObserver;
 };
 
 } // namespace plughost

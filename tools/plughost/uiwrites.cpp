@@ -80,11 +80,14 @@ std::string atomText(const std::vector<uint8_t>& data, UridMap& map) {
     return text + "}";
 }
 
+std::string portText(const Lv2Plugin& plugin, uint32_t port) {
+    return "port=" + std::to_string(port) + " (" + portLabel(plugin, port) + ")";
+}
+
 } // namespace
 
 std::string describeUiWrite(const UiWrite& write, const Lv2Plugin& plugin, UridMap& map) {
-    const std::string port =
-        "port=" + std::to_string(write.port) + " (" + portLabel(plugin, write.port) + ")";
+    const std::string port = portText(plugin, write.port);
     const std::string ignored = write.taken ? "" : " (not taken)";
     if (write.protocol == 0 && write.data.size() == sizeof(float)) {
         const double value = static_cast<double>(numberAt<float>(write.data.data()));
@@ -97,6 +100,10 @@ std::string describeUiWrite(const UiWrite& write, const Lv2Plugin& plugin, UridM
     }
     return "write " + port + " protocol=" + uriOf(map, write.protocol) + " (" +
            std::to_string(write.data.size()) + " bytes)" + ignored;
+}
+
+std::string describeUiTouch(const UiTouch& touch, const Lv2Plugin& plugin) {
+    return "touch " + portText(plugin, touch.port) + (touch.grabbed ? " grabbed" : " released");
 }
 
 } // namespace plughost
