@@ -5,9 +5,9 @@
 #   configure time (PREFIX_CHOSEN), or by `cmake --install --prefix`, which alone makes the prefix
 #   a cache entry;
 # - else the first folder VST_PATH (LV2_PATH) lists, or ~/.vst (~/.lv2),
-# below DESTDIR when that is set. Records each file and its SHA-256, and the bundle's folder when
-# the install made it, in MANIFEST for the uninstall. A refusal sets `refusal` to one line, before
-# anything is written.
+# below DESTDIR when that is set. Records each file and its SHA-256, and every folder the install
+# (or an earlier one) made, in MANIFEST for the uninstall. A refusal sets `refusal` to one line,
+# before anything is written: a plug-in not (wholly) built is refused too.
 
 # A folder as a shell reads it: ~ and ~/... lie in HOME, a relative one where the install runs.
 function(glidefilter_shell_folder path result)
@@ -71,6 +71,32 @@ function(glidefilter_write_part source part)
     endif()
 endfunction()
 
+# Every file the build must have made: the VST 2 plug-in, and each file of the bundle its
+# manifest names (relative IRIs such as <glidefilter_ui.so>). A build folder configured but not
+# (wholly) built has the Turtle files and lacks libraries: nothing of it is installed.
+function(glidefilter_check_built)
+    set(missing "")
+    if(NOT EXISTS "${PLUGIN}")
+        set(missing "${PLUGIN}")
+    elseif(NOT EXISTS "${BUNDLE}/manifest.ttl")
+        set(missing "${BUNDLE}/manifest.ttl")
+    else()
+        file(READ "${BUNDLE}/manifest.ttl" manifest)
+        string(REGEX MATCHALL "<[^:<>]+>" named "${manifest}")
+        foreach(name ${named})
+            string(REGEX REPLACE "^<(.*)>$" "\\1" name "${name}")
+            if(NOT missing AND NOT EXISTS "${BUNDLE}/${name}")
+                set(missing "${BUNDLE}/${name}")
+            endif()
+        endforeach()
+    endif()
+    if(missing)
+        cmake_path(GET PLUGIN PARENT_PATH build_folder)
+        set(refusal "Cannot install: build first (cmake --build ${build_folder}); ${missing} is missing"
+            PARENT_SCOPE)
+    endif()
+endfunction()
+
 # The files go in two groups, each the files `names` of a source folder into a target folder.
 # Folders are kept in plain variables, never in lists: a ';' is part of a folder's name.
 function(glidefilter_check_group folder names)
@@ -81,11 +107,42 @@ function(glidefilter_check_group folder names)
             return()
         endif()
     endforeach()
+endfunction()
+
+# Makes `folder` and any folder above it that is missing, and appends a record of each it made,
+# the deepest first, to `made`, so that the uninstall can take them away again.
+function(glidefilter_make_folder folder)
+    set(above "${folder}")
+    set(records "")
+    while(NOT EXISTS "${above}")
+        string(APPEND records "folder  ${above}\n")
+        cmake_path(GET above PARENT_PATH above)
+    endwhile()
     execute_process(COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
         RESULT_VARIABLE failed ERROR_QUIET)
     if(failed)
         set(refusal "Cannot create the folder ${folder}" PARENT_SCOPE)
     endif()
+    set(made "${made}${records}" PARENT_SCOPE)
+endfunction()
+
+# The folders an earlier install recorded as its own and that are still there: a later install
+# over them keeps them recorded, so that the uninstall after any number of installs leaves none.
+function(glidefilter_earlier_folders result)
+    set(kept "")
+    if(EXISTS "${MANIFEST}")
+        file(READ "${MANIFEST}" records)
+        while(records MATCHES "^([^\n]*)\n(.*)$")
+            set(record "${CMAKE_MATCH_1}")
+            set(records "${CMAKE_MATCH_2}")
+            if(record MATCHES "^folder  (.+)$")
+                if(IS_DIRECTORY "${CMAKE_MATCH_1}")
+                    string(APPEND kept "folder  ${CMAKE_MATCH_1}\n")
+                endif()
+            endif()
+        endwhile()
+    endif()
+    set(${result} "${kept}" PARENT_SCOPE)
 endfunction()
 
 # Writes each file beside its target as .<name>.part and appends its record to `records`.
@@ -123,6 +180,10 @@ function(glidefilter_rename_group folder names)
 endfunction()
 
 set(refusal "")
+glidefilter_check_built()
+if(refusal)
+    return()
+endif()
 glidefilter_plugin_folder(vst VST_PATH vst_folder)
 if(refusal)
     return()
@@ -141,13 +202,20 @@ if(EXISTS "${bundle_folder}" AND NOT IS_DIRECTORY "${bundle_folder}")
     set(refusal "Cannot install: ${bundle_folder} is not a folder; move it away first")
     return()
 endif()
-set(new_bundle_folder "")
-if(NOT EXISTS "${bundle_folder}")
-    set(new_bundle_folder "${bundle_folder}")
-endif()
 glidefilter_check_group("${vst_folder}" "${plugin_name}")
 if(NOT refusal)
     glidefilter_check_group("${bundle_folder}" "${bundle_names}")
+endif()
+if(refusal)
+    return()
+endif()
+
+# Only now, with nothing left to refuse, does anything get written.
+glidefilter_earlier_folders(earlier)
+set(made "")
+glidefilter_make_folder("${vst_folder}")
+if(NOT refusal)
+    glidefilter_make_folder("${bundle_folder}")
 endif()
 if(refusal)
     return()
@@ -163,12 +231,11 @@ if(refusal)
     glidefilter_remove_parts("${vst_folder}" "${plugin_name}")
     return()
 endif()
-if(new_bundle_folder)
-    string(APPEND records "folder  ${new_bundle_folder}\n")
-endif()
 
 # Recorded first: a record of a file that then failed to arrive is harmless to the uninstall.
-file(WRITE "${MANIFEST}" "${records}")
+# Folders after the files, the deepest first: a folder goes only once it is empty. Folders made
+# now lie below any an earlier install made, so they come first.
+file(WRITE "${MANIFEST}" "${records}${made}${earlier}")
 glidefilter_rename_group("${vst_folder}" "${plugin_name}")
 if(NOT refusal)
     glidefilter_rename_group("${bundle_folder}" "${bundle_names}")

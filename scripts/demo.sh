@@ -19,7 +19,7 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   options=(-DGLIDEFILTER_TESTS=OFF -DGLIDEFILTER_BENCH=OFF)
 fi
 cmake -S . -B "$build_dir" -G Ninja "${options[@]}" >/dev/null
-cmake --build "$build_dir" -j "$(nproc)" --target glidefilter glidefilter_lv2 plughost
+cmake --build "$build_dir" -j "$(nproc)" --target plugins plughost
 cmake --install "$build_dir"
 
 plughost=$build_dir/plughost

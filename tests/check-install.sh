@@ -28,13 +28,23 @@ run_case() {
     cd "$case" || exit 1
     export HOME=$home
     unset VST_PATH DESTDIR
-    eval "$setup" && eval "$environment" && eval "$command"
+    eval "$setup" && case_leftovers >"$work/before" && eval "$environment" && eval "$command"
   ) >"$output" 2>&1
 }
 
 # The files in the case folder, one a line.
 case_files() {
   find "$case" -type f -o -type l | sort
+}
+
+# Whatever the case folder holds besides the empty home it started with.
+case_leftovers() {
+  find "$case" -mindepth 1 ! -path "$home" | sort
+}
+
+# What the case folder holds that its setup did not put there.
+case_writes() {
+  case_leftovers | comm -13 "$work/before" -
 }
 
 # `where` is the plug-in's file and `bundle` the LV2 bundle's folder the install leaves in the case
@@ -50,7 +60,7 @@ expect_install() {
   bundle=$(eval echo "\"${7:-}\"")
   if [ "$where" = - ]; then
     [ $status -ne 0 ] || fail "the install did not fail"
-    [ -z "$(case_files)" ] || fail "a refusal wrote $(case_files)"
+    [ -z "$(case_writes)" ] || fail "a refusal left $(case_writes)"
     ! grep -q "Call Stack" "$output" || fail "a refusal shows a call stack"
   else
     [ $status -eq 0 ] || fail "the install failed"
@@ -90,8 +100,16 @@ expect_install 'LV2_PATH, two folders'         ''                             'e
 expect_install 'LV2_PATH ~user'                ''                             "export LV2_PATH='~nobody/x'"  ''                        '-'                                       'Cannot install into ~nobody/x'
 expect_install 'a folder in the bundle'        "mkdir -p $bundle/manifest.ttl" ''                            ''                        '-'                                       'is a folder; move it away first'
 
+# A build folder configured but not built, then with only the VST 2 plug-in built (the target a
+# user may pick): either way nothing is installed and the user is told to build.
+unbuilt=$work/unbuilt
+cmake -S "$source_dir" -B "$unbuilt" -G "$2" >/dev/null || exit 1
+expect_install 'nothing built'                 "fixture=$unbuilt"             ''                             ''                        '-'                                       'build first'
+expect_install 'one library of the bundle missing' "cmake --build $unbuilt --target glidefilter >/dev/null && fixture=$unbuilt" '' '' '-'                            'glidefilter_dsp.so is missing'
+
 #                name                        change after the install            says                                  what holds afterwards
-expect_uninstall 'the installed file'        ''                                  "Removed $plugin"                     "[ ! -e $plugin ] && [ ! -e $bundle ]"
+expect_uninstall 'the installed file'        ''                                  "Removed $plugin"                     '[ -z "$(case_leftovers)" ]'
+expect_uninstall 'after two installs'        'cmake --install "$fixture" >/dev/null' "Removed $bundle"                 '[ -z "$(case_leftovers)" ]'
 expect_uninstall 'a file of the user'        "echo mine >$plugin"                'changed since'                       "grep -q mine $plugin"
 expect_uninstall 'a link of the user'        "rm $plugin && ln -s \$case $plugin" 'replaced since'                    "[ -L $plugin ]"
 expect_uninstall 'a folder of the user'      "rm $plugin && mkdir $plugin"       'replaced since'                      "[ -d $plugin ]"
