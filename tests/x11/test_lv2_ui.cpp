@@ -480,7 +480,8 @@ TEST(Lv2UiScale, TheHostsFactorIsRoundedToAWholeScaleFrom1To4) {
     }
 }
 
-// GLIDEFILTER_SCALE first, then the host's scale factor; the size asked for follows.
+// GLIDEFILTER_SCALE first, then the host's scale factor; the size asked for follows, and the
+// size the window tells embedding toolkits it keeps.
 TEST_F(Lv2UiLibrary, TheScaleComesFromTheUserThenTheHost) {
     const struct {
         const char* variable;
@@ -503,6 +504,12 @@ TEST_F(Lv2UiLibrary, TheScaleComesFromTheUserThenTheHost) {
         const std::vector<Window> inside = x11.children(hostWindow);
         ASSERT_EQ(inside.size(), 1u);
         EXPECT_EQ(x11.placement(inside[0]).width(), c.size.width);
+        XSizeHints hints{};
+        long supplied = 0;
+        ASSERT_NE(XGetWMNormalHints(x11.display, inside[0], &hints, &supplied), 0);
+        EXPECT_EQ(hints.flags & (PMinSize | PMaxSize), PMinSize | PMaxSize) << "a fixed size";
+        EXPECT_EQ(hints.min_width, c.size.width);
+        EXPECT_EQ(hints.max_height, c.size.height);
         descriptor->cleanup(handle);
         EXPECT_TRUE(x11.children(hostWindow).empty());
     }

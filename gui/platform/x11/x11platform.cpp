@@ -114,6 +114,7 @@ public:
             window = 0;
             return false;
         }
+        keepSize(shown.width(), shown.height());
         gc = XCreateGC(display, window, 0, nullptr);
         if (shown.width() > 0 && shown.height() > 0) {
             image = XCreateImage(display, visual.visual, static_cast<unsigned>(visual.depth),
@@ -197,6 +198,17 @@ public:
     }
 
 private:
+    // The editor has one size: a host that embeds the window through a toolkit (suil, in Ardour
+    // among others) reads these hints and centres the window in a wider plug-in window instead of
+    // stretching it over an area nothing paints.
+    void keepSize(int32_t width, int32_t height) {
+        XSizeHints hints{};
+        hints.flags = PMinSize | PMaxSize;
+        hints.min_width = hints.max_width = std::max(width, 1);
+        hints.min_height = hints.max_height = std::max(height, 1);
+        XSetWMNormalHints(display, window, &hints);
+    }
+
     // What the window shows: the surface itself at 1x, else its enlargement.
     Surface& shownPixels() { return scale.factor() > 1 ? enlarged : pixels; }
 
