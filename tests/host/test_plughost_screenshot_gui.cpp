@@ -165,8 +165,9 @@ void press(Display* display, Window window, int x, int y) {
     XFlush(display);
 }
 
-// An LV2 plug-in's X11 UI in the window, run as a host runs it: each port write and message it
-// sends is printed, and the learn message reaches the plug-in (which is run between idles).
+// An LV2 plug-in's X11 UI in the window, run as a host runs it: each port write, message and
+// gesture it sends is printed, and the learn message reaches the plug-in (which is run between
+// idles).
 TEST_F(GuiTest, ShowsAnLv2UiAndPrintsWhatItWrites) {
     const pid_t gui = startGui(GLIDEFILTER_LV2_BUNDLE_PATH);
     Display* display = XOpenDisplay(server->displayName().c_str());
@@ -194,6 +195,9 @@ TEST_F(GuiTest, ShowsAnLv2UiAndPrintsWhatItWrites) {
     }
     press(display, ui, 142, 80);
     EXPECT_TRUE(waitForOutput("write port=6 (type) value=1\n"));
+    press(display, ui, 24, 50);
+    EXPECT_TRUE(waitForOutput("touch port=7 (frequency) grabbed\n"));
+    EXPECT_TRUE(waitForOutput("touch port=7 (frequency) released\n"));
     press(display, ui, 12, 125);
     EXPECT_TRUE(waitForOutput(
         "message port=4 (control) urn:glidefilter:learn {urn:glidefilter:parameter=5}\n"));

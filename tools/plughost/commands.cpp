@@ -95,8 +95,9 @@ a PNG (- for standard output). Without DISPLAY it uses a private Xvfb.
          "the editor in a window, every request to the host printed",
          R"(Opens the editor in a window on your display, switched on and idled 30 times a
 second, until the window is closed or Ctrl-C is pressed. Every request a VST 2
-plug-in makes to its host, or every port write and message an LV2 plug-in's X11
-UI sends (the plug-in runs on silence between idles), is printed as it comes.
+plug-in makes to its host, or every port write, message and gesture (ui:touch)
+an LV2 plug-in's X11 UI sends (the plug-in runs on silence between idles), is
+printed as it comes.
 
   --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
                      the port's units); repeatable

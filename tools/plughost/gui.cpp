@@ -1,6 +1,6 @@
 // plughost gui: the plug-in's editor in a window of plughost's own, idled at a host's pace, with
-// every request a VST 2 plug-in makes to its host, or every write an LV2 UI makes to its
-// plug-in, printed as it comes.
+// every request a VST 2 plug-in makes to its host, or every write and gesture an LV2 UI makes to
+// its plug-in, printed as it comes.
 #include "tools/plughost/commands.h"
 #include "tools/plughost/guirequests.h"
 #include "tools/plughost/lv2uihost.h"
