@@ -190,6 +190,11 @@ void FilterEffect::setSampleRate(float rate) {
     }
 }
 
+void FilterEffect::setBlockSizeAndSampleRate(int32_t newBlockSize, float newSampleRate) {
+    AudioEffectX::setBlockSizeAndSampleRate(newBlockSize, newSampleRate);
+    core.storeSampleRate(sampleRate);
+}
+
 void FilterEffect::process(float** inputs, float** outputs, int32_t sampleFrames) {
     core.process<OutputMode::add>(inputs, outputs, sampleFrames, kResonanceFactor);
 }

@@ -42,6 +42,8 @@ public:
     void getParameterDisplay(int32_t index, char* text) override;
     void getParameterName(int32_t index, char* text) override;
     void setSampleRate(float rate) override;
+    // Stores both, as the base does; the stored rate then drives the step intervals.
+    void setBlockSizeAndSampleRate(int32_t newBlockSize, float newSampleRate) override;
     void resume() override;
     int32_t processEvents(VstEvents* events) override;
     intptr_t canDo(char* text) override;

@@ -44,12 +44,19 @@ FilterCore::FilterCore(float sampleRate) : handoff(sampleRate), sampleRate(sampl
 }
 
 bool FilterCore::setSampleRate(float rate) {
+    if (!storeSampleRate(rate)) {
+        return false;
+    }
+    handoff.publishTables(rate);
+    handoff.request(ControlHandoff::kLimiterReset | ControlHandoff::kHistoryClear);
+    return true;
+}
+
+bool FilterCore::storeSampleRate(float rate) {
     if (!(rate > 0.0f) || !std::isfinite(rate)) {
         return false;
     }
     sampleRate.store(rate, std::memory_order_relaxed);
-    handoff.publishTables(rate);
-    handoff.request(ControlHandoff::kLimiterReset | ControlHandoff::kHistoryClear);
     return true;
 }
 

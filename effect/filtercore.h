@@ -57,6 +57,10 @@ public:
     // stays. Accepted, the loop takes the new tables with a reset limiter and cleared history at
     // its next block (see ControlHandoff); the step intervals follow when a program is loaded.
     bool setSampleRate(float rate);
+    // The dispatcher thread: the rate the step intervals derive from from now on, without new
+    // tables (a host that tells the rate with the block size asks for no rebuild). The same
+    // refusal as setSampleRate's.
+    bool storeSampleRate(float rate);
     float getSampleRate() const { return sampleRate.load(std::memory_order_relaxed); }
     // Switching on: the loop empties its event queue, clears the history and resets the limiter
     // at its next block. Events given after this call and before that block are kept.

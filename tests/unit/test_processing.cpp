@@ -251,6 +251,24 @@ TEST_F(GlideTest, ProgramAndRateChangesJumpWithTheLinearLaw) {
     EXPECT_DOUBLE_EQ(ReferenceFilter::limiter(fx).getReleaseCoefficient(), 0.0019169811508958912);
 }
 
+// The rate told with the block size (opcode 43) is stored and drives the intervals of later
+// parameter and program changes, without new tables.
+TEST_F(GlideTest, TheRateToldWithTheBlockSizeDrivesTheIntervalsOnly) {
+    const double release = ReferenceFilter::limiter(fx).getReleaseCoefficient();
+    fx.getAeffect()->dispatcher(fx.getAeffect(), effSetBlockSizeAndSampleRate, 0, 512, nullptr,
+                                96000.0f);
+    EXPECT_EQ(fx.getSampleRate(), 96000.0f);
+    fx.setParameter(kSmoothness, 1.0f);
+    EXPECT_EQ(glide().stepInterval, 385);
+    fx.setProgram(3);
+    EXPECT_EQ(glide().stepInterval, 10) << "the linear law on program 3's Smoothness, 0.1";
+    EXPECT_EQ(ReferenceFilter::limiter(fx).getReleaseCoefficient(), release) << "no new tables";
+    fx.getAeffect()->dispatcher(fx.getAeffect(), effSetBlockSizeAndSampleRate, 0, 512, nullptr,
+                                -1.0f);
+    fx.setParameter(kSmoothness, 1.0f);
+    EXPECT_EQ(glide().stepInterval, 385) << "a rate no derivation can use keeps the stored one";
+}
+
 TEST_F(GlideTest, UnusableSampleRatesKeepTheRateInForce) {
     for (float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
                        std::numeric_limits<float>::infinity()}) {
