@@ -8,9 +8,10 @@
 //   frames the step ends), the interval when it takes the step. So a change takes effect at the
 //   next block or step. The loop stores the targets and the interval itself when a queued MIDI
 //   change lands; whichever store comes later wins.
-// - Requests: a program's start (row, step and countdown written first), cleared history, a reset
-//   limiter, an emptied event queue, the tables of a new sample rate. A request is a bit set with
-//   release after what it carries is written.
+// - Requests: a program's start (row, step and countdown written first, as one word), cleared
+//   history, a reset limiter, an emptied event queue, the tables of a new sample rate (with the
+//   index of the set that holds them, in the same word). A request is a bit set with release
+//   after what it carries is written.
 //
 // What the loop takes at the start of a block: every request at once (take), so that its own
 // state (the filter's glide and history, the limiter, the event queue, the tables it reads)
@@ -19,8 +20,10 @@
 // A sample-rate change while the loop runs: the new rate's tables are built in the set the loop
 // is not reading, and the loop switches at the start of its next block; the block under way ends
 // on the old rate. A second change before the loop has switched takes its request back first, so
-// the set it rebuilds is never the one being read. One thread at a time may change the rate (the
-// host's dispatcher thread).
+// the set it rebuilds is never the one being read. The switch and the set to switch to travel in
+// one word, so the loop's take and a publisher's take-back are each one exchange on it: either
+// the loop switched (and reads the set published last) or it did not (and reads the other). One
+// thread at a time may change the rate (the host's dispatcher thread).
 #pragma once
 
 #include "effect/filtertables.h"
@@ -47,6 +50,8 @@ public:
         kQueueClear = 8,
         kNewTables = 16,
     };
+    // With kNewTables: the set that holds the new tables.
+    static constexpr uint32_t kSecondSet = 32;
 
     // Where a program starts the glide, as the loop takes it with kProgramStart.
     struct ProgramStart {
@@ -74,7 +79,8 @@ public:
     // unnecessary (a queue it refills need not be emptied).
     void withdraw(uint32_t what) { requests.fetch_and(~what, std::memory_order_relaxed); }
 
-    // The loop, at the start of a block: every pending request, now the loop's to carry out.
+    // The loop, at the start of a block: every pending request, now the loop's to carry out
+    // (Request bits; kSecondSet is the handoff's own).
     uint32_t take() {
         if (requests.load(relaxed) == 0) {
             return 0;
@@ -82,14 +88,11 @@ public:
         // Acquires what the requests carry; releases the loop's reads of a set it leaves.
         const uint32_t asked = requests.exchange(0, std::memory_order_acq_rel);
         if ((asked & kNewTables) != 0) {
-            loopTables = &sets[published.load(relaxed)];
+            loopTables = &sets[(asked & kSecondSet) != 0 ? 1 : 0];
         }
-        return asked;
+        return asked & ~kSecondSet;
     }
-    ProgramStart programStart() const {
-        return {start.cutoffRow.load(relaxed), start.resonanceStep.load(relaxed),
-                start.stepCountdown.load(relaxed)};
-    }
+    ProgramStart programStart() const;
     // The loop's side of the live values.
     float gainFactor() const { return gain.load(relaxed); }
     int32_t cutoffTarget() const { return cutoff.load(relaxed); }
@@ -106,15 +109,13 @@ private:
     std::atomic<int32_t> resonance{1};
     std::atomic<int32_t> interval{1};
     std::atomic<bool> highPass{false};
-    struct {
-        std::atomic<int32_t> cutoffRow{0};
-        std::atomic<int32_t> resonanceStep{1};
-        std::atomic<int32_t> stepCountdown{1};
-    } start;
+    // A program start packed in one word, so that the loop never takes half of one start and half
+    // of the next.
+    std::atomic<uint64_t> start{uint64_t{1} << 32 | 1 << 16};
     std::atomic<uint32_t> requests{0};
     FilterTableSet sets[2];
-    // The set the last publishTables built (the dispatcher thread's), and the set the loop reads
-    // (the loop's own).
-    std::atomic<int32_t> published{0};
+    // The set the last publishTables built (the dispatcher thread's own), and the set the loop
+    // reads (the loop's own).
+    int32_t published = 0;
     const FilterTableSet* loopTables = &sets[0];
 };
