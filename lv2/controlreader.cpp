@@ -12,15 +12,16 @@
 namespace {
 
 constexpr uint32_t kMaxMidiBytes = 3;
-constexpr int32_t kNoLearn = -1;
+constexpr int32_t kNoLearn = -2;
 
-// The learn object's controller parameter, or kNoLearn for any other object.
+// The learn object's controller parameter or kLearnNone, or kNoLearn for any other object.
 int32_t learnParameter(const AtomBytes& object, const Lv2Urids& urids) {
     if (objectType(object) != urids.learn) {
         return kNoLearn;
     }
     const std::optional<int32_t> parameter = intProperty(object, urids.parameter, urids.intType);
-    return parameter && isControllerParameter(*parameter) ? *parameter : kNoLearn;
+    return parameter && (isControllerParameter(*parameter) || *parameter == kLearnNone) ? *parameter
+                                                                                        : kNoLearn;
 }
 
 // Where an event acts: within the block and no earlier than the event before it.

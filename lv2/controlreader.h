@@ -11,11 +11,15 @@
 
 #include <cstdint>
 
+// The learn message's parameter that takes learning back.
+inline constexpr int32_t kLearnNone = -1;
+
 class ControlReceiver {
 public:
     // Missing data bytes are zero.
     virtual void midiEvent(int32_t frame, uint8_t status, uint8_t data1, uint8_t data2) = 0;
-    // The parameter is one of the controller parameters, kCcCutoff..kCcSmooth.
+    // The parameter is one of the controller parameters, kCcCutoff..kCcSmooth, or kLearnNone to
+    // take learning back.
     virtual void learnRequested(int32_t frame, int32_t parameter) = 0;
 
 protected:

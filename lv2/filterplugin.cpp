@@ -166,19 +166,22 @@ void FilterPlugin::midiEvent(int32_t frame, uint8_t status, uint8_t data1, uint8
 
 void FilterPlugin::learnRequested(int32_t, int32_t parameter) {
     learningParameter = parameter;
-    core.armControllerLearning();
+    if (parameter != kLearnNone) {
+        core.armControllerLearning();
+    }
 }
 
-// At once, so that the controller's own value in the same event already acts.
+// Only reported: the editor writes the controller to its port, and the port assigns it. The host
+// owns the port, so the plug-in never plays an assignment the port does not hold (an editor
+// closed meanwhile, a re-activation that applies every port, a session saved meanwhile).
 void FilterPlugin::controllerLearned(int32_t controller) {
-    if (learningParameter < 0) {
+    if (learningParameter == kLearnNone) {
         return;
     }
-    core.setParameter(learningParameter, controllerValue(controller));
     if (notify) {
         notify->learned(eventFrame, learningParameter, controller);
     }
-    learningParameter = -1;
+    learningParameter = kLearnNone;
 }
 
 namespace {

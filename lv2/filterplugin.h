@@ -58,7 +58,7 @@ private:
 
     // The controller parameter that learns the next controller, if any, and the frame of the
     // event being read.
-    int32_t learningParameter = -1;
+    int32_t learningParameter = kLearnNone;
     int32_t eventFrame = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "gui/editorbase.h"
 #include "lv2/atombytes.h"
+#include "lv2/controlreader.h"
 #include "lv2/features.h"
 #include "lv2/ports.h"
 #include "lv2/uris.h"
@@ -113,7 +114,12 @@ FilterUi::~FilterUi() {
     editor.reset();
 }
 
+// Learning the editor armed is taken back: no editor is left to write what it learns. Not from
+// inside a call of the UI's, where the host is answering a write already.
 void FilterUi::cleanup() {
+    if (learning && depth == 0) {
+        learnController(EditorLink::kNoParameter);
+    }
     cleanedUp = true;
     editor->close();
 }
@@ -164,9 +170,10 @@ void FilterUi::learnedReport(uint32_t size, const void* buffer) {
         *number > kHighestController) {
         return;
     }
+    learning = false;
     notices->controllerLearned(*number);
-    // The plug-in took the controller whatever the panel shows (its switch may have gone dark
-    // since): its port must hold it too.
+    // The plug-in only reports what it learned: the port write is what assigns it, whatever the
+    // panel shows meanwhile (its switch may have gone dark since).
     if (values[*parameter] != controllerValue(*number)) {
         assignController(*parameter, *number);
     }
@@ -198,10 +205,15 @@ void FilterUi::writeParameterPort(int32_t index, float portValue) {
     notices->parameterChanged(index, values[index]);
 }
 
+static_assert(EditorLink::kNoParameter == kLearnNone);
+
+// Arms learning for a controller parameter, or takes it back (kNoParameter).
 void FilterUi::learnController(int32_t parameter) {
-    if (!urids || cleanedUp || !isControllerParameter(parameter)) {
+    const bool arming = isControllerParameter(parameter);
+    if (!urids || cleanedUp || (!arming && parameter != EditorLink::kNoParameter)) {
         return;
     }
+    learning = arming;
     // An object with one int property: 48 bytes.
     alignas(LV2_Atom) uint8_t message[64];
     lv2_atom_forge_set_buffer(&forge, message, sizeof message);

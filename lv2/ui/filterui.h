@@ -85,4 +85,6 @@ private:
     EditorNotices* notices = nullptr;
     int32_t depth = 0;
     bool cleanedUp = false;
+    // A learn switch armed learning in the plug-in, and no report has ended it yet.
+    bool learning = false;
 };

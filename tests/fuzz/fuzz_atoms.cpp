@@ -17,7 +17,8 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 4;
 
-// What the reader passes on must lie in the block, in order, and name a controller parameter.
+// What the reader passes on must lie in the block, in order, and name a controller parameter (or
+// none).
 class CheckingReceiver : public ControlReceiver {
 public:
     explicit CheckingReceiver(int32_t frames) : last(frames > 0 ? frames - 1 : 0) {}
@@ -25,7 +26,7 @@ public:
     void midiEvent(int32_t frame, uint8_t, uint8_t, uint8_t) override { check(frame); }
     void learnRequested(int32_t frame, int32_t parameter) override {
         check(frame);
-        if (!isControllerParameter(parameter)) {
+        if (!isControllerParameter(parameter) && parameter != kLearnNone) {
             std::abort();
         }
     }

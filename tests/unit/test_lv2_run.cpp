@@ -215,17 +215,23 @@ TEST(Lv2Run, ReactivatedItSoundsAsFreshlyLoaded) {
     }
 }
 
-TEST_F(Lv2TwinTest, LearnAssignsInTheSameEventAndReportsIt) {
+// Learning only reports: the controller learned assigns nothing until its port says so (the
+// editor writes it there), so the plug-in never plays an assignment the host's port does not
+// hold. Taken back, learning reports nothing.
+TEST_F(Lv2TwinTest, LearningReportsAndThePortAssigns) {
     runBoth(64, {});
-    // The VST 2 twin has the controller assigned beforehand, as its open editor would have done
-    // within the event.
-    fx.setParameter(kCcRezo, controllerValue(20));
     AtomSequence learn;
     learn.learn(0, kCcRezo);
     runBoth(256, {{10, 0xB0, 20, 100}, {90, 0xB0, 20, 30}}, learn);
     EXPECT_EQ(notify.reports(), (std::vector<LearnReport>{{10, kCcRezo, 20}}));
+    setBoth(kCcRezo, 20.0f);
     runBoth(256, {{30, 0xB0, 20, 127}});
     EXPECT_EQ(notify.reports(), std::vector<LearnReport>{}) << "learning took one controller";
+    AtomSequence learnThenTakeBack;
+    learnThenTakeBack.learn(0, kCcSmooth);
+    learnThenTakeBack.learn(1, kLearnNone);
+    runBoth(256, {{40, 0xB0, 21, 64}}, learnThenTakeBack);
+    EXPECT_EQ(notify.reports(), std::vector<LearnReport>{});
 }
 
 // One hostile control sequence for a block of 64 frames, with the host's sequence size in its
