@@ -23,24 +23,36 @@ constexpr uint64_t packStart(const ControlHandoff::ProgramStart& start) {
 
 } // namespace
 
-void ControlHandoff::requestProgramStart(const ProgramStart& programStart) {
-    start.store(packStart(programStart), relaxed);
+void ControlHandoff::Host::requestProgramStart(const ProgramStart& programStart) {
+    shared.start.store(packStart(programStart), relaxed);
     request(kProgramStart);
 }
 
-ControlHandoff::ProgramStart ControlHandoff::programStart() const {
-    const uint64_t packed = start.load(relaxed);
+uint32_t ControlHandoff::Loop::take() {
+    if (shared.requests.load(relaxed) == 0) {
+        return 0;
+    }
+    // Acquires what the requests carry; releases the loop's reads of a set it leaves.
+    const uint32_t asked = shared.requests.exchange(0, std::memory_order_acq_rel);
+    if ((asked & kNewTables) != 0) {
+        shared.loopTables = &shared.sets[(asked & kSecondSet) != 0 ? 1 : 0];
+    }
+    return asked & ~kSecondSet;
+}
+
+ControlHandoff::ProgramStart ControlHandoff::Loop::programStart() const {
+    const uint64_t packed = shared.start.load(relaxed);
     return {static_cast<int32_t>(packed & 0xffff), static_cast<int32_t>(packed >> 16 & 0xffff),
             static_cast<int32_t>(packed >> 32)};
 }
 
-void ControlHandoff::publishTables(float rate) {
+void ControlHandoff::Host::publishTables(float rate) {
     // Taken back before the loop switched: the loop still reads the other set, so the one
     // published last is free to rebuild. Otherwise the loop reads the one published last.
     const uint32_t pending =
-        requests.fetch_and(~(kNewTables | kSecondSet), std::memory_order_acq_rel);
-    const int32_t spare = (pending & kNewTables) != 0 ? published : 1 - published;
-    sets[spare].fill(rate);
-    published = spare;
+        shared.requests.fetch_and(~(kNewTables | kSecondSet), std::memory_order_acq_rel);
+    const int32_t spare = (pending & kNewTables) != 0 ? shared.published : 1 - shared.published;
+    shared.sets[spare].fill(rate);
+    shared.published = spare;
     request(kNewTables | (spare == 1 ? kSecondSet : 0));
 }

@@ -1,5 +1,7 @@
 // The handoff from host threads to the audio loop: everything the host's dispatcher and
-// automation threads, the editor's UI thread and the MIDI input write for the loop to use.
+// automation threads, the editor's UI thread and the MIDI input write for the loop to use. Its
+// two sides are types of their own, ControlHandoff::Host and ControlHandoff::Loop, each with only
+// what that side may do; the shared state is reached through them alone.
 //
 // What a host thread may write, at any time, without a lock:
 // - The live values: gain factor, cutoff and resonance targets, step interval, filter type. Each
@@ -41,6 +43,7 @@ struct FilterTableSet {
     const CoefficientRow* rows(bool highPass) const { return highPass ? highpass : lowpass; }
 };
 
+// The shared state behind the two sides; only they reach it.
 class ControlHandoff {
 public:
     enum Request : uint32_t {
@@ -60,46 +63,57 @@ public:
         int32_t stepCountdown;
     };
 
+    // The live values, which both sides write (a host's change, a queued MIDI change landing)
+    // and the loop reads.
+    class LiveValues {
+    public:
+        void setGainFactor(float factor) { shared.gain.store(factor, relaxed); }
+        void setCutoffTarget(int32_t row) { shared.cutoff.store(row, relaxed); }
+        void setResonanceTarget(int32_t step) { shared.resonance.store(step, relaxed); }
+        void setStepInterval(int32_t samples) { shared.interval.store(samples, relaxed); }
+        void setHighPass(bool on) { shared.highPass.store(on, relaxed); }
+
+    protected:
+        explicit LiveValues(ControlHandoff& shared) : shared(shared) {}
+        ControlHandoff& shared;
+    };
+
+    // What host threads (the dispatcher, automation, the UI thread) may do, any time.
+    class Host : public LiveValues {
+    public:
+        explicit Host(ControlHandoff& shared) : LiveValues(shared) {}
+        void requestProgramStart(const ProgramStart& start);
+        void request(uint32_t what) { shared.requests.fetch_or(what, std::memory_order_release); }
+        // The dispatcher thread alone: builds `rate`'s tables for the loop to switch to.
+        void publishTables(float rate);
+    };
+
+    // What the audio loop may do, between and during its blocks.
+    class Loop : public LiveValues {
+    public:
+        explicit Loop(ControlHandoff& shared) : LiveValues(shared) {}
+        // Between blocks: takes back a request that what it is about to do makes unnecessary (a
+        // queue it refills need not be emptied).
+        void withdraw(uint32_t what) {
+            shared.requests.fetch_and(~what, std::memory_order_relaxed);
+        }
+        // At the start of a block: every pending request, now the loop's to carry out (Request
+        // bits; kSecondSet is the handoff's own).
+        uint32_t take();
+        ProgramStart programStart() const;
+        float gainFactor() const { return shared.gain.load(relaxed); }
+        int32_t cutoffTarget() const { return shared.cutoff.load(relaxed); }
+        int32_t resonanceTarget() const { return shared.resonance.load(relaxed); }
+        int32_t stepInterval() const { return shared.interval.load(relaxed); }
+        const FilterTableSet& tables() const { return *shared.loopTables; }
+        const CoefficientRow* activeRows() const {
+            return tables().rows(shared.highPass.load(relaxed));
+        }
+    };
+
     explicit ControlHandoff(float sampleRate);
     ControlHandoff(const ControlHandoff&) = delete;
     ControlHandoff& operator=(const ControlHandoff&) = delete;
-
-    // Any thread, any time.
-    void setGainFactor(float factor) { gain.store(factor, relaxed); }
-    void setCutoffTarget(int32_t row) { cutoff.store(row, relaxed); }
-    void setResonanceTarget(int32_t step) { resonance.store(step, relaxed); }
-    void setStepInterval(int32_t samples) { interval.store(samples, relaxed); }
-    void setHighPass(bool on) { highPass.store(on, relaxed); }
-    void requestProgramStart(const ProgramStart& start);
-    void request(uint32_t what) { requests.fetch_or(what, std::memory_order_release); }
-    // The dispatcher thread: builds `rate`'s tables for the loop to switch to.
-    void publishTables(float rate);
-
-    // The audio thread between blocks: takes back a request that what it is about to do makes
-    // unnecessary (a queue it refills need not be emptied).
-    void withdraw(uint32_t what) { requests.fetch_and(~what, std::memory_order_relaxed); }
-
-    // The loop, at the start of a block: every pending request, now the loop's to carry out
-    // (Request bits; kSecondSet is the handoff's own).
-    uint32_t take() {
-        if (requests.load(relaxed) == 0) {
-            return 0;
-        }
-        // Acquires what the requests carry; releases the loop's reads of a set it leaves.
-        const uint32_t asked = requests.exchange(0, std::memory_order_acq_rel);
-        if ((asked & kNewTables) != 0) {
-            loopTables = &sets[(asked & kSecondSet) != 0 ? 1 : 0];
-        }
-        return asked & ~kSecondSet;
-    }
-    ProgramStart programStart() const;
-    // The loop's side of the live values.
-    float gainFactor() const { return gain.load(relaxed); }
-    int32_t cutoffTarget() const { return cutoff.load(relaxed); }
-    int32_t resonanceTarget() const { return resonance.load(relaxed); }
-    int32_t stepInterval() const { return interval.load(relaxed); }
-    const FilterTableSet& tables() const { return *loopTables; }
-    const CoefficientRow* activeRows() const { return tables().rows(highPass.load(relaxed)); }
 
 private:
     static constexpr auto relaxed = std::memory_order_relaxed;

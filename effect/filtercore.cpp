@@ -47,8 +47,8 @@ bool FilterCore::setSampleRate(float rate) {
     if (!storeSampleRate(rate)) {
         return false;
     }
-    handoff.publishTables(rate);
-    handoff.request(ControlHandoff::kLimiterReset | ControlHandoff::kHistoryClear);
+    hostSide.publishTables(rate);
+    hostSide.request(ControlHandoff::kLimiterReset | ControlHandoff::kHistoryClear);
     return true;
 }
 
@@ -61,27 +61,27 @@ bool FilterCore::storeSampleRate(float rate) {
 }
 
 void FilterCore::resume() {
-    handoff.request(ControlHandoff::kQueueClear | ControlHandoff::kHistoryClear |
-                    ControlHandoff::kLimiterReset);
+    hostSide.request(ControlHandoff::kQueueClear | ControlHandoff::kHistoryClear |
+                     ControlHandoff::kLimiterReset);
 }
 
 void FilterCore::setParameter(int32_t index, float value) {
     value = clampedUnit(value);
     switch (index) {
     case kFilterType:
-        handoff.setHighPass(value >= 0.5f);
+        hostSide.setHighPass(value >= 0.5f);
         break;
     case kFrequency:
-        handoff.setCutoffTarget(cutoffRowOf(value));
+        hostSide.setCutoffTarget(cutoffRowOf(value));
         break;
     case kResonance:
-        handoff.setResonanceTarget(resonanceStepOf(value));
+        hostSide.setResonanceTarget(resonanceStepOf(value));
         break;
     case kSmoothness:
-        handoff.setStepInterval(squaredLawInterval(value));
+        hostSide.setStepInterval(squaredLawInterval(value));
         break;
     case kGain:
-        handoff.setGainFactor(gainFactorFor(value));
+        hostSide.setGainFactor(gainFactorFor(value));
         break;
     case kCcCutoff:
     case kCcRezo:
@@ -99,15 +99,15 @@ void FilterCore::loadProgram(const float (&values)[kNumParams]) {
     const int32_t row = cutoffRowOf(values[kFrequency]);
     const int32_t resonance = resonanceStepOf(values[kResonance]);
     const int32_t interval = linearLawInterval(getSampleRate(), values[kSmoothness]);
-    handoff.setCutoffTarget(row);
-    handoff.setResonanceTarget(resonance);
-    handoff.setStepInterval(interval);
-    handoff.setHighPass(values[kFilterType] >= 0.5f);
-    handoff.requestProgramStart({row, resonance, interval});
+    hostSide.setCutoffTarget(row);
+    hostSide.setResonanceTarget(resonance);
+    hostSide.setStepInterval(interval);
+    hostSide.setHighPass(values[kFilterType] >= 0.5f);
+    hostSide.requestProgramStart({row, resonance, interval});
     for (int32_t index : {kGain, kCcRezo, kCcCutoff, kCcSmooth}) {
         setParameter(index, values[index]);
     }
-    handoff.request(ControlHandoff::kHistoryClear);
+    hostSide.request(ControlHandoff::kHistoryClear);
 }
 
 int32_t FilterCore::squaredLawInterval(double smoothness) const {
@@ -117,9 +117,9 @@ int32_t FilterCore::squaredLawInterval(double smoothness) const {
 
 void FilterCore::beginEvents() {
     // The queue refilled here is the one the next block must hear.
-    handoff.withdraw(ControlHandoff::kQueueClear);
+    loopSide.withdraw(ControlHandoff::kQueueClear);
     emptyEventQueue();
-    running = {0, handoff.resonanceTarget(), handoff.cutoffTarget(), handoff.stepInterval()};
+    running = {0, loopSide.resonanceTarget(), loopSide.cutoffTarget(), loopSide.stepInterval()};
 }
 
 void FilterCore::addMidiEvent(int32_t frame, uint8_t statusByte, uint8_t data1, uint8_t data2) {

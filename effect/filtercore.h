@@ -116,6 +116,10 @@ private:
     std::atomic<int32_t>& assignment(int32_t index) { return assignments[index - kCcCutoff]; }
 
     ControlHandoff handoff;
+    // The handoff as the host threads reach it (the setters and loadProgram) and as the audio loop
+    // does (beginEvents, the MIDI input and the block).
+    ControlHandoff::Host hostSide{handoff};
+    ControlHandoff::Loop loopSide{handoff};
     std::atomic<float> sampleRate;
     // The controllers of kCcCutoff..kCcSmooth.
     std::atomic<int32_t> assignments[kCcSmooth - kCcCutoff + 1] = {kControllerOff, kControllerOff,

@@ -39,7 +39,7 @@ public:
           double resonanceFactor)
         : core(core), inputs{inputs[0], inputs[1]}, outputs{outputs[0], outputs[1]},
           resonanceFactor(resonanceFactor), history(core.filter.history()),
-          coefficients(&core.filter.coefficients()), gain(both(core.handoff.gainFactor())),
+          coefficients(&core.filter.coefficients()), gain(both(core.loopSide.gainFactor())),
           limiter(core.outputLimiter.chain()), countdown(core.stepCountdown),
           next(core.eventQueue) {}
 
@@ -151,22 +151,22 @@ private:
     }
 
     [[gnu::always_inline]] void prepareStep() {
-        core.filter.prepareStep(core.handoff.cutoffTarget(), core.handoff.resonanceTarget(),
-                                core.handoff.activeRows(), resonanceFactor);
+        core.filter.prepareStep(core.loopSide.cutoffTarget(), core.loopSide.resonanceTarget(),
+                                core.loopSide.activeRows(), resonanceFactor);
     }
     [[gnu::always_inline]] void takeStep() {
         core.filter.takeStep();
         coefficients = &core.filter.coefficients();
-        countdown = core.handoff.stepInterval();
+        countdown = core.loopSide.stepInterval();
     }
 
     // Entries at the same offset apply in queue order, the last one winning; each is consumed.
     [[gnu::always_inline]] void applyQueuedChanges(int32_t i) {
         for (; next->sampleOffset == i; ++next) {
-            core.handoff.setCutoffTarget(next->cutoffRow);
-            core.handoff.setResonanceTarget(next->resonance);
+            core.loopSide.setCutoffTarget(next->cutoffRow);
+            core.loopSide.setResonanceTarget(next->resonance);
             countdown = next->stepInterval;
-            core.handoff.setStepInterval(next->stepInterval);
+            core.loopSide.setStepInterval(next->stepInterval);
             next->sampleOffset = -1;
         }
     }
@@ -258,16 +258,16 @@ void FilterCore::process(const float* const* inputs, float* const* outputs, int3
 // What other threads asked since the last block (see ControlHandoff). Whatever they wrote
 // meanwhile, the loop's own state changes only here.
 void FilterCore::takeRequests() {
-    const uint32_t asked = handoff.take();
+    const uint32_t asked = loopSide.take();
     if (asked == 0) {
         return;
     }
     if ((asked & ControlHandoff::kNewTables) != 0) {
-        outputLimiter.setRelease(kLimiterReleaseMs, handoff.tables().sampleRate);
+        outputLimiter.setRelease(kLimiterReleaseMs, loopSide.tables().sampleRate);
         filter.forgetCoefficientSources();
     }
     if ((asked & ControlHandoff::kProgramStart) != 0) {
-        const ControlHandoff::ProgramStart start = handoff.programStart();
+        const ControlHandoff::ProgramStart start = loopSide.programStart();
         filter.startAt(start.cutoffRow, start.resonanceStep);
         stepCountdown = start.stepCountdown;
     }

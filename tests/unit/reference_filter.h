@@ -42,12 +42,12 @@ struct ReferenceFilter {
         FilterCore& core = fx.core;
         core.takeRequests();
         return {core.filter.getCutoffRow(),
-                core.handoff.cutoffTarget(),
+                core.loopSide.cutoffTarget(),
                 core.filter.getResonanceStep(),
-                core.handoff.resonanceTarget(),
+                core.loopSide.resonanceTarget(),
                 core.stepCountdown,
-                core.handoff.stepInterval(),
-                core.handoff.gainFactor()};
+                core.loopSide.stepInterval(),
+                core.loopSide.gainFactor()};
     }
     static bool historyIsZero(FilterEffect& fx, int c) {
         fx.core.takeRequests();
@@ -55,8 +55,8 @@ struct ReferenceFilter {
         return h.x1[c] == 0.0 && h.x2[c] == 0.0 && h.y1[c] == 0.0 && h.y2[c] == 0.0;
     }
     static bool usesHighpass(const FilterEffect& fx) {
-        const ControlHandoff& handoff = fx.core.handoff;
-        return handoff.activeRows() == handoff.tables().highpass;
+        const ControlHandoff::Loop& loop = fx.core.loopSide;
+        return loop.activeRows() == loop.tables().highpass;
     }
     // The entries written by the last processEvents, without the end mark.
     static std::vector<ControlEvent> queue(const FilterEffect& fx) {
@@ -81,7 +81,7 @@ private:
         Filter& f = core.filter;
         ControlEvent* next = core.eventQueue;
         for (int32_t i = 0; i < frames; ++i) {
-            const double gain = core.handoff.gainFactor();
+            const double gain = core.loopSide.gainFactor();
             const Filter::History h = f.history();
             Filter::History moved = h;
             const Filter::Coefficients& k = f.coefficients();
@@ -110,10 +110,10 @@ private:
             }
             stepCoefficients(core, resonanceFactor);
             while (next->sampleOffset == i) {
-                core.handoff.setCutoffTarget(next->cutoffRow);
-                core.handoff.setResonanceTarget(next->resonance);
+                core.loopSide.setCutoffTarget(next->cutoffRow);
+                core.loopSide.setResonanceTarget(next->resonance);
                 core.stepCountdown = next->stepInterval;
-                core.handoff.setStepInterval(next->stepInterval);
+                core.loopSide.setStepInterval(next->stepInterval);
                 next->sampleOffset = -1;
                 ++next;
             }
@@ -158,19 +158,19 @@ private:
         if (--core.stepCountdown != 0) {
             return;
         }
-        core.stepCountdown = core.handoff.stepInterval();
+        core.stepCountdown = core.loopSide.stepInterval();
         Filter& f = core.filter;
-        const int32_t row = toward(f.getCutoffRow(), core.handoff.cutoffTarget());
-        const int32_t step = toward(f.getResonanceStep(), core.handoff.resonanceTarget());
+        const int32_t row = toward(f.getCutoffRow(), core.loopSide.cutoffTarget());
+        const int32_t step = toward(f.getResonanceStep(), core.loopSide.resonanceTarget());
         const double q = step * resonanceFactor + 1.414213562373095;
-        const CoefficientRow& r = core.handoff.activeRows()[row];
+        const CoefficientRow& r = core.loopSide.activeRows()[row];
         const double alpha = r.sinW / q;
         const double n = 1.0 / (1.0 + alpha);
         const float expected[] = {static_cast<float>(r.b0 * n), static_cast<float>(r.b1 * n),
                                   static_cast<float>(r.b2 * n), static_cast<float>(r.a1 * n),
                                   static_cast<float>((1.0 - alpha) * n)};
-        f.prepareStep(core.handoff.cutoffTarget(), core.handoff.resonanceTarget(),
-                      core.handoff.activeRows(), resonanceFactor);
+        f.prepareStep(core.loopSide.cutoffTarget(), core.loopSide.resonanceTarget(),
+                      core.loopSide.activeRows(), resonanceFactor);
         f.takeStep();
         const Filter::Coefficients& k = f.coefficients();
         const Stereo taken[] = {k.b0, k.b1, k.b2, k.a1, k.a2};

@@ -165,31 +165,33 @@ TEST_F(FilterTest, FlushClearsOnlyAChannelWhoseLastOutputIsZeroOrSubnormal) {
 // The rate handoff, one side at a time in a fixed order: a publisher never refills the set the
 // loop reads, and the loop switches to the set published last.
 TEST(ControlHandoff, ThePublisherNeverRefillsTheSetTheLoopReads) {
-    auto handoff = std::make_unique<ControlHandoff>(44100.0f);
-    const auto reading = [&handoff] { return handoff->tables().sampleRate; };
-    const auto take = [&handoff] { return handoff->take(); };
+    const auto shared = std::make_unique<ControlHandoff>(44100.0f);
+    ControlHandoff::Host host(*shared);
+    ControlHandoff::Loop loop(*shared);
+    const auto reading = [&loop] { return loop.tables().sampleRate; };
+    const auto take = [&loop] { return loop.take(); };
     // Twice before a take: the second rebuilds the pending set, not the loop's.
-    handoff->publishTables(48000.0f);
-    handoff->publishTables(96000.0f);
+    host.publishTables(48000.0f);
+    host.publishTables(96000.0f);
     EXPECT_EQ(reading(), 44100.0f);
     EXPECT_EQ(take(), ControlHandoff::kNewTables);
     EXPECT_EQ(reading(), 96000.0f);
     // A take between two publishes: the loop keeps what it took until the next take.
-    handoff->publishTables(22050.0f);
+    host.publishTables(22050.0f);
     take();
-    handoff->publishTables(32000.0f);
+    host.publishTables(32000.0f);
     EXPECT_EQ(reading(), 22050.0f);
     // Three more while the loop holds its set.
     for (float rate : {8000.0f, 11025.0f, 16000.0f}) {
-        handoff->publishTables(rate);
+        host.publishTables(rate);
         EXPECT_EQ(reading(), 22050.0f) << rate;
     }
     take();
     EXPECT_EQ(reading(), 16000.0f);
     // Withdrawing one request keeps the others, the switch among them.
-    handoff->publishTables(48000.0f);
-    handoff->request(ControlHandoff::kHistoryClear | ControlHandoff::kQueueClear);
-    handoff->withdraw(ControlHandoff::kQueueClear);
+    host.publishTables(48000.0f);
+    host.request(ControlHandoff::kHistoryClear | ControlHandoff::kQueueClear);
+    loop.withdraw(ControlHandoff::kQueueClear);
     EXPECT_EQ(take(), ControlHandoff::kNewTables | ControlHandoff::kHistoryClear);
     EXPECT_EQ(reading(), 48000.0f);
     EXPECT_EQ(take(), 0u);
@@ -197,19 +199,21 @@ TEST(ControlHandoff, ThePublisherNeverRefillsTheSetTheLoopReads) {
 
 // A program start arrives whole: the later of two starts, never a mix of both.
 TEST(ControlHandoff, AProgramStartIsTakenWhole) {
-    auto handoff = std::make_unique<ControlHandoff>(44100.0f);
-    handoff->requestProgramStart({4799, 128, std::numeric_limits<int32_t>::max()});
-    handoff->requestProgramStart({0, 1, 1});
-    handoff->requestProgramStart({2047, 64, 441});
-    EXPECT_EQ(handoff->take(), ControlHandoff::kProgramStart);
-    const ControlHandoff::ProgramStart start = handoff->programStart();
+    const auto shared = std::make_unique<ControlHandoff>(44100.0f);
+    ControlHandoff::Host host(*shared);
+    ControlHandoff::Loop loop(*shared);
+    host.requestProgramStart({4799, 128, std::numeric_limits<int32_t>::max()});
+    host.requestProgramStart({0, 1, 1});
+    host.requestProgramStart({2047, 64, 441});
+    EXPECT_EQ(loop.take(), ControlHandoff::kProgramStart);
+    const ControlHandoff::ProgramStart start = loop.programStart();
     EXPECT_EQ(start.cutoffRow, 2047);
     EXPECT_EQ(start.resonanceStep, 64);
     EXPECT_EQ(start.stepCountdown, 441);
-    handoff->requestProgramStart({4799, 128, std::numeric_limits<int32_t>::max()});
-    EXPECT_EQ(handoff->programStart().cutoffRow, 4799);
-    EXPECT_EQ(handoff->programStart().resonanceStep, 128);
-    EXPECT_EQ(handoff->programStart().stepCountdown, std::numeric_limits<int32_t>::max());
+    host.requestProgramStart({4799, 128, std::numeric_limits<int32_t>::max()});
+    EXPECT_EQ(loop.programStart().cutoffRow, 4799);
+    EXPECT_EQ(loop.programStart().resonanceStep, 128);
+    EXPECT_EQ(loop.programStart().stepCountdown, std::numeric_limits<int32_t>::max());
 }
 
 } // namespace
