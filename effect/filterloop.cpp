@@ -37,9 +37,10 @@ class FilterCore::Block {
 public:
     Block(FilterCore& core, const float* const* inputs, float* const* outputs,
           double resonanceFactor)
-        : core(core), inputs{inputs[0], inputs[1]}, outputs{outputs[0], outputs[1]},
+        : core(core),
+          handoff(core.loopSide), inputs{inputs[0], inputs[1]}, outputs{outputs[0], outputs[1]},
           resonanceFactor(resonanceFactor), history(core.filter.history()),
-          coefficients(&core.filter.coefficients()), gain(both(core.loopSide.gainFactor())),
+          coefficients(&core.filter.coefficients()), gain(both(handoff.gainFactor())),
           limiter(core.outputLimiter.chain()), countdown(core.stepCountdown),
           next(core.eventQueue) {}
 
@@ -151,22 +152,22 @@ private:
     }
 
     [[gnu::always_inline]] void prepareStep() {
-        core.filter.prepareStep(core.loopSide.cutoffTarget(), core.loopSide.resonanceTarget(),
-                                core.loopSide.activeRows(), resonanceFactor);
+        core.filter.prepareStep(handoff.cutoffTarget(), handoff.resonanceTarget(),
+                                handoff.activeRows(), resonanceFactor);
     }
     [[gnu::always_inline]] void takeStep() {
         core.filter.takeStep();
         coefficients = &core.filter.coefficients();
-        countdown = core.loopSide.stepInterval();
+        countdown = handoff.stepInterval();
     }
 
     // Entries at the same offset apply in queue order, the last one winning; each is consumed.
     [[gnu::always_inline]] void applyQueuedChanges(int32_t i) {
         for (; next->sampleOffset == i; ++next) {
-            core.loopSide.setCutoffTarget(next->cutoffRow);
-            core.loopSide.setResonanceTarget(next->resonance);
+            handoff.setCutoffTarget(next->cutoffRow);
+            handoff.setResonanceTarget(next->resonance);
             countdown = next->stepInterval;
-            core.loopSide.setStepInterval(next->stepInterval);
+            handoff.setStepInterval(next->stepInterval);
             next->sampleOffset = -1;
         }
     }
@@ -226,6 +227,8 @@ private:
     Stereo limitLookedUp() { return limiter.limit(lookedUpFrame, lookedUpGain); }
 
     FilterCore& core;
+    // A copy, so that the shared state's address stays in a register.
+    ControlHandoff::Loop handoff;
     // Copies the compiler can keep in registers: nothing the loop stores can change them.
     const float* const inputs[2];
     float* const outputs[2];
