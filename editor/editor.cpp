@@ -278,14 +278,17 @@ void FilterEditor::valueChanged(DrawContext* context, Control* control) {
 }
 
 void FilterEditor::beginEdit(Control* control) {
-    if (isKnobTag(control->getTag())) {
-        link.touchParameter(control->getTag(), true);
-    }
+    touchKnob(control, true);
 }
 
 void FilterEditor::endEdit(Control* control) {
+    touchKnob(control, false);
+}
+
+// Only the knobs make gestures of more than one change.
+void FilterEditor::touchKnob(const Control* control, bool touched) {
     if (isKnobTag(control->getTag())) {
-        link.touchParameter(control->getTag(), false);
+        link.touchParameter(control->getTag(), touched);
     }
 }
 

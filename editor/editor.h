@@ -79,6 +79,7 @@ private:
     };
 
     void buildControls();
+    void touchKnob(const Control* control, bool touched);
     void addControl(Control* control);
     void applyPendingChanges();
     void applyChange(int32_t index, float value);

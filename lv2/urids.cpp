@@ -7,31 +7,39 @@
 #include <lv2/midi/midi.h>
 #include <lv2/ui/ui.h>
 
-#include <algorithm>
 #include <iterator>
+#include <utility>
+
+namespace {
+
+// Each field and the URI it numbers.
+constexpr std::pair<LV2_URID Lv2Urids::*, const char*> kFields[] = {
+    {&Lv2Urids::sequence, LV2_ATOM__Sequence},
+    {&Lv2Urids::beatTime, LV2_ATOM__beatTime},
+    {&Lv2Urids::midiEvent, LV2_MIDI__MidiEvent},
+    {&Lv2Urids::object, LV2_ATOM__Object},
+    {&Lv2Urids::blank, LV2_ATOM__Blank},
+    {&Lv2Urids::intType, LV2_ATOM__Int},
+    {&Lv2Urids::floatType, LV2_ATOM__Float},
+    {&Lv2Urids::eventTransfer, LV2_ATOM__eventTransfer},
+    {&Lv2Urids::learn, kLv2LearnUri},
+    {&Lv2Urids::learned, kLv2LearnedUri},
+    {&Lv2Urids::parameter, kLv2ParameterUri},
+    {&Lv2Urids::controller, kLv2ControllerUri},
+    {&Lv2Urids::sequenceSize, LV2_BUF_SIZE__sequenceSize},
+    {&Lv2Urids::scaleFactor, LV2_UI__scaleFactor},
+};
+static_assert(std::size(kFields) * sizeof(LV2_URID) == sizeof(Lv2Urids), "every field mapped");
+
+} // namespace
 
 std::optional<Lv2Urids> Lv2Urids::map(LV2_URID_Map& map) {
-    const auto urid = [&map](const char* uri) { return map.map(map.handle, uri); };
-    const Lv2Urids urids{urid(LV2_ATOM__Sequence),
-                         urid(LV2_ATOM__beatTime),
-                         urid(LV2_MIDI__MidiEvent),
-                         urid(LV2_ATOM__Object),
-                         urid(LV2_ATOM__Blank),
-                         urid(LV2_ATOM__Int),
-                         urid(LV2_ATOM__Float),
-                         urid(LV2_ATOM__eventTransfer),
-                         urid(kLv2LearnUri),
-                         urid(kLv2LearnedUri),
-                         urid(kLv2ParameterUri),
-                         urid(kLv2ControllerUri),
-                         urid(LV2_BUF_SIZE__sequenceSize),
-                         urid(LV2_UI__scaleFactor)};
-    const LV2_URID all[] = {
-        urids.sequence,  urids.beatTime,   urids.midiEvent,     urids.object,     urids.blank,
-        urids.intType,   urids.floatType,  urids.eventTransfer, urids.learn,      urids.learned,
-        urids.parameter, urids.controller, urids.sequenceSize,  urids.scaleFactor};
-    if (std::find(std::begin(all), std::end(all), LV2_URID{0}) != std::end(all)) {
-        return std::nullopt;
+    Lv2Urids urids{};
+    for (const auto& [field, uri] : kFields) {
+        urids.*field = map.map(map.handle, uri);
+        if (urids.*field == 0) {
+            return std::nullopt;
+        }
     }
     return urids;
 }
