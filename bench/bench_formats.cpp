@@ -33,7 +33,7 @@ public:
     explicit Faces(bool sweep) : sweep(sweep) {
         effect.resume();
         for (int32_t index = 0; index < kNumParams; ++index) {
-            effect.setParameter(index, parameterValueOfPort(index, kLv2PortDefaults[index]));
+            effect.setParameter(index, parameterValueOfPort(index, portDefault(index)));
         }
         lv2.connectAudio(lv2Block.inputs.data(), lv2Block.outputs.data());
         vstSweep[0].controlChange(0, kCutoffController, kLowCutoff);

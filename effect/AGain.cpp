@@ -43,14 +43,9 @@ void copyText(char* text, const char* source) {
 
 Program defaultProgram() {
     Program program{};
-    program.filterType = 0.0f;
-    program.resonance = 0.1f;
-    program.frequency = 0.5f;
-    program.smoothness = 0.1f;
-    program.gain = 0.5f;
-    program.ccRezo = 1.0f;
-    program.ccCutoff = 0.5546875f;
-    program.ccSmooth = 0.0390625f;
+    for (int32_t index = 0; index < kNumParams; ++index) {
+        *programField(program, index) = kParameters[index].programDefault;
+    }
     std::strcpy(program.name, "Default");
     return program;
 }
@@ -74,34 +69,38 @@ FilterEffect::FilterEffect(audioMasterCallback host)
     } catch (const std::bad_alloc&) {
         setEditor(nullptr);
     }
+    editorNotices = dynamic_cast<EditorNotices*>(editor);
     FilterEffect::setProgram(0);
 }
 
 // The editor goes first: closing it may commit a field it is editing, which reaches this effect.
 FilterEffect::~FilterEffect() {
+    editorNotices = nullptr;
     delete editor;
     setEditor(nullptr);
 }
 
 void FilterEffect::setParameter(int32_t index, float value) {
-    value = clampedUnit(value);
     if (float* field = programField(currentProgram(), index)) {
-        storeField(field,
-                   isControllerParameter(index) ? controllerValue(controllerNumber(value)) : value);
-        core.setParameter(index, value);
+        value = core.setParameter(index, value);
+        storeField(field, value);
     }
-    notifyEditor(index, value);
+    notifyEditor(index, clampedUnit(value));
 }
 
 void FilterEffect::notifyEditor(int32_t index, float value) {
-    if (EditorNotices* notices = editorNotices()) {
-        notices->parameterChanged(index, value);
+    if (editorNotices != nullptr) {
+        editorNotices->parameterChanged(index, value);
     }
 }
 
-void FilterEffect::controllerLearned(int32_t controller) {
-    if (EditorNotices* notices = editorNotices()) {
-        notices->controllerLearned(controller);
+void FilterEffect::controllerLearned(int32_t, int32_t controller, int32_t) {
+    reportLearned(controller);
+}
+
+void FilterEffect::reportLearned(int32_t controller) {
+    if (editorNotices != nullptr) {
+        editorNotices->controllerLearned(controller);
     }
 }
 
@@ -126,7 +125,7 @@ void FilterEffect::setProgram(int32_t program) {
         notifyEditor(index, values[index]);
     }
     // A lit learn switch gives its parameter controller 0 on a program change.
-    controllerLearned(0);
+    reportLearned(0);
 }
 
 void FilterEffect::setProgramName(char* name) {
@@ -147,38 +146,17 @@ void FilterEffect::getParameterLabel(int32_t, char* label) {
 }
 
 void FilterEffect::getParameterName(int32_t index, char* text) {
-    copyText(text, index >= 0 && index < kNumParams ? kParameterNames[index] : "Error");
+    copyText(text, index >= 0 && index < kNumParams ? kParameters[index].name : "Error");
 }
 
 void FilterEffect::getParameterDisplay(int32_t index, char* text) {
     if (text == nullptr) {
         return;
     }
-    const Program& program = currentProgram();
-    switch (index) {
-    case kFilterType:
-        std::strcpy(text, program.filterType >= 0.5f ? "HPF" : "LPF");
-        break;
-    case kFrequency:
-        std::sprintf(text, "%3.2f", program.frequency * 100.0);
-        break;
-    case kResonance:
-        std::sprintf(text, "%3.2f", program.resonance * 100.0);
-        break;
-    case kSmoothness:
-        std::sprintf(text, "%d", static_cast<int32_t>(program.smoothness * 100.0));
-        break;
-    case kGain:
-        std::sprintf(text, "%3.2f", gainDecibels(program.gain));
-        break;
-    case kCcCutoff:
-    case kCcRezo:
-    case kCcSmooth:
-        writeControllerNumber(core.assignedController(index), text);
-        break;
-    default:
+    if (index >= 0 && index < kNumParams) {
+        writeDisplayText(index, getParameter(index), text);
+    } else {
         std::strcpy(text, "ERROR");
-        break;
     }
 }
 

@@ -56,14 +56,14 @@ public:
     void assignController(int32_t index, int32_t number) override {
         setParameter(index, controllerValue(number));
     }
-    // VST 2 arms learning whatever the switch: the editor knows where the controller goes.
-    void learnController(int32_t) override { armLearning(); }
+    // Armed whatever the switch, also for none: the editor knows where the controller goes.
+    void learnController(int32_t parameter) override { core.learnController(parameter); }
     // The host interface has no gesture: a host records automation as the values arrive.
     void touchParameter(int32_t, bool) override {}
     void idleHost() override { masterIdle(); }
 
     // The next controller that arrives is learned (a host or a test that has no editor).
-    void armLearning() { core.armControllerLearning(); }
+    void armLearning() { core.learnController(FilterCore::kNoParameter); }
     // The controller learned last, -1 while learning is armed (what the editor hears as it
     // happens, readable for a host or a test that has no editor).
     int32_t getLearnedController() const { return core.learnedController(); }
@@ -77,11 +77,12 @@ private:
     void announceHostInterface();
 
     Program& currentProgram() { return programs[curProgram]; }
-    void controllerLearned(int32_t controller) override;
+    void controllerLearned(int32_t parameter, int32_t controller, int32_t frame) override;
+    void reportLearned(int32_t controller);
     void notifyEditor(int32_t index, float value);
-    // The editor's side of the link, if the editor the host drives has one.
-    EditorNotices* editorNotices() const { return dynamic_cast<EditorNotices*>(editor); }
 
     FilterCore core;
+    // The editor's side of the link, if the editor has one; the editor lives as long as this.
+    EditorNotices* editorNotices = nullptr;
     Program programs[kNumPrograms];
 };

@@ -65,8 +65,8 @@ void FilterCore::resume() {
                      ControlHandoff::kLimiterReset);
 }
 
-void FilterCore::setParameter(int32_t index, float value) {
-    value = clampedUnit(value);
+float FilterCore::setParameter(int32_t index, float value) {
+    value = storedValue(index, value);
     switch (index) {
     case kFilterType:
         hostSide.setHighPass(value >= 0.5f);
@@ -91,6 +91,7 @@ void FilterCore::setParameter(int32_t index, float value) {
     default:
         break;
     }
+    return value;
 }
 
 // Current and target together: the program jumps to its cutoff and resonance at the next
@@ -108,6 +109,29 @@ void FilterCore::loadProgram(const float (&values)[kNumParams]) {
         setParameter(index, values[index]);
     }
     hostSide.request(ControlHandoff::kHistoryClear);
+}
+
+void FilterCore::startAt(const float (&values)[kNumParams]) {
+    float program[kNumParams];
+    for (int32_t index = 0; index < kNumParams; ++index) {
+        program[index] = kParameters[index].programDefault;
+    }
+    program[kFrequency] = values[kFrequency];
+    program[kResonance] = values[kResonance];
+    loadProgram(program);
+    for (int32_t index = 0; index < kNumParams; ++index) {
+        setParameter(index, values[index]);
+    }
+}
+
+void FilterCore::learnController(int32_t parameter) {
+    learningFor.store(parameter, std::memory_order_relaxed);
+    learned.store(-1, std::memory_order_release);
+}
+
+void FilterCore::stopLearning() {
+    int32_t armed = -1;
+    learned.compare_exchange_strong(armed, kControllerOff, std::memory_order_relaxed);
 }
 
 int32_t FilterCore::squaredLawInterval(double smoothness) const {
@@ -135,20 +159,27 @@ void FilterCore::addMidiEvent(int32_t frame, uint8_t statusByte, uint8_t data1, 
         running.cutoffRow = cutoffRowOfNote(d1);
         queueChange();
     } else if (status == kControlChange) {
-        readControlChange(d1, d2 & 0x7F);
+        readControlChange(frame, d1, d2 & 0x7F);
     }
 }
 
-void FilterCore::readControlChange(int32_t controller, int32_t value) {
-    constexpr auto relaxed = std::memory_order_relaxed;
-    // Only a well-formed controller number is learned: a stray byte must not re-arm learning.
-    if (learned.load(std::memory_order_acquire) == -1 && controller != kAllNotesOff &&
-        controller >= 0) {
-        learned.store(controller, relaxed);
-        if (learnListener != nullptr) {
-            learnListener->controllerLearned(controller);
-        }
+// Only a well-formed controller number is learned: a stray byte must not re-arm learning.
+void FilterCore::learn(int32_t frame, int32_t controller) {
+    int32_t armed = -1;
+    if (controller == kAllNotesOff || controller < 0 ||
+        learned.load(std::memory_order_acquire) != armed ||
+        !learned.compare_exchange_strong(armed, controller, std::memory_order_acquire)) {
+        return;
     }
+    if (learnListener != nullptr) {
+        learnListener->controllerLearned(learningFor.load(std::memory_order_relaxed), controller,
+                                         frame);
+    }
+}
+
+void FilterCore::readControlChange(int32_t frame, int32_t controller, int32_t value) {
+    constexpr auto relaxed = std::memory_order_relaxed;
+    learn(frame, controller);
     if (controller == assignment(kCcRezo).load(relaxed)) {
         running.resonance = resonanceStepOfData(value);
         queueChange();

@@ -32,10 +32,11 @@ constexpr int32_t kEventQueueCapacity = 1024;
 // today's hosts and every other format's processing use it too, so that all sound the same.
 constexpr double kResonanceFactor = 0.4;
 
-// Told of the controller that ended learning, on the audio thread that delivered it.
+// Told of the controller that ended learning, on the audio thread that delivered it: the
+// parameter learning was armed for, the controller and the frame of the block it arrived at.
 class LearnListener {
 public:
-    virtual void controllerLearned(int32_t controller) = 0;
+    virtual void controllerLearned(int32_t parameter, int32_t controller, int32_t frame) = 0;
 
 protected:
     ~LearnListener() = default;
@@ -68,10 +69,16 @@ public:
 
     // Any host thread: a parameter's new value 0..1 (anything else is clamped, not a number is
     // 0). Smoothness follows the squared law; a controller parameter assigns controller n/128.
-    void setParameter(int32_t index, float value);
+    // Returns what the parameter holds now (storedValue), for the caller to keep.
+    float setParameter(int32_t index, float value);
     // Any host thread: a program's eight values. The glide jumps to its cutoff and resonance at
     // the next coefficient step, Smoothness follows the linear law, and the history is cleared.
     void loadProgram(const float (&values)[kNumParams]);
+    // Any host thread: the first run at a set of values, as a host that loads program 0 and then
+    // sets every parameter gets it, except that the glide starts at the values' cutoff and
+    // resonance instead of gliding there from program 0's: a restored session sounds as saved
+    // from its first block. The first coefficient step comes when program 0's start has it.
+    void startAt(const float (&values)[kNumParams]);
 
     // The controller number (0..127, kControllerOff for none) a controller parameter assigns.
     int32_t assignedController(int32_t index) const {
@@ -80,8 +87,13 @@ public:
 
     // The listener hears each learned controller; set it before the loop runs.
     void setLearnListener(LearnListener* listener) { learnListener = listener; }
-    // Any thread: the next controller number that arrives (all-notes-off excepted) is learned.
-    void armControllerLearning() { learned.store(-1, std::memory_order_release); }
+    // Any thread: the next controller number that arrives (all-notes-off excepted) is learned
+    // for `parameter`, a controller parameter or kNoParameter (whoever listens knows where it
+    // goes). The assignment stays the caller's to make.
+    static constexpr int32_t kNoParameter = -1;
+    void learnController(int32_t parameter);
+    // Any thread: learning armed and not yet ended is taken back; nothing is reported.
+    void stopLearning();
     // The controller learned last, -1 while learning is armed, kControllerOff before any.
     int32_t learnedController() const { return learned.load(std::memory_order_relaxed); }
 
@@ -110,7 +122,8 @@ private:
     // Samples between coefficient steps for a smoothness of 0..1, saturated at any rate.
     int32_t squaredLawInterval(double smoothness) const;
     void takeRequests();
-    void readControlChange(int32_t controller, int32_t value);
+    void readControlChange(int32_t frame, int32_t controller, int32_t value);
+    void learn(int32_t frame, int32_t controller);
     void queueChange();
     void emptyEventQueue();
     std::atomic<int32_t>& assignment(int32_t index) { return assignments[index - kCcCutoff]; }
@@ -125,6 +138,7 @@ private:
     std::atomic<int32_t> assignments[kCcSmooth - kCcCutoff + 1] = {kControllerOff, kControllerOff,
                                                                    kControllerOff};
     std::atomic<int32_t> learned{kControllerOff};
+    std::atomic<int32_t> learningFor{kNoParameter};
     LearnListener* learnListener = nullptr;
 
     // The audio loop's own state: only the loop writes it, other threads ask by request.

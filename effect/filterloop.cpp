@@ -285,7 +285,7 @@ void FilterCore::takeRequests() {
     }
 }
 
-// The accumulating and both replacing entries of the VST 2 face; LV2's run replaces too.
+// Every entry's output mode: accumulating, replacing, and adding to a cleared buffer.
 template void FilterCore::process<OutputMode::add>(const float* const*, float* const*, int32_t,
                                                    double);
 template void FilterCore::process<OutputMode::replace>(const float* const*, float* const*, int32_t,

@@ -18,8 +18,109 @@ enum ParameterIndex : int32_t {
     kNumParams,
 };
 
-inline constexpr const char* kParameterNames[kNumParams] = {
-    "Flt.type", "Frequency", "Reso/BW", "Smoothness", "Gain", "CC Cutoff", "CC Rezo", "CC Smooth",
+// What a parameter is: an on/off switch of two named positions, a continuous value, or a
+// controller number (0..127, or 128 for none).
+enum class ParameterKind { toggle, continuous, controller };
+
+// The unit a host shows beside a parameter's value.
+enum class ParameterUnit { none, percent, decibels };
+
+// A value with a name of its own: a switch's positions, a controller parameter's "off".
+struct NamedValue {
+    float units;
+    const char* label;
+};
+
+// Everything about a parameter that a plug-in describes to its hosts. A value 0..1 maps linearly
+// onto minimum..maximum in the parameter's units, which hosts display and ports carry.
+struct ParameterInfo {
+    const char* symbol;
+    const char* name;
+    ParameterKind kind;
+    ParameterUnit unit;
+    double minimum;
+    double maximum;
+    // Program 0's value 0..1, every program's until the host changes it.
+    float programDefault;
+    // Shown as a whole number, truncated, instead of with two decimals.
+    bool wholeNumbers;
+    // Up to two; an empty label ends the list.
+    NamedValue named[2];
+};
+
+inline constexpr ParameterInfo kParameters[kNumParams] = {
+    {"type",
+     "Flt.type",
+     ParameterKind::toggle,
+     ParameterUnit::none,
+     0.0,
+     1.0,
+     0.0f,
+     true,
+     {{0.0f, "LPF"}, {1.0f, "HPF"}}},
+    {"frequency",
+     "Frequency",
+     ParameterKind::continuous,
+     ParameterUnit::percent,
+     0.0,
+     100.0,
+     0.5f,
+     false,
+     {}},
+    {"resonance",
+     "Reso/BW",
+     ParameterKind::continuous,
+     ParameterUnit::percent,
+     0.0,
+     100.0,
+     0.1f,
+     false,
+     {}},
+    {"smoothness",
+     "Smoothness",
+     ParameterKind::continuous,
+     ParameterUnit::none,
+     0.0,
+     100.0,
+     0.1f,
+     true,
+     {}},
+    {"gain",
+     "Gain",
+     ParameterKind::continuous,
+     ParameterUnit::decibels,
+     -24.0,
+     0.0,
+     0.5f,
+     false,
+     {}},
+    {"cc_cutoff",
+     "CC Cutoff",
+     ParameterKind::controller,
+     ParameterUnit::none,
+     0.0,
+     128.0,
+     0.5546875f,
+     true,
+     {{128.0f, "OFF"}}},
+    {"cc_rezo",
+     "CC Rezo",
+     ParameterKind::controller,
+     ParameterUnit::none,
+     0.0,
+     128.0,
+     1.0f,
+     true,
+     {{128.0f, "OFF"}}},
+    {"cc_smooth",
+     "CC Smooth",
+     ParameterKind::controller,
+     ParameterUnit::none,
+     0.0,
+     128.0,
+     0.0390625f,
+     true,
+     {{128.0f, "OFF"}}},
 };
 
 // Not-a-number compares false with 0.0 and becomes 0.0.
@@ -31,7 +132,7 @@ constexpr float clampedUnit(float value) {
 }
 
 constexpr bool isControllerParameter(int32_t index) {
-    return index >= kCcCutoff && index <= kCcSmooth;
+    return index >= 0 && index < kNumParams && kParameters[index].kind == ParameterKind::controller;
 }
 
 // A controller parameter holds a controller number n as n/128; 128 (the value 1.0) is "off".
@@ -47,14 +148,39 @@ constexpr float controllerValue(int32_t number) {
     return static_cast<float>(number * kControllerStep);
 }
 
+// What a parameter holds for a value a host gives: clamped to 0..1, a controller parameter's
+// rounded down to a whole controller number. A switch keeps the value it was given, which its
+// host reads back.
+constexpr float storedValue(int32_t index, float value) {
+    value = clampedUnit(value);
+    return isControllerParameter(index) ? controllerValue(controllerNumber(value)) : value;
+}
+
+// A value 0..1 in the parameter's units.
+constexpr double unitsOfValue(int32_t index, float value) {
+    const ParameterInfo& info = kParameters[index];
+    return value * (info.maximum - info.minimum) + info.minimum;
+}
+
+// The value 0..1 that a value in the parameter's units means (a port's, a command line's):
+// outside the range clamped, not a number the low end; a switch at its nearer position, a
+// controller parameter at the nearest whole controller number.
+float valueOfUnits(int32_t index, double units);
+
+// A value as a host's display shows it in the parameter's units: a switch's position by name,
+// "OFF" for a controller parameter without a controller. Writes at most kParameterTextSize
+// characters with the terminator.
+constexpr int32_t kParameterTextSize = 24;
+void writeDisplayText(int32_t index, float value, char* text);
+
 // A controller number as the host's display and the editor's fields show it, "OFF" for
 // kControllerOff; writes at most kControllerTextSize characters with the terminator.
 constexpr int32_t kControllerTextSize = 4;
 void writeControllerNumber(int32_t number, char* text);
 
-// Gain: 0..1 is -24..0 dB.
+// Gain in decibels: 0..1 is -24..0 dB.
 constexpr double gainDecibels(float value) {
-    return (value - 1.0) * 24.0;
+    return unitsOfValue(kGain, value);
 }
 
 // The editor's knob read-outs: 0..127, kReadoutSteps steps over the range.

@@ -103,38 +103,30 @@ void FilterPlugin::run(uint32_t sampleCount) {
 // A port not connected holds its default.
 float FilterPlugin::portValue(int32_t index) const {
     const float* port = parameterPorts[index];
-    return port != nullptr ? *port : kLv2PortDefaults[index];
-}
-
-// As the VST 2 build sounds once a host has loaded program 0 and set every parameter, except
-// that the glide starts at the ports' cutoff and resonance instead of gliding there from program
-// 0's: a restored session sounds as it was saved from the first block. The first coefficient
-// step comes when program 0's start has it, as in the VST 2 build.
-void FilterPlugin::startAtPorts() {
-    float program[kNumParams];
-    for (int32_t index = 0; index < kNumParams; ++index) {
-        program[index] = parameterValueOfPort(index, kLv2PortDefaults[index]);
-    }
-    for (int32_t index : {kFrequency, kResonance}) {
-        program[index] = parameterValueOfPort(index, portValue(index));
-    }
-    core.loadProgram(program);
+    return port != nullptr ? *port : portDefault(index);
 }
 
 // Every port on the first block after switching on, else those whose value changed.
 void FilterPlugin::applyParameterPorts() {
-    if (startPending) {
-        startAtPorts();
-    }
+    float values[kNumParams];
+    bool changed[kNumParams];
     for (int32_t index = 0; index < kNumParams; ++index) {
         const float value = portValue(index);
         const auto bits = std::bit_cast<uint32_t>(value);
-        if (startPending || bits != appliedBits[index]) {
-            core.setParameter(index, parameterValueOfPort(index, value));
-            appliedBits[index] = bits;
+        values[index] = parameterValueOfPort(index, value);
+        changed[index] = bits != appliedBits[index];
+        appliedBits[index] = bits;
+    }
+    if (startPending) {
+        core.startAt(values);
+        startPending = false;
+        return;
+    }
+    for (int32_t index = 0; index < kNumParams; ++index) {
+        if (changed[index]) {
+            core.setParameter(index, values[index]);
         }
     }
-    startPending = false;
 }
 
 void FilterPlugin::readControl(int32_t frames) {
@@ -160,28 +152,24 @@ void FilterPlugin::processAudio(int32_t frames) {
 }
 
 void FilterPlugin::midiEvent(int32_t frame, uint8_t status, uint8_t data1, uint8_t data2) {
-    eventFrame = frame;
     core.addMidiEvent(frame, status, data1, data2);
 }
 
 void FilterPlugin::learnRequested(int32_t, int32_t parameter) {
-    learningParameter = parameter;
-    if (parameter != kLearnNone) {
-        core.armControllerLearning();
+    if (parameter == kLearnNone) {
+        core.stopLearning();
+    } else {
+        core.learnController(parameter);
     }
 }
 
 // Only reported: the editor writes the controller to its port, and the port assigns it. The host
 // owns the port, so the plug-in never plays an assignment the port does not hold (an editor
 // closed meanwhile, a re-activation that applies every port, a session saved meanwhile).
-void FilterPlugin::controllerLearned(int32_t controller) {
-    if (learningParameter == kLearnNone) {
-        return;
-    }
+void FilterPlugin::controllerLearned(int32_t parameter, int32_t controller, int32_t frame) {
     if (notify) {
-        notify->learned(eventFrame, learningParameter, controller);
+        notify->learned(frame, parameter, controller);
     }
-    learningParameter = kLearnNone;
 }
 
 namespace {

@@ -31,13 +31,12 @@ private:
     explicit FilterPlugin(const LV2_Feature* const* features);
 
     float portValue(int32_t index) const;
-    void startAtPorts();
     void applyParameterPorts();
     void readControl(int32_t frames);
     void processAudio(int32_t frames);
     void midiEvent(int32_t frame, uint8_t status, uint8_t data1, uint8_t data2) override;
     void learnRequested(int32_t frame, int32_t parameter) override;
-    void controllerLearned(int32_t controller) override;
+    void controllerLearned(int32_t parameter, int32_t controller, int32_t frame) override;
 
     FilterCore core;
     const float* inputs[2] = {};
@@ -55,11 +54,6 @@ private:
     std::optional<NotifySequence> notify;
     // The host's sequence buffer size, when its options tell it: the most of `control` read.
     uint32_t sequenceCapacity = UINT32_MAX;
-
-    // The controller parameter that learns the next controller, if any, and the frame of the
-    // event being read.
-    int32_t learningParameter = kLearnNone;
-    int32_t eventFrame = 0;
 };
 
 // The descriptor the bundle's library hands to hosts.

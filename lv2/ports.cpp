@@ -2,78 +2,29 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 
-namespace {
-
-constexpr float kPercent = 100.0f;
-constexpr float kGainRangeDecibels = 24.0f;
-
-// The nearest controller number 0..128 (128 is off).
-int32_t controllerOfPort(float value) {
-    if (!(value >= 0.0f)) {
-        return 0;
+float portValueOfParameter(int32_t index, float value) {
+    const ParameterKind kind = kParameters[index].kind;
+    value = storedValue(index, value);
+    if (kind == ParameterKind::toggle) {
+        value = value >= 0.5f ? 1.0f : 0.0f;
     }
-    if (value >= static_cast<float>(kControllerOff)) {
-        return kControllerOff;
+    const auto estimate = static_cast<float>(unitsOfValue(index, value));
+    if (kind != ParameterKind::continuous) {
+        return estimate;
     }
-    return static_cast<int32_t>(std::lround(value));
-}
-
-// The port value that maps back nearest to `value`: the plain estimate or one of its float
-// neighbours, since the mapping back rounds once more.
-float nearestPortValue(int32_t index, float value, double estimate) {
-    const auto rounded = static_cast<float>(estimate);
+    // The mapping back rounds once more: one of the estimate's float neighbours may come nearer.
     const auto distance = [index, value](float port) {
         return std::fabs(parameterValueOfPort(index, port) - value);
     };
-    float best = rounded;
-    for (const float direction : {-kPercent, kPercent}) {
-        const float neighbour = std::nextafter(rounded, direction);
+    float best = estimate;
+    for (const float direction :
+         {-std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity()}) {
+        const float neighbour = std::nextafter(estimate, direction);
         if (distance(neighbour) < distance(best)) {
             best = neighbour;
         }
     }
     return best;
-}
-
-} // namespace
-
-float parameterValueOfPort(int32_t index, float portValue) {
-    switch (index) {
-    case kFilterType:
-        return portValue >= 0.5f ? 1.0f : 0.0f;
-    case kFrequency:
-    case kResonance:
-    case kSmoothness:
-        return clampedUnit(portValue / kPercent);
-    case kGain:
-        return clampedUnit(portValue / kGainRangeDecibels + 1.0f);
-    case kCcCutoff:
-    case kCcRezo:
-    case kCcSmooth:
-        return clampedUnit(controllerValue(controllerOfPort(portValue)));
-    default:
-        return 0.0f;
-    }
-}
-
-float portValueOfParameter(int32_t index, float value) {
-    value = clampedUnit(value);
-    switch (index) {
-    case kFilterType:
-        return value >= 0.5f ? 1.0f : 0.0f;
-    case kFrequency:
-    case kResonance:
-    case kSmoothness:
-        return nearestPortValue(index, value, static_cast<double>(value) * kPercent);
-    case kGain:
-        return nearestPortValue(index, value,
-                                (static_cast<double>(value) - 1.0) * kGainRangeDecibels);
-    case kCcCutoff:
-    case kCcRezo:
-    case kCcSmooth:
-        return static_cast<float>(controllerNumber(value));
-    default:
-        return 0.0f;
-    }
 }

@@ -1,5 +1,6 @@
 // The LV2 plug-in's ports in the order its description gives them, and what a control port's
-// value, in the units the VST 2 build's display shows, means as the parameter's value 0..1.
+// value, in the parameter's units (as the VST 2 build's display shows them), means as the
+// parameter's value 0..1.
 #pragma once
 
 #include "effect/parameters.h"
@@ -18,13 +19,16 @@ enum Lv2Port : uint32_t {
     kLv2PortCount = kLv2FirstParameter + kNumParams,
 };
 
-// Program 0's values as port values: the ports' defaults and the "Default" preset.
-inline constexpr float kLv2PortDefaults[kNumParams] = {0.0f,   50.0f, 10.0f,  10.0f,
-                                                       -12.0f, 71.0f, 128.0f, 5.0f};
+// Program 0's value as a port value: the port's default and the "Default" preset's.
+constexpr float portDefault(int32_t index) {
+    return static_cast<float>(unitsOfValue(index, kParameters[index].programDefault));
+}
 
 // A port value as the value 0..1 the effect's parameter `index` takes. Values outside the
 // port's range are clamped; not a number is the range's low end.
-float parameterValueOfPort(int32_t index, float portValue);
+inline float parameterValueOfPort(int32_t index, float portValue) {
+    return valueOfUnits(index, portValue);
+}
 // The inverse, for a UI that changes a parameter through its port: the port value that
 // parameterValueOfPort maps back to `value` (clamped to 0..1), or as near to it as a float
 // allows. Controller values become the whole controller number they hold.

@@ -66,7 +66,7 @@ FilterUi::FilterUi(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_
                    const LV2UI_Touch* touch)
     : write(write), controller(controller), touch(touch) {
     for (int32_t index = 0; index < kNumParams; ++index) {
-        values[index] = parameterValueOfPort(index, kLv2PortDefaults[index]);
+        values[index] = kParameters[index].programDefault;
     }
     if (map != nullptr) {
         urids = Lv2Urids::map(*map);

@@ -52,7 +52,7 @@ const std::vector<std::string> kEvents = {"--cc",   "74:100@1001", "--cc", "0:20
 bool glidesAtStart(const TwinCase& twin) {
     return std::any_of(twin.ports.begin(), twin.ports.end(), [](const PortValue& port) {
         return (port.parameter == kFrequency || port.parameter == kResonance) &&
-               port.value != kLv2PortDefaults[port.parameter];
+               port.value != portDefault(port.parameter);
     });
 }
 
@@ -84,7 +84,7 @@ protected:
             vst2.push_back("--params-after-start");
         }
         for (int32_t index = 0; index < kNumParams; ++index) {
-            float value = kLv2PortDefaults[index];
+            float value = portDefault(index);
             for (const PortValue& port : twin.ports) {
                 value = port.parameter == index ? port.value : value;
             }
@@ -214,7 +214,7 @@ TEST_F(PlughostLv2, AnotherHostRendersWhatTheVst2BuildRenders) {
     for (int32_t index = 0; index < kNumParams; ++index) {
         twin.insert(twin.end(),
                     {"--param", std::to_string(index) + "=" +
-                                    number(parameterValueOfPort(index, kLv2PortDefaults[index]))});
+                                    number(parameterValueOfPort(index, portDefault(index)))});
     }
     EXPECT_EQ(agreeingFrom(readAudio(file("other.wav")), render(builtPluginPath(), twin, "v.wav")),
               0);

@@ -196,9 +196,9 @@ public:
         const LV2_Feature* features[] = {&optionsFeature, setup.withMap ? &mapFeature : nullptr,
                                          nullptr};
         handle = descriptor.instantiate(&descriptor, setup.sampleRate, "", features);
-        std::copy(std::begin(kLv2PortDefaults), std::end(kLv2PortDefaults), parameters);
         if (handle != nullptr) {
             for (uint32_t k = 0; k < kNumParams; ++k) {
+                parameters[k] = portDefault(static_cast<int32_t>(k));
                 connect(kLv2FirstParameter + k, &parameters[k]);
             }
             descriptor.activate(handle);

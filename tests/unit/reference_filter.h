@@ -31,6 +31,14 @@ struct ReferenceFilter {
         }
     }
 
+    // The effect owns its editor: `editor` takes the panel's place and is deleted with the effect.
+    static void replaceEditor(FilterEffect& fx, EffectEditor* editor, EditorNotices* notices) {
+        fx.editorNotices = nullptr;
+        delete fx.getEditor();
+        fx.setEditor(editor);
+        fx.editorNotices = notices;
+    }
+
     // What the tests observe of the working state.
     struct Glide {
         int32_t cutoffRow, cutoffTarget, resonanceStep, resonanceTarget, stepCountdown,

@@ -1,6 +1,6 @@
 // Port values as the effect's parameter values, and the bundle's description as a host reads
-// it: the ports a host sees are the ones the code numbers, their defaults and the "Default"
-// preset are program 0, and the ends of their ranges the ends of 0..1.
+// it: the ports a host sees are the parameters the code numbers, their defaults and the
+// "Default" preset are program 0, and the ends of their ranges the ends of 0..1.
 #include "lv2/ports.h"
 #include "lv2/uris.h"
 #include "tests/unit/lv2_host.h"
@@ -55,8 +55,8 @@ TEST(Lv2Ports, ValuesMapToWhatTheVst2DisplayShows) {
     for (const MappingCase& c : kMappingCases) {
         const float value = parameterValueOfPort(c.index, c.port);
         EXPECT_EQ(std::bit_cast<uint32_t>(value), std::bit_cast<uint32_t>(c.value))
-            << kParameterNames[c.index] << " " << c.port << " gives " << value;
-        EXPECT_EQ(display(fx, c.index, value), c.display) << kParameterNames[c.index] << c.port;
+            << kParameters[c.index].name << " " << c.port << " gives " << value;
+        EXPECT_EQ(display(fx, c.index, value), c.display) << kParameters[c.index].name << c.port;
     }
 }
 
@@ -87,14 +87,14 @@ TEST(Lv2Ports, ParameterValuesGoToPortsThatMapBackToThem) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(portValueOfParameter(c.index, c.value), c.port)
-            << kParameterNames[c.index] << " " << c.value;
+            << kParameters[c.index].name << " " << c.value;
     }
     for (int32_t index = kFrequency; index <= kGain; ++index) {
         for (int32_t step = 0; step <= 4096; ++step) {
             const float value = static_cast<float>(step) / 4096.0f * 0.999f + 0.0005f;
             const float back = parameterValueOfPort(index, portValueOfParameter(index, value));
             ASSERT_LE(std::fabs(back - value), std::numeric_limits<float>::epsilon() / 2)
-                << kParameterNames[index] << " " << value;
+                << kParameters[index].name << " " << value;
         }
     }
 }
@@ -130,27 +130,21 @@ TEST_F(Lv2Bundle, PortsAreTheCodesAndTheirDefaultsProgramZero) {
     LilvNode* name = lilv_plugin_get_name(plugin);
     EXPECT_STREQ(lilv_node_as_string(name), "Glide Filter");
     lilv_node_free(name);
-    static constexpr const char* kSymbols[kLv2PortCount] = {
-        "in_l",      "in_r",      "out_l",      "out_r", "control",   "notify",  "type",
-        "frequency", "resonance", "smoothness", "gain",  "cc_cutoff", "cc_rezo", "cc_smooth"};
     ASSERT_EQ(lilv_plugin_get_num_ports(plugin), kLv2PortCount);
-    for (uint32_t port = 0; port < kLv2PortCount; ++port) {
-        EXPECT_EQ(symbol(lilv_plugin_get_port_by_index(plugin, port)), kSymbols[port]);
-    }
-
     const FilterEffect program0{quietHost};
     for (int32_t index = 0; index < kNumParams; ++index) {
         const LilvPort* port = parameterPort(index);
+        EXPECT_EQ(symbol(port), kParameters[index].symbol);
         LilvNode* portName = lilv_port_get_name(plugin, port);
-        EXPECT_STREQ(lilv_node_as_string(portName), kParameterNames[index]);
+        EXPECT_STREQ(lilv_node_as_string(portName), kParameters[index].name);
         lilv_node_free(portName);
         LilvNode *byDefault = nullptr, *minimum = nullptr, *maximum = nullptr;
         lilv_port_get_range(plugin, port, &byDefault, &minimum, &maximum);
         const float defaultValue = lilv_node_as_float(byDefault);
-        EXPECT_EQ(defaultValue, kLv2PortDefaults[index]) << kParameterNames[index];
+        EXPECT_EQ(defaultValue, portDefault(index)) << kParameters[index].name;
         EXPECT_EQ(parameterValueOfPort(index, defaultValue),
                   const_cast<FilterEffect&>(program0).getParameter(index))
-            << kParameterNames[index];
+            << kParameters[index].name;
         EXPECT_EQ(parameterValueOfPort(index, lilv_node_as_float(minimum)), 0.0f);
         EXPECT_EQ(parameterValueOfPort(index, lilv_node_as_float(maximum)), 1.0f);
         lilv_node_free(byDefault);
@@ -191,8 +185,8 @@ TEST_F(Lv2Bundle, TheDefaultPresetHoldsTheDefaults) {
     lilv_state_emit_port_values(state, keepPortValue, &preset);
     ASSERT_EQ(preset.values.size(), std::size_t{kNumParams});
     for (int32_t index = 0; index < kNumParams; ++index) {
-        EXPECT_EQ(preset.values[symbol(parameterPort(index))], kLv2PortDefaults[index])
-            << kParameterNames[index];
+        EXPECT_EQ(preset.values[symbol(parameterPort(index))], portDefault(index))
+            << kParameters[index].name;
     }
     lilv_state_free(state);
     lilv_nodes_free(presets);

@@ -91,7 +91,7 @@ TEST(Allocations, ProcessingAndEventsAllocateNothing) {
 // The core as any format drives it, with each output mode.
 TEST(Allocations, TheCoresEventsAndEveryOutputModeAllocateNothing) {
     FilterCore core;
-    core.armControllerLearning();
+    core.learnController(kCcCutoff);
     std::vector<float> left(512, 0.75f), right(512, -3.0f);
     std::array<float*, 2> io{left.data(), right.data()};
 

@@ -128,12 +128,9 @@ TEST_F(MidiTest, EntriesBeyondTheQueueAreDropped) {
 
 namespace {
 
-// The effect owns its editor: the recording one takes the panel's place and is deleted with
-// the effect.
 RecordingEditor* recordInsteadOfTheEditor(FilterEffect& fx) {
-    delete fx.getEditor();
     auto* editor = new RecordingEditor(&fx);
-    fx.setEditor(editor);
+    ReferenceFilter::replaceEditor(fx, editor, editor);
     return editor;
 }
 

@@ -189,16 +189,16 @@ TEST_F(Lv2Ui, KnobDragsWriteThePortsWithTheValuesTheVst2EditorAutomates) {
                       [&] { ui->idle(); });
         const std::vector<plughost::HostRequest> automated =
             host.requestsWithOpcode(audioMasterAutomate);
-        ASSERT_EQ(writes.size(), automated.size()) << kParameterNames[knob.parameter];
+        ASSERT_EQ(writes.size(), automated.size()) << kParameters[knob.parameter].name;
         ASSERT_GE(writes.size(), 2u);
         for (size_t i = 0; i < writes.size(); ++i) {
             EXPECT_EQ(writes[i].port, portOf(knob.parameter));
             EXPECT_EQ(writes[i].value, portValueOfParameter(knob.parameter, automated[i].opt))
-                << kParameterNames[knob.parameter] << " write " << i;
+                << kParameters[knob.parameter].name << " write " << i;
         }
         EXPECT_EQ(touches, (std::vector<Touch>{{portOf(knob.parameter), true, 0},
                                                {portOf(knob.parameter), false, writes.size()}}));
-        EXPECT_TRUE(showsVst2Editor()) << kParameterNames[knob.parameter];
+        EXPECT_TRUE(showsVst2Editor()) << kParameters[knob.parameter].name;
     }
     vst2.dispatch(effEditClose);
     XDestroyWindow(x11.display, vst2Host);
