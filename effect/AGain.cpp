@@ -80,10 +80,10 @@ FilterEffect::~FilterEffect() {
     setEditor(nullptr);
 }
 
+// The editor hears the value as clamped, before the core rounds it.
 void FilterEffect::setParameter(int32_t index, float value) {
     if (float* field = programField(currentProgram(), index)) {
-        value = core.setParameter(index, value);
-        storeField(field, value);
+        storeField(field, core.setParameter(index, value));
     }
     notifyEditor(index, clampedUnit(value));
 }

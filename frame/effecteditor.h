@@ -28,9 +28,6 @@ public:
     virtual void update() {}
     // UI thread: asks the next idle to update.
     virtual void postUpdate() { updateFlag = 1; }
-    // Any thread that changes a parameter: told of the change; a toolkit editor moves its
-    // controls here (by way of the UI thread).
-    virtual void setParameter(int32_t, float) {}
 
     AudioEffect* getEffect() const { return effect; }
     void* getSystemWindow() const { return systemWindow; }

@@ -1,7 +1,7 @@
 #include "gui/bitmap.h"
 
 #include "gui/drawcontext.h"
-#include "gui/platform/bmp.h"
+#include "gui/render/bmp.h"
 #include "resources/embedded.h"
 
 #include <atomic>

@@ -1,7 +1,7 @@
 #include "gui/drawcontext.h"
 
-#include "gui/platform/fonts.h"
 #include "gui/platform/platform.h"
+#include "gui/render/fonts.h"
 
 #include <algorithm>
 #include <cstring>

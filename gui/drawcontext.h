@@ -2,8 +2,8 @@
 #pragma once
 
 #include "gui/geometry.h"
-#include "gui/platform/raster.h"
-#include "gui/platform/surface.h"
+#include "gui/render/raster.h"
+#include "gui/render/surface.h"
 
 #include <cstdint>
 

@@ -67,10 +67,6 @@ void EditorBase::idle() {
     }
 }
 
-void EditorBase::setParameter(int32_t, float) {
-    postUpdate();
-}
-
 void EditorBase::draw(ERect*) {
     if (frame != nullptr) {
         frame->drawView(nullptr);

@@ -31,8 +31,6 @@ public:
     void close() override;
     // Handles the window's pending events, runs a pending update, redraws changed controls.
     void idle() override;
-    // The effect's parameter changed: asks for an update.
-    void setParameter(int32_t index, float value) override;
     // Redraws the whole frame.
     virtual void draw(ERect* rect);
 

@@ -7,7 +7,7 @@
 
 #include "gui/geometry.h"
 #include "gui/platform/editbox.h"
-#include "gui/platform/surface.h"
+#include "gui/render/surface.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 // The bitmap file reader takes any bytes without reading outside them; a picture it accepts is
 // whole, and every pixel of it is a plain 24-bit colour.
-#include "gui/platform/bmp.h"
+#include "gui/render/bmp.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Pixel-test helpers: pictures of a surface area as text, and PNG dumps of failing surfaces.
 #pragma once
 
-#include "gui/platform/surface.h"
+#include "gui/render/surface.h"
 #include "tools/common/png.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The bitmap file reader on good files of both depths and orders, and on broken ones.
 #include "bmp_builder.h"
-#include "gui/platform/bmp.h"
+#include "gui/render/bmp.h"
 #include "resources/embedded.h"
 #include "resources/resources.h"
 

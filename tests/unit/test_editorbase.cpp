@@ -180,7 +180,7 @@ TEST_F(EditorBaseTest, IdleDrainsEventsRunsThePendingUpdateAndRedrawsChangedCont
     EXPECT_EQ(editor->updates, 1) << "open asks for an update";
     editor->idle();
     EXPECT_EQ(editor->updates, 1);
-    editor->setParameter(0, 0.5f);
+    editor->postUpdate();
     editor->idle();
     EXPECT_EQ(editor->updates, 2);
 

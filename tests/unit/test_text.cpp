@@ -1,7 +1,7 @@
 // Text placement, clipping and colour, measured without depending on glyph shapes: opaque text
 // paints its cell box, whose position shows the alignment and centring.
 #include "gui/drawcontext.h"
-#include "gui/platform/fonts.h"
+#include "gui/render/fonts.h"
 #include "pixels.h"
 
 #include <gtest/gtest.h>

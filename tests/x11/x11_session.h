@@ -3,7 +3,7 @@
 // Include it after every other header: Xlib's macros (None, Bool, Status) would clash with them.
 #pragma once
 
-#include "gui/platform/surface.h"
+#include "gui/render/surface.h"
 
 #include <gtest/gtest.h>
 

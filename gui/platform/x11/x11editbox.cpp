@@ -1,6 +1,6 @@
 #include "gui/platform/x11/x11editbox.h"
 
-#include "gui/platform/fonts.h"
+#include "gui/render/fonts.h"
 #include "gui/platform/x11/x11errors.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "gui/platform/editbox.h"
-#include "gui/platform/surface.h"
+#include "gui/render/surface.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "gui/geometry.h"
-#include "gui/platform/surface.h"
+#include "gui/render/surface.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // top-down. Anything else, and any file whose headers do not fit its size, is refused.
 #pragma once
 
-#include "gui/platform/surface.h"
+#include "gui/render/surface.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "gui/platform/fonts.h"
+#include "gui/render/fonts.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

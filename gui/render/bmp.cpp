@@ -1,4 +1,4 @@
-#include "gui/platform/bmp.h"
+#include "gui/render/bmp.h"
 
 #include <limits>
 #include <vector>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "gui/geometry.h"
-#include "gui/platform/surface.h"
+#include "gui/render/surface.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "gui/platform/surface.h"
+#include "gui/render/surface.h"
 
 #include <algorithm>
 

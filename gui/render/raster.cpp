@@ -1,4 +1,4 @@
-#include "gui/platform/raster.h"
+#include "gui/render/raster.h"
 
 #include <algorithm>
 #include <cmath>
