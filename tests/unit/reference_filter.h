@@ -39,6 +39,12 @@ struct ReferenceFilter {
         fx.editorNotices = notices;
     }
 
+    // Switched off and on, then started at `values`, as the LV2 build starts at its ports.
+    static void restartAt(FilterEffect& fx, const float (&values)[kNumParams]) {
+        fx.core.resume();
+        fx.core.startAt(values);
+    }
+
     // What the tests observe of the working state.
     struct Glide {
         int32_t cutoffRow, cutoffTarget, resonanceStep, resonanceTarget, stepCountdown,

@@ -2,6 +2,11 @@
 // switches driving parameters (and the host only where it must hear), parameter changes and
 // program changes moving the controls, and both halves of MIDI learn.
 #include "editor_fixture.h"
+#include "tests/unit/learn_orders.h"
+#include "tests/unit/reference_filter.h"
+
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -176,7 +181,16 @@ TEST_F(EditorBinding, IgnoredHookCallsDoNotEvenAskForAnUpdate) {
     EXPECT_EQ(probe->updates, afterOpen + 1);
 }
 
-class EditorLearn : public EditorBinding {};
+class EditorLearn : public EditorBinding {
+protected:
+    // A fresh instance with its editor open, CC Rezo at `ccRezo` (a session opened).
+    void startSession(float ccRezo) {
+        effect = std::make_unique<FilterEffect>(recordingHost);
+        editor = static_cast<FilterEditor*>(effect->getEditor());
+        effect->setParameter(kCcRezo, ccRezo);
+        openAndPaint();
+    }
+};
 
 TEST_F(EditorLearn, TheNextControllerGoesToTheLitSwitchesParameter) {
     click(toggle(kTagLearnRezo));
@@ -274,6 +288,39 @@ TEST_F(EditorLearn, AClosedEditorLearnsNothingAndReopensDark) {
     openAndPaint();
     EXPECT_EQ(learnSwitches(), (std::vector<float>{0.0f, 0.0f, 0.0f}));
     EXPECT_EQ(text(kCcCutoff), "71");
+}
+
+// Whatever the order, the effect plays the controller its parameter holds (what a session saves).
+TEST_F(EditorLearn, EveryOrderEndsInTheParameterAndTheSoundFollowsIt) {
+    for (const LearnOrder& order : kLearnOrders) {
+        SCOPED_TRACE(order.steps);
+        startSession(controllerValue(kControllerOff));
+        bool open = true;
+        std::istringstream steps(order.steps);
+        for (std::string step; steps >> step;) {
+            if ((step == "arm" || step == "off") && open) {
+                click(toggle(kTagLearnRezo));
+            } else if (step == "close") {
+                editor->close();
+                open = false;
+            } else if (step == "open") {
+                openAndPaint();
+                open = true;
+            } else if (step == "reactivate") {
+                effect->resume();
+            } else if (step == "save") {
+                startSession(effect->getParameter(kCcRezo));
+            } else if (step == "cc") {
+                sendController(kLearnOrderController, 100);
+                editor->idle();
+            }
+        }
+        EXPECT_EQ(effect->getParameter(kCcRezo),
+                  controllerValue(order.learned ? kLearnOrderController : kControllerOff));
+        sendController(kLearnOrderController, 64);
+        EXPECT_EQ(ReferenceFilter::queue(*effect).size(), order.learned ? 1u : 0u)
+            << "the controller's resonance change";
+    }
 }
 
 } // namespace

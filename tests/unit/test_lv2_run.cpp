@@ -2,6 +2,7 @@
 // build does, learns a controller within the event that brings it and reports it on notify, and
 // reads hostile control sequences without reading past them.
 #include "tests/unit/event_list.h"
+#include "tests/unit/learn_orders.h"
 #include "tests/unit/lv2_host.h"
 #include "tests/unit/reference_filter.h"
 
@@ -15,6 +16,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -40,14 +44,34 @@ std::vector<float> testSignal(int32_t frames, int32_t seed) {
 // does), beside the LV2 build in a host with a URID map; both get the same blocks.
 class Lv2TwinTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fx.setSampleRate(44100.0f);
-        fx.resume();
+    void SetUp() override { openSession(); }
+
+    // Both loaded afresh, the LV2 build's ports holding what they held (a session reopened).
+    void openSession() {
+        float ports[kNumParams];
         for (int32_t index = 0; index < kNumParams; ++index) {
-            fx.setParameter(index, fx.getParameter(index));
+            ports[index] = lv2Instance ? lv2().parameter(index) : portDefault(index);
         }
-        lv2.connect(kLv2Control, control.data());
-        lv2.connect(kLv2Notify, notify.sequence());
+        twin = std::make_unique<FilterEffect>(quietHost);
+        lv2Instance = std::make_unique<Lv2Instance>();
+        fx().setSampleRate(44100.0f);
+        fx().resume();
+        for (int32_t index = 0; index < kNumParams; ++index) {
+            fx().setParameter(index, fx().getParameter(index));
+            setBoth(index, ports[index]);
+        }
+        lv2().connect(kLv2Control, control.data());
+        lv2().connect(kLv2Notify, notify.sequence());
+    }
+
+    // The host switches the LV2 build off and on; the twin starts at the ports as it does.
+    void reactivate() {
+        lv2().activate();
+        float values[kNumParams];
+        for (int32_t index = 0; index < kNumParams; ++index) {
+            values[index] = parameterValueOfPort(index, lv2().parameter(index));
+        }
+        ReferenceFilter::restartAt(fx(), values);
     }
 
     // One block through both, the LV2 build in place; every output sample must have the same
@@ -72,10 +96,10 @@ protected:
         std::array<float*, 2> vstIn{lv2Left.data(), lv2Right.data()};
         std::array<float*, 2> vstOut{vstLeft.data(), vstRight.data()};
         std::array<float*, 2> lv2Io{lv2Left.data(), lv2Right.data()};
-        fx.processEvents(events.get());
-        fx.process(vstIn.data(), vstOut.data(), frames);
-        lv2.connectAudio(lv2Io.data(), lv2Io.data());
-        lv2.run(static_cast<uint32_t>(frames));
+        fx().processEvents(events.get());
+        fx().process(vstIn.data(), vstOut.data(), frames);
+        lv2().connectAudio(lv2Io.data(), lv2Io.data());
+        lv2().run(static_cast<uint32_t>(frames));
         for (int32_t i = 0; i < frames; ++i) {
             ASSERT_EQ(std::bit_cast<uint32_t>(vstLeft[i]), std::bit_cast<uint32_t>(lv2Left[i]))
                 << "block " << block << " frame " << i;
@@ -87,12 +111,15 @@ protected:
 
     // A parameter changed in both: the LV2 port in its units, the VST 2 value it maps to.
     void setBoth(int32_t index, float portValue) {
-        lv2.parameter(index) = portValue;
-        fx.setParameter(index, parameterValueOfPort(index, portValue));
+        lv2().parameter(index) = portValue;
+        fx().setParameter(index, parameterValueOfPort(index, portValue));
     }
 
-    FilterEffect fx{quietHost};
-    Lv2Instance lv2;
+    FilterEffect& fx() { return *twin; }
+    Lv2Instance& lv2() { return *lv2Instance; }
+
+    std::unique_ptr<FilterEffect> twin;
+    std::unique_ptr<Lv2Instance> lv2Instance;
     std::vector<uint64_t> control = std::vector<uint64_t>(1024);
     // What the host leaves in the sequence's unit field and in its buffer past the events.
     LV2_URID sequenceUnit = TestUridMap::kFrameTime;
@@ -144,21 +171,21 @@ TEST_F(Lv2TwinTest, HostHabitsSoundAsTheVst2Build) {
     std::array<std::array<float, kNumParams>, 2> hostCopies{};
     for (const HostHabit& habit : kHostHabits) {
         SCOPED_TRACE(habit.name);
-        fx.setParameter(kCcCutoff, controllerValue(71));
-        lv2.parameter(kCcCutoff) = 71.0f;
+        fx().setParameter(kCcCutoff, controllerValue(71));
+        lv2().parameter(kCcCutoff) = 71.0f;
         sequenceUnit = habit.unit;
         staleControlBytes = habit.staleBytes;
         AtomSequence extra;
         if (habit.objectType != nullptr) {
-            const LV2_URID type = lv2.urid(habit.objectType);
+            const LV2_URID type = lv2().urid(habit.objectType);
             extra.object(0, type, TestUridMap::kParameter, TestUridMap::kInt, 0);
         }
         for (const std::vector<Midi>& midi : std::vector<std::vector<Midi>>{
                  {{37, 0xB0, 71, 12}}, {{0, 0x90, 64, 100}, {511, 0xB0, 71, 127}}, {}}) {
             std::array<float, kNumParams>& copy = hostCopies[block % 2];
             for (int32_t index = 0; index < kNumParams && habit.reconnectsPorts; ++index) {
-                copy[index] = lv2.parameter(index);
-                lv2.connect(kLv2FirstParameter + index, &copy[index]);
+                copy[index] = lv2().parameter(index);
+                lv2().connect(kLv2FirstParameter + index, &copy[index]);
             }
             runBoth(512, midi, extra);
         }
@@ -215,23 +242,54 @@ TEST(Lv2Run, ReactivatedItSoundsAsFreshlyLoaded) {
     }
 }
 
-// Learning only reports: the controller learned assigns nothing until its port says so (the
-// editor writes it there), so the plug-in never plays an assignment the host's port does not
-// hold. Taken back, learning reports nothing.
-TEST_F(Lv2TwinTest, LearningReportsAndThePortAssigns) {
-    runBoth(64, {});
-    AtomSequence learn;
-    learn.learn(0, kCcRezo);
-    runBoth(256, {{10, 0xB0, 20, 100}, {90, 0xB0, 20, 30}}, learn);
-    EXPECT_EQ(notify.reports(), (std::vector<LearnReport>{{10, kCcRezo, 20}}));
-    setBoth(kCcRezo, 20.0f);
-    runBoth(256, {{30, 0xB0, 20, 127}});
-    EXPECT_EQ(notify.reports(), std::vector<LearnReport>{}) << "learning took one controller";
-    AtomSequence learnThenTakeBack;
-    learnThenTakeBack.learn(0, kCcSmooth);
-    learnThenTakeBack.learn(1, kLearnNone);
-    runBoth(256, {{40, 0xB0, 21, 64}}, learnThenTakeBack);
-    EXPECT_EQ(notify.reports(), std::vector<LearnReport>{});
+// Learning never leaves the plug-in playing an assignment its port does not hold, in any order
+// of the editor's learn switch (armed, switched off), the editor closing (which takes learning
+// back) and opening, controllers, the host switching the plug-in off and on, and the session
+// saved and reopened. The editor, while open, writes what is reported to the port; the VST 2
+// twin plays the ports, and every block must sound as it does.
+TEST_F(Lv2TwinTest, LearningNeverPlaysWhatThePortDoesNotHold) {
+    for (const LearnOrder& order : kLearnOrders) {
+        SCOPED_TRACE(order.steps);
+        setBoth(kCcRezo, kControllerOff);
+        openSession();
+        bool open = true;
+        bool learning = false;
+        std::vector<LearnReport> reports;
+        const auto sendLearn = [&](int32_t parameter) {
+            AtomSequence message;
+            message.learn(0, parameter);
+            runBoth(64, {}, message);
+            learning = parameter != kLearnNone;
+        };
+        std::istringstream steps(order.steps);
+        for (std::string step; steps >> step;) {
+            if (step == "arm" && open) {
+                sendLearn(kCcRezo);
+            } else if ((step == "off" || step == "close") && learning) {
+                sendLearn(kLearnNone);
+            } else if (step == "reactivate") {
+                reactivate();
+            } else if (step == "save") {
+                openSession();
+                learning = false;
+            } else if (step == "cc") {
+                runBoth(256, {{10, 0xB0, kLearnOrderController, 100},
+                              {90, 0xB0, kLearnOrderController, 30}});
+                for (const LearnReport& report : notify.reports()) {
+                    reports.push_back(report);
+                    if (open) {
+                        setBoth(report.parameter, static_cast<float>(report.controller));
+                        learning = false;
+                    }
+                }
+            }
+            open = step == "close" ? false : step == "open" || open;
+        }
+        runBoth(256, {{5, 0xB0, kLearnOrderController, 64}});
+        EXPECT_EQ(lv2().parameter(kCcRezo), order.learned ? kLearnOrderController : kControllerOff);
+        const std::vector<LearnReport> learned{{10, kCcRezo, kLearnOrderController}};
+        EXPECT_EQ(reports, order.learned ? learned : std::vector<LearnReport>{});
+    }
 }
 
 // One hostile control sequence for a block of 64 frames, with the host's sequence size in its
