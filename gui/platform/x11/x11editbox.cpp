@@ -1,7 +1,7 @@
 #include "gui/platform/x11/x11editbox.h"
 
-#include "gui/render/fonts.h"
 #include "gui/platform/x11/x11errors.h"
+#include "gui/render/fonts.h"
 
 #include <algorithm>
 #include <bit>
