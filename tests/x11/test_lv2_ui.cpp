@@ -6,6 +6,7 @@
 #include "lv2/ports.h"
 #include "lv2/ui/filterui.h"
 #include "lv2/uris.h"
+#include "tests/unit/learn_orders.h"
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -281,23 +282,12 @@ TEST_F(Lv2Ui, LearningGoesThroughThePluginAndEndsInThePort) {
     EXPECT_EQ(writes.size(), 1u) << "learning ended";
 }
 
-// Learning for CC Rezo in every order of arming, switching off, closing and reopening the editor
-// and a controller arriving (each block is run between an activate and a deactivate, as hosts do
-// around transport): the controller ends in the port only when an editor that armed it is open to
-// write it, and a reopened editor shows what the port holds.
+// Learning for CC Rezo in every order of the table (each block is run between an activate and a
+// deactivate, as hosts do around transport; a session reopened opens a new UI): the controller
+// ends in the port only when an editor that armed it is open to write it, and a reopened editor
+// shows what the port holds.
 TEST_F(Lv2Ui, LearningInEveryOrderEndsInThePortOrNowhere) {
-    const struct {
-        const char* steps;
-        float port;
-    } orders[] = {
-        {"arm cc", 30.0f},
-        {"arm off cc", kControllerOff},
-        {"arm close cc reopen", kControllerOff},
-        {"arm close reopen cc", kControllerOff},
-        {"arm cc close reopen", 30.0f},
-        {"close arm cc", kControllerOff},
-    };
-    for (const auto& order : orders) {
+    for (const LearnOrder& order : kLearnOrders) {
         SCOPED_TRACE(order.steps);
         plugin->setParameter(kCcRezo, kControllerOff);
         openUi();
@@ -310,17 +300,19 @@ TEST_F(Lv2Ui, LearningInEveryOrderEndsInThePortOrNowhere) {
                     click(56, 125);
                     ASSERT_TRUE(idleUntil([&] { return messages.size() == sent + 1; }));
                 }
-            } else if (step == "close") {
+            } else if (step == "close" || (step == "save" && open)) {
+                // A session reopened opens a new UI.
                 ui->close();
                 open = false;
-            } else if (step == "reopen") {
+            }
+            if (step == "open" || step == "save") {
                 openUi();
                 open = true;
-            } else {
-                runBlock({{0, {0xB0, 30, 1}}});
+            } else if (step == "cc") {
+                runBlock({{0, {0xB0, kLearnOrderController, 1}}});
             }
         }
-        EXPECT_EQ(portValue(kCcRezo), order.port);
+        EXPECT_EQ(portValue(kCcRezo), order.learned ? kLearnOrderController : kControllerOff);
         if (!open) {
             openUi();
         }
