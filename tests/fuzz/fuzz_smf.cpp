@@ -1,6 +1,6 @@
 // Arbitrary bytes as a Standard MIDI File: the reader either gives events in time order or
 // refuses the file with SmfError; it never crashes, hangs or reads outside the input.
-#include "tools/plughost/smf.h"
+#include "tools/plughost/files/smf.h"
 
 #include <cstddef>
 #include <cstdint>

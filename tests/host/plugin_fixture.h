@@ -1,7 +1,7 @@
 // Loads the built plug-in once per test binary and creates instances the way a host does.
 #pragma once
 
-#include "tools/plughost/pluginhost.h"
+#include "tools/plughost/formats/vst2library.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the plug-in, replayed through the loaded plug-in: each must sound exactly as plughost render
 // does with the same calls.
 #include "tests/host/test_plughost_support.h"
-#include "tools/plughost/midievents.h"
+#include "tools/plughost/playback/midievents.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // count, the window manager's close, Ctrl-C), each closing the plug-in and exiting with 0.
 #include "tests/host/test_plughost_screenshot_support.h"
 #include "tools/common/x11server.h"
-#include "tools/plughost/guirequests.h"
+#include "tools/plughost/commands/guirequests.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -1,7 +1,7 @@
 // The Standard MIDI File reader: timing through the tempo map, running status, track merging,
 // and a clear refusal of malformed files.
 #include "tests/unit/test_smf_builder.h"
-#include "tools/plughost/smf.h"
+#include "tools/plughost/files/smf.h"
 
 #include <gtest/gtest.h>
 

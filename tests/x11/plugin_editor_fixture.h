@@ -10,7 +10,7 @@
 #include "gui/platform/headless/headless.h"
 #include "resources/resources.h"
 #include "tests/unit/pixels.h"
-#include "tools/plughost/pluginhost.h"
+#include "tools/plughost/formats/vst2library.h"
 
 #include <gtest/gtest.h>
 

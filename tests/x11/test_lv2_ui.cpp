@@ -24,7 +24,7 @@
 
 // Last: Xlib's macros (None, Bool, Status) would clash with the headers above.
 #include "tests/x11/plugin_editor_fixture.h"
-#include "tools/plughost/lv2uihost.h"
+#include "tools/plughost/formats/lv2uihost.h"
 
 #include <X11/keysym.h>
 

@@ -1,6 +1,6 @@
 // plughost: loads a VST 2 or LV2 plug-in and makes it usable without a DAW.
-#include "tools/plughost/commands.h"
-#include "tools/plughost/options.h"
+#include "tools/plughost/commands/commands.h"
+#include "tools/plughost/commands/options.h"
 
 #include <algorithm>
 #include <cstdio>

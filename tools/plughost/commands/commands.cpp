@@ -1,0 +1,126 @@
+#include "tools/plughost/commands/commands.h"
+
+#include <algorithm>
+
+namespace plughost {
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> table = {
+        {"info", runInfo, "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME]",
+         "the plug-in as a host sees it: record, capabilities, parameters, programs",
+         R"(Prints the plug-in's record with its flags decoded, its answers to the MIDI
+capability questions, its parameters (index, name, value, display text, label) and
+its programs. For an LV2 plug-in: its URI, bundle, ports, features, its control
+ports (index, symbol, name, value, unit, range, default, properties, scale points)
+and presets. With --program, --preset and --param, the texts show those settings.
+
+  --param N=V        set parameter N (its index or name; for LV2 also its symbol)
+                     to V: 0 to 1 for VST 2, in the port's units for LV2 (clamped
+                     to its range); repeatable
+  --program N        select program N (LV2: preset N as info lists them) first;
+                     --param then applies to it
+  --preset NAME      select the program or preset of that name instead
+)"},
+        {"render", runRender,
+         "PLUGIN.so IN OUT [--param N=V ...] [--program N] [--preset NAME] "
+         "[--param-at N=V@FRAME ...] [--midi FILE.mid] [--cc C:V@FRAME ...] "
+         "[--note N@FRAME ...] [--block N] [--rate R] [--replacing] [--in-place] "
+         "[--params-after-start]",
+         "plays an audio file through the plug-in",
+         R"(Reads IN (any format libsndfile reads; a mono file feeds every input) and writes
+the plug-in's output to OUT (- for standard output). OUT's format follows its
+extension (.wav, .flac, .ogg, .aiff, .mp3 ...; IN's format when it has none),
+keeping IN's sample format where that format holds it, else 32-bit float, 24-bit or
+16-bit. OUT must not be IN or the MIDI file.
+
+  --param N=V        set parameter N (its index or name, as info lists them) to V,
+                     0 to 1 (LV2: in the port's units); repeatable
+  --program N        select program N first; --param then applies to it
+  --preset NAME      select the program or preset of that name instead
+  --param-at N=V@FRAME
+                     set parameter N to V at frame FRAME: the block is split
+                     there; repeatable
+  --midi FILE.mid    play a Standard MIDI File along (format 0 or 1)
+  --cc C:V@FRAME     controller C to value V at frame FRAME, channel 1; repeatable
+  --note N@FRAME     note-on N, velocity 100, at frame FRAME, channel 1; repeatable
+  --block N          block size (default 512)
+  --rate R           sample rate, 8000 to 768000 Hz (default IN's; not resampled)
+  --replacing        call processReplacing (default: process into a cleared buffer;
+                     LV2 plug-ins always replace)
+  --in-place         the outputs are the input buffers, as some hosts pass them
+                     (VST 2: processReplacing)
+  --params-after-start
+                     apply --program and --param after the sample rate is set and
+                     the plug-in switched on, as some hosts do (default: before;
+                     LV2 plug-ins read their ports at each run, so it changes
+                     nothing for them)
+)"},
+        {"response", runResponse,
+         "PLUGIN.so OUT.png [--param N=V ...] [--program N] [--preset NAME] "
+         "[--csv FILE] [--rate R] [--output N]",
+         "the magnitude response at the given settings, as a plot",
+         R"(Sends an impulse at -60 dBFS after half a second of silence and plots the
+spectrum of one output from 20 Hz to 20 kHz, as .png, .svg or .pdf (by OUT's
+extension; - for a PNG on standard output).
+
+  --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
+                     the port's units); repeatable
+  --program N        select program N first; --param then applies to it
+  --preset NAME      select the program or preset of that name instead
+  --csv FILE         also write the values, one row per frequency
+  --rate R           sample rate, 8000 to 768000 Hz (default 44100)
+  --output N         the output measured, from 1 (default 1)
+)"},
+        {"generate", runGenerate, "OUT [--seconds S] [--rate R]",
+         "writes a bright stereo test input (a sawtooth chord)",
+         R"(Writes a 16-bit stereo sawtooth chord; the format follows OUT's extension
+(default WAV; - for standard output).
+
+  --seconds S        length, 0.1 to 3600 (default 4)
+  --rate R           sample rate, 8000 to 768000 Hz (default 44100)
+)"},
+        {"screenshot", runScreenshot,
+         "PLUGIN.so OUT.png [--param N=V ...] [--program N] [--preset NAME]",
+         "the plug-in's editor as a PNG",
+         R"(Opens the editor (a VST 2 editor, or an LV2 plug-in's X11 UI) in a window of
+plughost's own, idles it until it has painted and writes the window's pixels as
+a PNG (- for standard output). Without DISPLAY it uses a private Xvfb.
+
+  --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
+                     the port's units); repeatable
+  --program N        select program N first; --param then applies to it
+  --preset NAME      select the program or preset of that name instead
+)"},
+        {"gui", runGui, "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME] [--frames N]",
+         "the editor in a window, every request to the host printed",
+         R"(Opens the editor in a window on your display, switched on and idled 30 times a
+second, until the window is closed or Ctrl-C is pressed. Every request a VST 2
+plug-in makes to its host, or every port write, message and gesture (ui:touch)
+an LV2 plug-in's X11 UI sends (the plug-in runs on silence between idles), is
+printed as it comes.
+
+  --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
+                     the port's units); repeatable
+  --program N        select program N first; --param then applies to it
+  --preset NAME      select the program or preset of that name instead
+  --frames N         close after N idle passes
+)"},
+    };
+    return table;
+}
+
+const Command* findCommand(std::string_view name) {
+    const auto& table = commands();
+    const auto found = std::find_if(table.begin(), table.end(), [name](const Command& command) {
+        return command.name == name;
+    });
+    return found == table.end() ? nullptr : &*found;
+}
+
+std::string usageOf(std::string_view name) {
+    const Command* command = findCommand(name);
+    return "usage: plughost " + std::string(name) + " " +
+           std::string(command != nullptr ? command->synopsis : "");
+}
+
+} // namespace plughost
