@@ -2,7 +2,7 @@
 # Sets up a fresh machine, builds the plug-in, installs it for Linux hosts (the VST 2 build in
 # ~/.vst or $VST_PATH, the LV2 bundle in ~/.lv2 or $LV2_PATH)
 # and runs the built-in demo into out/:
-#   out/info.txt      what a host sees of the plug-in
+#   out/info.txt      what a host sees of each build at the demo's settings
 #   out/input.wav     a generated bright sawtooth chord
 #   out/demo.wav      the chord through the filter: a cutoff sweep on controller 71, then notes
 #   out/response.png  the filter's magnitude response at the demo's settings (and response.csv)
@@ -24,13 +24,19 @@ cmake --install "$build_dir"
 
 plughost=$build_dir/plughost
 plugin=$build_dir/glidefilter.so
+bundle=$build_dir/glidefilter.lv2
 mkdir -p out
-"$plughost" info "$plugin" | tee out/info.txt
+source scripts/demo-settings.sh
+{
+  echo "== The VST 2 build ($plugin) at the demo's settings"
+  "$plughost" info "$plugin" "${demo_settings[@]}"
+  echo
+  echo "== The LV2 build ($bundle) at the demo's settings"
+  "$plughost" info "$bundle" "${demo_settings_lv2[@]}"
+} | tee out/info.txt
 
 rate=44100
 "$plughost" generate out/input.wav --seconds 8 --rate "$rate"
-
-source scripts/demo-settings.sh
 
 # Seconds 0 to 4: controller 71 (the default cutoff controller) sweeps up and back down, one
 # message every 20 ms. From 4.5 s: a note every half second moves the cutoff by key.
