@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, only those that are missing.
-# Usage: scripts/install-deps.sh [demo|test|bench]...   (default: all three)
+# Usage: scripts/install-deps.sh [demo|test|bench|package]...   (default: demo, test and bench)
 #   demo   building the plug-in and plughost, and running the demo (scripts/demo.sh)
 #   test   the tests, sanitizer builds and fuzzers as well (scripts/test.sh, scripts/fuzz.sh)
 #   bench  the benchmarks and their instruction count (scripts/bench.sh)
+#   package  the Debian package, its dependencies and its check (scripts/package.sh)
 set -euo pipefail
 
 demo=(
@@ -11,8 +12,9 @@ demo=(
   fonts-liberation2 fonts-dejavu-core libpng-dev libsndfile1-dev libcairo2-dev xvfb lv2-dev liblilv-dev
 )
 test=(clang clang-format clang-tidy libclang-rt-14-dev libgtest-dev libgmock-dev libxtst-dev xdotool xauth sox
-  sordi lilv-utils)
+  sordi lilv-utils file)
 bench=(libbenchmark-dev valgrind)
+package=(dpkg-dev file lintian)
 
 tasks=("$@")
 [ ${#tasks[@]} -gt 0 ] || tasks=(demo test bench)
@@ -22,8 +24,9 @@ for task in "${tasks[@]}"; do
   demo) ;;
   test) packages+=("${test[@]}") ;;
   bench) packages+=("${bench[@]}") ;;
+  package) packages+=("${package[@]}") ;;
   *)
-    echo "usage: scripts/install-deps.sh [demo|test|bench]..." >&2
+    echo "usage: scripts/install-deps.sh [demo|test|bench|package]..." >&2
     exit 2
     ;;
   esac
