@@ -32,4 +32,9 @@ inline std::string numberText(double value) {
     return text;
 }
 
+// The text with control characters escaped (\n, \x1b; \u009b for a C1 control; \xff for a byte
+// that is no UTF-8), so that a plug-in's text can neither split a line nor reach the terminal
+// as a command.
+std::string printable(const std::string& text);
+
 } // namespace plughost
