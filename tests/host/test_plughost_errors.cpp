@@ -228,10 +228,15 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          2,
          "no parameter named 'Frequncy' (it has Flt.type, Frequency,"},
         {"stray argument", {"render", "SO", "IN", "OUT", "x"}, 2, "unexpected argument 'x'"},
+        {"control characters in a name",
+         {"render", "SO", "IN", "OUT", "--param", "Fre\x1b[2Jq\n=0.5"},
+         2,
+         "no parameter named 'Fre\\x1b[2Jq\\n'"},
         {"bare name found nowhere",
          {"render", "nosuchplugin", "IN", "OUT"},
          1,
-         "cannot find plug-in nosuchplugin: it is neither in this folder nor in /x/lx, /x/vst",
+         "cannot find plug-in nosuchplugin: it is no file in this folder nor nosuchplugin or "
+         "nosuchplugin.so in the VST 2 folders (/x/lx, /x/vst, ",
          "LXVST_PATH=/x/lx VST_PATH=:/x/vst:"},
     };
     for (const ErrorCase& error : cases) {
@@ -420,7 +425,7 @@ TEST_F(PlughostErrors, EverySignalEndingTheRunRemovesTheTemporaryFile) {
 
 TEST_F(PlughostErrors, HelpAndVersionGoToStandardOutput) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--help"}, "commands:\n  info"},
+        {{"--help"}, "commands:\n  list"},
         {{"-h"}, "commands:"},
         {{"help"}, "commands:"},
         {{"--version"}, "plughost 1."},

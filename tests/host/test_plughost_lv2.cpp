@@ -286,6 +286,63 @@ presets
 )");
 }
 
+// A bundle by its folder's name, a plug-in by its URI or by its name, in both formats; and the
+// list of every plug-in found so.
+TEST_F(PlughostLv2, FindsPluginsWhereHostsLookAndListsThem) {
+    for (const std::string folder : {"lv2", "vst", "home/.lv2", "empty"}) {
+        std::filesystem::create_directories(file(folder));
+    }
+    std::filesystem::copy(bundlePath(), file("lv2/glidefilter.lv2"));
+    std::filesystem::copy(bundlePath(), file("home/.lv2/glidefilter.lv2"));
+    std::filesystem::copy(TEST_EDITOR_PLUGIN_PATH, file("vst/pattern.so"));
+    std::ofstream(file("vst/notaplugin.so")) << "not a library\n"; // passed over
+    const std::string vst2 =
+        " HOME=" + file("empty").string() + " LXVST_PATH= VST_PATH=" + file("vst").string();
+    const std::string folders = "LV2_PATH=" + file("lv2").string() + vst2;
+    const std::string defaults = "-u LV2_PATH HOME=" + file("home").string() + " VST_PATH=";
+    const std::string lv2Info = "name             Glide Filter\nformat           LV2\n";
+    struct Lookup {
+        std::string argument;
+        std::string environment;
+        int exitCode;
+        std::string text; // at the start of the output, or in the error
+    };
+    const std::vector<Lookup> lookups = {
+        {"glidefilter.lv2", folders, 0, lv2Info},
+        {"glidefilter.lv2", defaults, 0, lv2Info},
+        {"urn:glidefilter:plugin", folders, 0, lv2Info},
+        {"Glide Filter", folders, 0, lv2Info},
+        {"glide filter", folders, 0, lv2Info},
+        {"Test Pattern", folders, 0, "name             Test Pattern\nformat           VST 2\n"},
+        {"Glide Filtr", folders, 1,
+         "VST 2 folders (" + file("vst").string() + ", " + file("empty").string() + "/.lxvst, " +
+             file("empty").string() + "/.vst, /usr/local/lib/lxvst, " +
+             "/usr/local/lib/vst, /usr/lib/lxvst, /usr/lib/vst), and no plug-in there or in the "
+             "LV2 folders (LV2_PATH: " +
+             file("lv2").string() + ") has that name; the closest: Glide Filter, Test Pattern\n"},
+        {"glidefiltr.lv2", folders, 1,
+         "cannot find LV2 bundle glidefiltr.lv2: no such folder in LV2_PATH: " +
+             file("lv2").string() + "; the closest: glidefilter.lv2\n"},
+        {"urn:glidefilter:plugn", folders, 1,
+         "describes it; the closest: urn:glidefilter:plugin\n"},
+    };
+    for (const Lookup& lookup : lookups) {
+        const Outcome run = plughost({"info", lookup.argument}, lookup.environment);
+        EXPECT_EQ(run.exitCode, lookup.exitCode) << lookup.argument << ": " << run.errors;
+        if (lookup.exitCode == 0) {
+            EXPECT_TRUE(run.output.starts_with(lookup.text)) << lookup.argument << run.output;
+        } else {
+            EXPECT_NE(run.errors.find(lookup.text), std::string::npos) << run.errors;
+            EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+        }
+    }
+    const Outcome list = plughost({"list"}, folders);
+    EXPECT_EQ(list.exitCode, 0) << list.errors;
+    EXPECT_EQ(list.errors, "");
+    EXPECT_EQ(list.output, "LV2   Glide Filter urn:glidefilter:plugin\nVST2  Test Pattern " +
+                               file("vst/pattern.so").string() + "\n");
+}
+
 // In both formats a label stands for its value: LV2's scale points, the VST 2 build's texts.
 TEST_F(PlughostLv2, ALabelSetsWhatItsValueSets) {
     struct LabelCase {

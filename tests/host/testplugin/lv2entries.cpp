@@ -27,7 +27,7 @@ bool leftNull(std::string_view entry) {
 
 } // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
     static LV2_Descriptor descriptor{};
     if (index != 0) {
         return nullptr;

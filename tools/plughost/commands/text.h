@@ -25,6 +25,20 @@ inline std::string joined(const std::vector<std::string>& items) {
     return text;
 }
 
+// The folders of a PATH-like list ("a:b::c"), empty ones left out.
+inline std::vector<std::string> splitPathList(const std::string& list) {
+    std::vector<std::string> folders;
+    std::string rest = list;
+    while (!rest.empty()) {
+        const auto colon = rest.find(':');
+        if (colon != 0) {
+            folders.push_back(rest.substr(0, colon));
+        }
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    }
+    return folders;
+}
+
 // A number as short as "%g" writes it: "0.5", "44100", "-12".
 inline std::string numberText(double value) {
     char text[32];

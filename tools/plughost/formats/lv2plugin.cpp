@@ -230,9 +230,9 @@ void Lv2Plugin::readControlPort(const LilvPort* port, uint32_t index, float lowe
             info.properties.push_back(std::strrchr(property, '#') + 1);
         }
     }
-    const float start = !std::isnan(fallback) ? fallback : !std::isnan(lowest) ? lowest : 0.0f;
-    portValues[index] = start;
-    parameters.push_back({index, std::move(info), scalePointsOf(port), start});
+    // The port's default, else its lowest value, else 0.
+    portValues[index] = !std::isnan(fallback) ? fallback : !std::isnan(lowest) ? lowest : 0.0f;
+    parameters.push_back({index, std::move(info), scalePointsOf(port)});
 }
 
 // The unit's own symbol where its description is loaded, else the standard one's.

@@ -23,7 +23,6 @@ struct ControlPort {
     uint32_t port;
     ParameterInfo info;
     std::vector<ScalePoint> scalePoints; // by value
-    float fallback;                      // the port's default, else its lowest value, else 0
 };
 
 struct Lv2Preset {

@@ -15,8 +15,8 @@ namespace plughost {
 
 enum class PluginFormat { vst2, lv2 };
 
-// LV2 for a folder, a name ending in .lv2 (a bundle, even a missing one) or a URI (a name with a
-// colon that is no existing path); VST 2 for everything else.
+// The format of the plug-in the argument names, as findPlugin finds it; throws HostError when it
+// finds none.
 PluginFormat pluginFormatOf(const std::string& argument);
 
 struct PlaybackSettings {
