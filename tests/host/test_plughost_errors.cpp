@@ -91,6 +91,9 @@ protected:
         if (argument == "SO") {
             return builtPluginPath();
         }
+        if (argument == "LV2") {
+            return GLIDEFILTER_LV2_BUNDLE_PATH;
+        }
         return argument;
     }
 
@@ -146,7 +149,7 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
         {"parameter value",
          {"render", "SO", "IN", "OUT", "--param", "1=1.5"},
          2,
-         "bad parameter value 1.5"},
+         "bad parameter value 1.5 for Frequency"},
         {"parameter text",
          {"render", "SO", "IN", "OUT", "--param", "1=loud"},
          2,
@@ -225,11 +228,63 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          2,
          "no parameter named 'Frequncy' (it has Flt.type, Frequency,"},
         {"stray argument", {"render", "SO", "IN", "OUT", "x"}, 2, "unexpected argument 'x'"},
+        {"control characters in a name",
+         {"render", "SO", "IN", "OUT", "--param", "Fre\x1b[2Jq\n=0.5"},
+         2,
+         "no parameter named 'Fre\\x1b[2Jq\\n'"},
         {"bare name found nowhere",
          {"render", "nosuchplugin", "IN", "OUT"},
          1,
-         "cannot find plug-in nosuchplugin: it is neither in this folder nor in /x/lx, /x/vst",
+         "cannot find plug-in nosuchplugin: it is no file in this folder nor nosuchplugin or "
+         "nosuchplugin.so in the VST 2 folders (/x/lx, /x/vst, ",
          "LXVST_PATH=/x/lx VST_PATH=:/x/vst:"},
+    };
+    for (const ErrorCase& error : cases) {
+        check(error);
+    }
+}
+
+// Every command that sets parameters refuses a value outside the range in both formats alike,
+// naming the range, the units and the labels the parameter takes.
+TEST_F(PlughostErrors, ParameterValuesFollowOneRuleInBothFormatsAndEveryCommand) {
+    const std::string normalised = "(VST 2 parameters take normalised values)";
+    const std::vector<ErrorCase> cases = {
+        {"LV2 above range",
+         {"render", "LV2", "IN", "OUT", "--param", "frequency=300"},
+         2,
+         "bad parameter value 300 for Frequency: out of range; it takes 0 to 100 %\n"},
+        {"VST 2 above range",
+         {"render", "SO", "IN", "OUT", "--param", "Frequency=300"},
+         2,
+         "bad parameter value 300 for Frequency: out of range; it takes 0 to 1 " + normalised},
+        {"LV2 below range", {"info", "LV2", "--param", "gain=-30"}, 2, "it takes -24 to 0 dB\n"},
+        {"LV2 unknown label",
+         {"response", "LV2", "PNG", "--param", "type=BPF"},
+         2,
+         "bad parameter value 'BPF' for Flt.type: not a number; it takes 0 to 1 (a number "
+         "without unit), or LPF, HPF\n"},
+        {"VST 2 unknown label",
+         {"screenshot", "SO", "PNG", "--param", "Flt.type=BPF"},
+         2,
+         "bad parameter value 'BPF' for Flt.type: not a number; it takes 0 to 1 " + normalised +
+             ", or LPF, HPF\n"},
+        {"LV2 change above range",
+         {"render", "LV2", "IN", "OUT", "--param-at", "cc_rezo=200@10"},
+         2,
+         "bad parameter value 200 for CC Rezo: out of range; it takes 0 to 128 (a number without "
+         "unit), or OFF\n"},
+        {"VST 2 change in another format's units",
+         {"render", "SO", "IN", "OUT", "--param-at", "Gain=-12@10"},
+         2,
+         "bad parameter value -12 for Gain: out of range; it takes 0 to 1 " + normalised},
+        {"LV2 screenshot",
+         {"screenshot", "LV2", "PNG", "--param", "smoothness=101"},
+         2,
+         "for Smoothness: out of range; it takes 0 to 100 (a number without unit)\n"},
+        {"VST 2 response",
+         {"response", "SO", "PNG", "--param", "4=-0.1"},
+         2,
+         "bad parameter value -0.1 for Gain: out of range"},
     };
     for (const ErrorCase& error : cases) {
         check(error);
@@ -370,7 +425,7 @@ TEST_F(PlughostErrors, EverySignalEndingTheRunRemovesTheTemporaryFile) {
 
 TEST_F(PlughostErrors, HelpAndVersionGoToStandardOutput) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--help"}, "commands:\n  info"},
+        {{"--help"}, "commands:\n  list"},
         {{"-h"}, "commands:"},
         {{"help"}, "commands:"},
         {{"--version"}, "plughost 1."},

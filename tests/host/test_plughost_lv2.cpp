@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <tuple>
 
 using namespace plughost_test;
 
@@ -126,6 +127,26 @@ int64_t agreeingFrom(const Audio& a, const Audio& b) {
     return 0;
 }
 
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// A copy of the built bundle with one text of its description replaced.
+void copyBundleReplacing(const std::filesystem::path& copy, const std::string& file,
+                         const std::string& from, const std::string& to) {
+    std::filesystem::copy(bundlePath(), copy);
+    const std::string text = readText(copy / file);
+    std::ofstream(copy / file) << replaced(text, from, to);
+}
+
+void copyBundleWithPortIndex(const std::filesystem::path& copy, int index,
+                             const std::string& wrong) {
+    copyBundleReplacing(copy, "glidefilter.ttl", "lv2:index " + std::to_string(index) + " ;",
+                        "lv2:index " + wrong + " ;");
+}
+
 void writeSong(const std::filesystem::path& path) {
     const smf::Bytes song =
         smf::file(0, 96,
@@ -221,9 +242,10 @@ TEST_F(PlughostLv2, AnotherHostRendersWhatTheVst2BuildRenders) {
 }
 
 TEST_F(PlughostLv2, InfoShowsThePortsAndPresetsAtTheSettingsGiven) {
-    // By name, index and symbol, in any capitals; out of range is clamped.
+    // By name, index and symbol, in any capitals; values as numbers and as labels.
     const Outcome run = plughost({"info", bundlePath(), "--preset", "default", "--param",
-                                  "Frequency=150", "--param", "2=-5", "--param", "CC_REZO=3.4"});
+                                  "Frequency=15", "--param", "2=5", "--param", "CC_REZO=3.4",
+                                  "--param", "Flt.type=hpf", "--param", "cc_smooth=OFF"});
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     std::string info = run.output;
     const std::string bundle = std::filesystem::path(bundlePath()).lexically_normal().string();
@@ -231,7 +253,10 @@ TEST_F(PlughostLv2, InfoShowsThePortsAndPresetsAtTheSettingsGiven) {
         info.replace(at, bundle.size(), "BUNDLE");
     }
     EXPECT_EQ(info, R"(name             Glide Filter
+format           LV2
 URI              urn:glidefilter:plugin
+class            Filter
+UI               ui:X11UI BUNDLE/glidefilter_ui.so
 bundle           BUNDLE/
 library          BUNDLE/glidefilter_dsp.so
 audio inputs     2 (in_l, in_r)
@@ -247,18 +272,118 @@ parameters       8
 presets          1
 
 index symbol     name       value display unit range    default properties           scale points
-0     type       Flt.type   0     LPF          0 to 1   0       integer, enumeration 0 LPF, 1 HPF
-1     frequency  Frequency  100   100 %   %    0 to 100 50
-2     resonance  Reso/BW    0     0 %     %    0 to 100 10
+0     type       Flt.type   1     HPF          0 to 1   0       integer, enumeration 0 LPF, 1 HPF
+1     frequency  Frequency  15    15 %    %    0 to 100 50
+2     resonance  Reso/BW    5     5 %     %    0 to 100 10
 3     smoothness Smoothness 10    10           0 to 100 10
 4     gain       Gain       -12   -12 dB  dB   -24 to 0 -12
 5     cc_cutoff  CC Cutoff  71    71           0 to 128 71      integer              128 OFF
 6     cc_rezo    CC Rezo    3.4   3.4          0 to 128 128     integer              128 OFF
-7     cc_smooth  CC Smooth  5     5            0 to 128 5       integer              128 OFF
+7     cc_smooth  CC Smooth  128   OFF          0 to 128 5       integer              128 OFF
 
 presets
     0 Default   urn:glidefilter:preset:default
 )");
+}
+
+// A bundle by its folder's name, a plug-in by its URI or by its name, in both formats; and the
+// list of every plug-in found so.
+TEST_F(PlughostLv2, FindsPluginsWhereHostsLookAndListsThem) {
+    for (const std::string folder : {"lv2", "vst", "home/.lv2", "empty"}) {
+        std::filesystem::create_directories(file(folder));
+    }
+    std::filesystem::copy(bundlePath(), file("lv2/glidefilter.lv2"));
+    std::filesystem::copy(bundlePath(), file("home/.lv2/glidefilter.lv2"));
+    std::filesystem::copy(TEST_EDITOR_PLUGIN_PATH, file("vst/pattern.so"));
+    std::ofstream(file("vst/notaplugin.so")) << "not a library\n"; // passed over
+    const std::string vst2 =
+        " HOME=" + file("empty").string() + " LXVST_PATH= VST_PATH=" + file("vst").string();
+    const std::string folders = "LV2_PATH=" + file("lv2").string() + vst2;
+    const std::string defaults = "-u LV2_PATH HOME=" + file("home").string() + " VST_PATH=";
+    const std::string lv2Info = "name             Glide Filter\nformat           LV2\n";
+    struct Lookup {
+        std::string argument;
+        std::string environment;
+        int exitCode;
+        std::string text; // at the start of the output, or in the error
+    };
+    const std::vector<Lookup> lookups = {
+        {"glidefilter.lv2", folders, 0, lv2Info},
+        {"glidefilter.lv2", defaults, 0, lv2Info},
+        {"urn:glidefilter:plugin", folders, 0, lv2Info},
+        {"Glide Filter", folders, 0, lv2Info},
+        {"glide filter", folders, 0, lv2Info},
+        {"Test Pattern", folders, 0, "name             Test Pattern\nformat           VST 2\n"},
+        {"Glide Filtr", folders, 1,
+         "VST 2 folders (" + file("vst").string() + ", " + file("empty").string() + "/.lxvst, " +
+             file("empty").string() + "/.vst, /usr/local/lib/lxvst, " +
+             "/usr/local/lib/vst, /usr/lib/lxvst, /usr/lib/vst), and no plug-in there or in the "
+             "LV2 folders (LV2_PATH: " +
+             file("lv2").string() + ") has that name; the closest: Glide Filter, Test Pattern\n"},
+        {"glidefiltr.lv2", folders, 1,
+         "cannot find LV2 bundle glidefiltr.lv2: no such folder in LV2_PATH: " +
+             file("lv2").string() + "; the closest: glidefilter.lv2\n"},
+        {"urn:glidefilter:plugn", folders, 1,
+         "describes it; the closest: urn:glidefilter:plugin\n"},
+    };
+    for (const Lookup& lookup : lookups) {
+        const Outcome run = plughost({"info", lookup.argument}, lookup.environment);
+        EXPECT_EQ(run.exitCode, lookup.exitCode) << lookup.argument << ": " << run.errors;
+        if (lookup.exitCode == 0) {
+            EXPECT_TRUE(run.output.starts_with(lookup.text)) << lookup.argument << run.output;
+        } else {
+            EXPECT_NE(run.errors.find(lookup.text), std::string::npos) << run.errors;
+            EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+        }
+    }
+    const Outcome list = plughost({"list"}, folders);
+    EXPECT_EQ(list.exitCode, 0) << list.errors;
+    EXPECT_EQ(list.errors, "");
+    EXPECT_EQ(list.output, "LV2   Glide Filter urn:glidefilter:plugin\nVST2  Test Pattern " +
+                               file("vst/pattern.so").string() + "\n");
+}
+
+// In both formats a label stands for its value: LV2's scale points, the VST 2 build's texts.
+TEST_F(PlughostLv2, ALabelSetsWhatItsValueSets) {
+    struct LabelCase {
+        std::string plugin;
+        std::string label;
+        std::string number;
+    };
+    const std::vector<LabelCase> cases = {
+        {bundlePath(), "type=HPF", "type=1"},
+        {bundlePath(), "Flt.type=hpf", "0=1"},
+        {bundlePath(), "cc_rezo=OFF", "cc_rezo=128"},
+        {builtPluginPath(), "Flt.type=HPF", "Flt.type=1"},
+        {builtPluginPath(), "Flt.type=LPF", "0=0"},
+        {builtPluginPath(), "CC Rezo=off", "6=1"},
+    };
+    for (const LabelCase& label : cases) {
+        const Outcome byLabel = plughost({"info", label.plugin, "--param", label.label});
+        EXPECT_EQ(byLabel.exitCode, 0) << label.label << ": " << byLabel.errors;
+        EXPECT_EQ(byLabel.output, plughost({"info", label.plugin, "--param", label.number}).output)
+            << label.label;
+    }
+}
+
+// A plug-in's texts cannot split info's lines nor reach the terminal as commands.
+TEST_F(PlughostLv2, InfoEscapesThePluginsTextsAndTellsAMissingUiLibrary) {
+    copyBundleReplacing(file("odd.lv2"), "glidefilter.ttl", "doap:name \"Glide Filter\"",
+                        "doap:name \"Glide\\nFilter\\u001B[2J\"");
+    const std::string presets = readText(file("odd.lv2/presets.ttl"));
+    std::ofstream(file("odd.lv2/presets.ttl"))
+        << replaced(presets, "rdfs:label \"Default\"", "rdfs:label \"Bright\\u009B31m\\tred\"");
+    std::filesystem::remove(file("odd.lv2/glidefilter_ui.so"));
+    const Outcome run = plughost({"info", file("odd.lv2")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    for (const std::string line :
+         {"name             Glide\\nFilter\\x1b[2J\n",
+          "    0 Bright\\u009b31m\\tred   urn:glidefilter:preset:default\n",
+          "odd.lv2/glidefilter_ui.so (missing: no such file)\n"}) {
+        EXPECT_NE(run.output.find(line), std::string::npos) << line << run.output;
+    }
+    EXPECT_EQ(run.output.find('\x1b'), std::string::npos);
+    EXPECT_EQ(run.output.find("\xc2\x9b"), std::string::npos);
 }
 
 TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
@@ -275,11 +400,23 @@ TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
     const size_t uiLine = manifest.find("\tui:ui <");
     manifest.erase(uiLine, manifest.find('\n', uiLine) + 1 - uiLine);
     std::ofstream(file("noui.lv2/manifest.ttl")) << manifest;
+    // Descriptions lilv cannot read safely: a port index that makes it allocate gigabytes, a
+    // gap in the indices (it drops every port), two ports of one index.
+    for (const auto& [bundle, index, wrong] :
+         {std::tuple{"hugeindex.lv2", 13, "4000000000"}, std::tuple{"gap.lv2", 13, "14"},
+          std::tuple{"twice.lv2", 13, "12"}}) {
+        copyBundleWithPortIndex(file(bundle), index, wrong);
+    }
+    // A library whose descriptor lacks the entries TEST_LV2_NULL names.
+    std::filesystem::copy(bundlePath(), file("entries.lv2"));
+    std::filesystem::copy(TEST_LV2_ENTRIES_PATH, file("entries.lv2/glidefilter_dsp.so"),
+                          std::filesystem::copy_options::overwrite_existing);
     const std::string search = "LV2_PATH=" + file("empty").string();
     struct Refusal {
         std::vector<std::string> arguments;
         int exitCode;
         std::string message;
+        std::string environment = "";
     };
     const std::vector<Refusal> refusals = {
         {{"info", "/nonexistent/x.lv2"}, 1, "cannot find LV2 bundle /nonexistent/x.lv2: no such"},
@@ -291,7 +428,7 @@ TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
         {{"info", file("broken.lv2")}, 1, "cannot instantiate urn:glidefilter:plugin at 44100 Hz"},
         {{"render", bundlePath(), file("in.wav"), file("out.wav"), "--param", "gain=loud"},
          2,
-         "bad parameter value 'loud': not a number"},
+         "bad parameter value 'loud' for Gain: not a number; it takes -24 to 0 dB"},
         {{"render", bundlePath(), file("in.wav"), file("out.wav"), "--param-at", "cutoff=1@5"},
          2,
          "no parameter named 'cutoff' (it has Flt.type, Frequency, Reso/BW, Smoothness, Gain, "
@@ -306,9 +443,26 @@ TEST_F(PlughostLv2, RefusesWhatItCannotHostWithOneLine) {
         {{"screenshot", file("noui.lv2"), file("ui.png")},
          1,
          "Glide Filter (urn:glidefilter:plugin) has no X11 UI"},
+        {{"info", file("hugeindex.lv2")},
+         1,
+         "urn:glidefilter:plugin describes a port with index 4000000000: its 14 ports must be "
+         "numbered 0 to 13"},
+        {{"render", file("gap.lv2"), file("in.wav"), file("out.wav")},
+         1,
+         "describes a port with index 14: its 14 ports must be numbered 0 to 13"},
+        {{"info", file("twice.lv2")}, 1, "describes two ports with index 12"},
+        {{"info", file("entries.lv2")},
+         1,
+         "the descriptor of urn:glidefilter:plugin in " + file("entries.lv2").string() +
+             "/glidefilter_dsp.so has no connect_port function",
+         "TEST_LV2_NULL=connect_port"},
+        {{"render", file("entries.lv2"), file("in.wav"), file("out.wav")},
+         1,
+         "glidefilter_dsp.so has no run, cleanup function",
+         "TEST_LV2_NULL=run,cleanup"},
     };
     for (const Refusal& refusal : refusals) {
-        const Outcome run = plughost(refusal.arguments, search);
+        const Outcome run = plughost(refusal.arguments, search + " " + refusal.environment);
         const std::string name = refusal.arguments[1];
         EXPECT_EQ(run.exitCode, refusal.exitCode) << name << ": " << run.errors;
         EXPECT_NE(run.errors.find(refusal.message), std::string::npos) << name << run.errors;

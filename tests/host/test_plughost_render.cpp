@@ -294,15 +294,15 @@ TEST_F(PlughostRender, GenerateWritesABrightStereoInputOfTheGivenLength) {
     EXPECT_EQ(readAudio(file("chord.flac")).format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
 }
 
-// Where each line of the parameter table has its value column: the header's "value" and each
-// row's number start at the same place.
+// Where each line of the parameter table has its range column: the header's "range" and each
+// row's range start at the same place.
 std::vector<size_t> valueColumns(const std::string& info) {
     std::istringstream lines(info.substr(info.find("\nindex")));
     std::vector<size_t> columns;
     std::string line;
     std::getline(lines, line);
     while (std::getline(lines, line) && !line.empty()) {
-        columns.push_back(line.find(columns.empty() ? "value" : "0."));
+        columns.push_back(line.find(columns.empty() ? "range" : "0 to 1"));
     }
     return columns;
 }
@@ -312,7 +312,7 @@ TEST_F(PlughostRender, InfoDecodesFlagsAndCapabilitiesAtTheSettingsGiven) {
     ASSERT_EQ(editor.exitCode, 0) << editor.errors;
     for (const std::string line :
          {"flags            1: editor\n",
-          "MIDI input       receiveVstEvents yes, receiveVstMidiEvent no\n", "Shade", "0.250000"}) {
+          "MIDI input       receiveVstEvents yes, receiveVstMidiEvent no\n", "Shade", "0.25 "}) {
         EXPECT_NE(editor.output.find(line), std::string::npos) << line << editor.output;
     }
     // Its parameter 1 has a name longer than most; the columns stay aligned.

@@ -207,6 +207,18 @@ TEST_F(GuiTest, ShowsAnLv2UiAndPrintsWhatItWrites) {
     EXPECT_EQ(plughost_test::readText(file("gui.err")), "");
 }
 
+// gui follows the rule of the other commands that set parameters.
+TEST_F(GuiTest, RefusesAParameterValueOutsideItsRange) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {TEST_EDITOR_PLUGIN_PATH, "Shade=2"}, {GLIDEFILTER_LV2_BUNDLE_PATH, "frequency=300"}};
+    for (const auto& [plugin, setting] : cases) {
+        const auto outcome = run(onServer(), {"gui", plugin, "--param", setting, "--frames", "1"});
+        EXPECT_EQ(outcome.exitCode, 2) << setting;
+        EXPECT_NE(outcome.errors.find(": out of range; it takes 0 to "), std::string::npos)
+            << outcome.errors;
+    }
+}
+
 TEST_F(GuiTest, NeedsADisplay) {
     const auto outcome = withoutDisplay({"gui", TEST_EDITOR_PLUGIN_PATH});
     EXPECT_EQ(outcome.exitCode, 1);

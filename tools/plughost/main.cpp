@@ -1,6 +1,7 @@
 // plughost: loads a VST 2 or LV2 plug-in and makes it usable without a DAW.
 #include "tools/plughost/commands/commands.h"
 #include "tools/plughost/commands/options.h"
+#include "tools/plughost/commands/text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,11 +26,15 @@ void printOverview() {
                     std::string(command.summary).c_str());
     }
     std::printf(
-        "\nPLUGIN.so is a path, or a bare name looked up as NAME or NAME.so in the folders of\n"
-        "LXVST_PATH and VST_PATH, ~/.lxvst, ~/.vst, /usr/local/lib/lxvst, /usr/local/lib/vst,\n"
-        "/usr/lib/lxvst and /usr/lib/vst, in this order. An LV2 plug-in is given as its\n"
-        "bundle's folder (NAME.lv2) or as its URI, looked up on LV2_PATH (lilv's default\n"
-        "folders when it is not set).\n");
+        "\nPLUGIN.so names a plug-in of either format: a path (a folder is an LV2 bundle, a\n"
+        "file a VST 2 library); an LV2 plug-in's URI; an LV2 bundle's folder name (NAME.lv2)\n"
+        "looked up on LV2_PATH (lilv's default folders when it is not set: ~/.lv2, the\n"
+        "multiarch /usr/lib/TRIPLET/lv2, /usr/lib/lv2, /usr/local/lib/lv2); a VST 2 file,\n"
+        "NAME or NAME.so, looked up in the folders of LXVST_PATH and VST_PATH, ~/.lxvst,\n"
+        "~/.vst, /usr/local/lib/lxvst, /usr/local/lib/vst, /usr/lib/lxvst and /usr/lib/vst,\n"
+        "in this order; or a plug-in's name as plughost list shows it (\"Glide Filter\"; LV2\n"
+        "plug-ins first). A parameter value is a number within the parameter's range, or one\n"
+        "of its labels as info lists them.\n");
     std::printf("\nErrors are one line on stderr. Exit codes: 0 done, 1 something could not be\n"
                 "loaded, read or written, 2 the command line is wrong.\n");
 }
@@ -63,12 +68,13 @@ int run(const plughost::Command& command, const plughost::Arguments& arguments) 
     try {
         return command.run(arguments);
     } catch (const UsageError& error) {
-        const std::string message = error.what();
+        // Errors carry the plug-in's names and the user's arguments: one line, escaped.
+        const std::string message = plughost::printable(error.what());
         std::fprintf(stderr, "%s%s\n",
                      message.starts_with("usage:") ? "" : "plughost: ", message.c_str());
         return 2;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "plughost: %s\n", error.what());
+        std::fprintf(stderr, "plughost: %s\n", plughost::printable(error.what()).c_str());
         return 1;
     }
 }

@@ -6,17 +6,26 @@ namespace plughost {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
+        {"list", runList, "", "every plug-in plughost finds by name, one a line",
+         R"(Lists the LV2 plug-ins on LV2_PATH (lilv's default folders when it is not set) and
+the VST 2 plug-ins in the folders a bare name is looked up in (see plughost --help),
+one a line: its format, its name, and its URI (LV2) or its file (VST 2). Each VST 2
+library is loaded in a process of its own to read its name; one that cannot be loaded
+is left out.
+)"},
         {"info", runInfo, "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME]",
          "the plug-in as a host sees it: record, capabilities, parameters, programs",
-         R"(Prints the plug-in's record with its flags decoded, its answers to the MIDI
-capability questions, its parameters (index, name, value, display text, label) and
-its programs. For an LV2 plug-in: its URI, bundle, ports, features, its control
-ports (index, symbol, name, value, unit, range, default, properties, scale points)
-and presets. With --program, --preset and --param, the texts show those settings.
+         R"(Prints the plug-in's name, format, URI or path, class and UIs (a UI library
+that is missing is said so); for VST 2 its record with its flags decoded and its
+answers to the MIDI capability questions, for LV2 its bundle, ports and features;
+its parameters (index, LV2 symbol, name, value, display text, unit, range,
+default, properties, labels) and its programs or presets. With --program, --preset
+and --param, the texts show those settings. Text from the plug-in is shown with
+control characters escaped (\n, \x1b).
 
   --param N=V        set parameter N (its index or name; for LV2 also its symbol)
-                     to V: 0 to 1 for VST 2, in the port's units for LV2 (clamped
-                     to its range); repeatable
+                     to V, within its range: 0 to 1 for VST 2, in the port's units
+                     for LV2; or one of its labels (LPF, OFF); repeatable
   --program N        select program N (LV2: preset N as info lists them) first;
                      --param then applies to it
   --preset NAME      select the program or preset of that name instead
@@ -34,7 +43,7 @@ keeping IN's sample format where that format holds it, else 32-bit float, 24-bit
 16-bit. OUT must not be IN or the MIDI file.
 
   --param N=V        set parameter N (its index or name, as info lists them) to V,
-                     0 to 1 (LV2: in the port's units); repeatable
+                     0 to 1 (LV2: in the port's units), or a label; repeatable
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
   --param-at N=V@FRAME
@@ -64,7 +73,7 @@ spectrum of one output from 20 Hz to 20 kHz, as .png, .svg or .pdf (by OUT's
 extension; - for a PNG on standard output).
 
   --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
-                     the port's units); repeatable
+                     the port's units), or a label; repeatable
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
   --csv FILE         also write the values, one row per frequency
@@ -87,7 +96,7 @@ plughost's own, idles it until it has painted and writes the window's pixels as
 a PNG (- for standard output). Without DISPLAY it uses a private Xvfb.
 
   --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
-                     the port's units); repeatable
+                     the port's units), or a label; repeatable
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
 )"},
@@ -100,7 +109,7 @@ an LV2 plug-in's X11 UI sends (the plug-in runs on silence between idles), is
 printed as it comes.
 
   --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
-                     the port's units); repeatable
+                     the port's units), or a label; repeatable
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
   --frames N         close after N idle passes
@@ -119,8 +128,8 @@ const Command* findCommand(std::string_view name) {
 
 std::string usageOf(std::string_view name) {
     const Command* command = findCommand(name);
-    return "usage: plughost " + std::string(name) + " " +
-           std::string(command != nullptr ? command->synopsis : "");
+    const std::string synopsis(command != nullptr ? command->synopsis : "");
+    return "usage: plughost " + std::string(name) + (synopsis.empty() ? "" : " " + synopsis);
 }
 
 } // namespace plughost

@@ -9,6 +9,7 @@ namespace plughost {
 
 using Arguments = std::vector<std::string>;
 
+int runList(const Arguments& arguments);
 int runInfo(const Arguments& arguments);
 int runRender(const Arguments& arguments);
 int runResponse(const Arguments& arguments);

@@ -76,7 +76,7 @@ std::string describeAutomation(const HostRequest& request,
     std::string line = "automate index=" + std::to_string(request.index) +
                        " value=" + numberText(static_cast<double>(request.opt));
     if (request.index >= 0 && static_cast<size_t>(request.index) < parameterNames.size()) {
-        line += " (" + parameterNames[static_cast<size_t>(request.index)] + ")";
+        line += " (" + printable(parameterNames[static_cast<size_t>(request.index)]) + ")";
     }
     return line;
 }
@@ -91,7 +91,8 @@ std::string describeRequest(const HostRequest& request,
     std::string line = requestName(request.opcode);
     if (request.opcode == audioMasterCanDo && request.ptr != nullptr) {
         const auto* text = static_cast<const char*>(request.ptr);
-        return line + " \"" + std::string(text, strnlen(text, kLongestQuotedText)) + "\"";
+        return line + " \"" + printable(std::string(text, strnlen(text, kLongestQuotedText))) +
+               "\"";
     }
     if (request.index != 0) {
         line += " index=" + std::to_string(request.index);

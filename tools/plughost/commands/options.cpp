@@ -119,13 +119,10 @@ int parseSampleRate(const std::string& text) {
         parseInteger(text, "sample rate", kLowestSampleRate, kHighestSampleRate));
 }
 
-ParameterSetting parseParameterSetting(const std::string& text, PluginFormat format) {
+// Both formats take a number or a label, checked against the plug-in once it is loaded.
+ParameterSetting parseParameterSetting(const std::string& text, PluginFormat /*format*/) {
     const auto [parameter, value] = splitAt(text, '=', "N=V");
-    if (format == PluginFormat::lv2) {
-        return {parameter, parseNumber(value, "parameter value", -HUGE_VAL, HUGE_VAL)};
-    }
-    // The value a VST 2 plug-in is given is a float.
-    return {parameter, static_cast<float>(parseNumber(value, "parameter value", 0.0, 1.0))};
+    return {parameter, value};
 }
 
 ParameterChange parseParameterChange(const std::string& text, PluginFormat format) {

@@ -57,11 +57,11 @@ int parseSampleRate(const std::string& text);
 
 struct ParameterSetting {
     std::string parameter; // its index or its name
-    double value;
+    std::string value;     // a number in the parameter's units, or a label
 };
 
-// "N=V" for parameter N, an index or a name (checked against the plug-in later): a normalised
-// value 0..1 for VST 2, any number in the port's units for LV2 (clamped to its range later).
+// "N=V" for parameter N, an index or a name, and value V, both checked against the plug-in
+// later.
 ParameterSetting parseParameterSetting(const std::string& text, PluginFormat format);
 
 struct ParameterChange {

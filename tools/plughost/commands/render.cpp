@@ -131,11 +131,12 @@ void requireRenderRate(const RenderJob& job, int sampleRate) {
 // takes effect exactly there, as hosts split their blocks for automation.
 class ChangeSchedule {
 public:
-    // Throws UsageError for a parameter the plug-in does not have, before anything is played.
+    // Throws UsageError for a parameter the plug-in does not have or a value it does not take,
+    // before anything is played.
     ChangeSchedule(Plugin& plugin, const std::vector<ParameterChange>& changes)
         : plugin(plugin), changes(changes) {
         for (const ParameterChange& change : changes) {
-            parameterIndex(plugin, change.setting.parameter);
+            resolveSetting(plugin, change.setting);
         }
     }
 
@@ -151,7 +152,7 @@ public:
     }
     void makeDueChanges(int64_t position) {
         while (next < changes.size() && changes[next].frame <= position) {
-            setParameterClamped(plugin, changes[next++].setting);
+            applyParameterSetting(plugin, changes[next++].setting);
         }
     }
     size_t remaining() const { return changes.size() - next; }

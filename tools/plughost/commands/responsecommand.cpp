@@ -30,12 +30,12 @@ std::string describeSettings(const Plugin& plugin, const PluginSettings& setting
     const int32_t count = plugin.parameterCount();
     for (int32_t index = 0; index < count; ++index) {
         if (count <= kParametersInSubtitle || given.contains(index)) {
-            append(plugin.parameterName(index) + " " + plugin.parameterDisplay(index));
+            append(plugin.parameter(index).name + " " + plugin.parameterDisplay(index));
         }
     }
     if (settings.program) {
         append(plugin.presetKind() + " " + std::to_string(*settings.program) + " \"" +
-               plugin.presetNames()[static_cast<size_t>(*settings.program)] + "\"");
+               plugin.presets()[static_cast<size_t>(*settings.program)].name + "\"");
     }
     if (settings.preset) {
         append(plugin.presetKind() + " \"" + *settings.preset + "\"");

@@ -17,7 +17,8 @@ std::string uriOf(const UridMap& map, LV2_URID urid) {
 
 std::string portLabel(const Lv2Plugin& plugin, uint32_t port) {
     const LilvPort* found = lilv_plugin_get_port_by_index(plugin.lilvPlugin(), port);
-    return found != nullptr ? textOf(lilv_port_get_symbol(plugin.lilvPlugin(), found)) : "no port";
+    return found != nullptr ? printable(textOf(lilv_port_get_symbol(plugin.lilvPlugin(), found)))
+                            : "no port";
 }
 
 template <typename Number>

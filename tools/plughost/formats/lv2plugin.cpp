@@ -12,12 +12,18 @@
 #include <lv2/urid/urid.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <dlfcn.h>
+#include <filesystem>
 #include <map>
 
 namespace plughost {
 namespace {
+
+// More plug-ins than any library holds: a library that never ends its list is not read forever.
+constexpr uint32_t kMostDescriptors = 65536;
 
 // Room for thousands of MIDI events a block; an input grows when a block needs more.
 constexpr size_t kSequenceCapacity = size_t{64} * 1024;
@@ -56,13 +62,19 @@ std::string shortUri(std::string uri) {
     return uri.starts_with("lv2core:") ? "lv2" + uri.substr(std::strlen("lv2core")) : uri;
 }
 
-std::vector<std::string> shortUris(LilvNodes* nodes) {
+std::vector<std::string> shortUrisOf(const LilvNodes* nodes) {
     std::vector<std::string> uris;
     LILV_FOREACH(nodes, i, nodes) {
         uris.push_back(shortUri(textOf(lilv_nodes_get(nodes, i))));
     }
-    lilv_nodes_free(nodes);
     std::sort(uris.begin(), uris.end()); // lilv keeps no order
+    return uris;
+}
+
+// For the lists lilv hands over to be freed.
+std::vector<std::string> shortUris(LilvNodes* nodes) {
+    std::vector<std::string> uris = shortUrisOf(nodes);
+    lilv_nodes_free(nodes);
     return uris;
 }
 
@@ -89,6 +101,7 @@ Lv2Plugin::Lv2Plugin(const std::string& argument, const LoadSettings& settings)
         if (!lilv_plugin_verify(plugin)) {
             throw HostError("the LV2 plug-in " + uri() + " is described incompletely");
         }
+        checkPortIndices();
         readPorts();
         readPresets();
         requireFeatures();
@@ -114,8 +127,55 @@ std::string Lv2Plugin::uri() const {
     return textOf(lilv_plugin_get_uri(plugin));
 }
 
+// lilv sizes its port array by the highest index it reads, and drops every port when one index
+// is missing: the indices are checked in the description itself before lilv reads them.
+void Lv2Plugin::checkPortIndices() const {
+    const Node pluginUri = world.uri(uri().c_str());
+    LilvNodes* ports = lilv_world_find_nodes(world.get(), pluginUri.get(),
+                                             world.uri(LV2_CORE__port).get(), nullptr);
+    std::vector<std::optional<uint64_t>> indices;
+    LILV_FOREACH(nodes, i, ports) {
+        indices.push_back(portIndexIn(lilv_nodes_get(ports, i)));
+    }
+    lilv_nodes_free(ports);
+    std::vector<bool> taken(indices.size(), false);
+    for (const std::optional<uint64_t>& index : indices) {
+        if (!index || *index >= indices.size()) {
+            throw HostError(uri() + " describes a port " +
+                            (index ? "with index " + std::to_string(*index) : "without an index") +
+                            ": its " + std::to_string(indices.size()) +
+                            " ports must be numbered 0 to " + std::to_string(indices.size() - 1));
+        }
+        if (taken[*index]) {
+            throw HostError(uri() + " describes two ports with index " + std::to_string(*index));
+        }
+        taken[*index] = true;
+    }
+}
+
+// A port's lv2:index when it has exactly one, a whole number of 0 or more.
+std::optional<uint64_t> Lv2Plugin::portIndexIn(const LilvNode* port) const {
+    LilvNodes* given =
+        lilv_world_find_nodes(world.get(), port, world.uri(LV2_CORE__index).get(), nullptr);
+    std::optional<uint64_t> index;
+    const LilvNode* only = lilv_nodes_size(given) == 1 ? lilv_nodes_get_first(given) : nullptr;
+    const std::string text = textOf(only);
+    uint64_t value = 0;
+    if (only != nullptr && lilv_node_is_int(only) &&
+        std::from_chars(text.data(), text.data() + text.size(), value).ptr ==
+            text.data() + text.size()) {
+        index = value;
+    }
+    lilv_nodes_free(given);
+    return index;
+}
+
 void Lv2Plugin::readPorts() {
     const uint32_t count = lilv_plugin_get_num_ports(plugin);
+    if (count == 0) {
+        // What lilv said when it dropped them follows in the message.
+        throw HostError("lilv read no port of " + uri());
+    }
     std::vector<float> lowest(count);
     std::vector<float> highest(count);
     std::vector<float> defaults(count);
@@ -156,43 +216,54 @@ void Lv2Plugin::readPorts() {
 void Lv2Plugin::readControlPort(const LilvPort* port, uint32_t index, float lowest, float highest,
                                 float fallback) {
     const Node name(lilv_port_get_name(plugin, port));
-    ControlPort control{
-        index,
-        textOf(lilv_port_get_symbol(plugin, port)),
-        textOf(name.get()),
-        "",
-        lowest,
-        highest,
-        !std::isnan(fallback) ? fallback
-        : !std::isnan(lowest) ? lowest
-                              : 0.0f,
-        lilv_port_has_property(plugin, port, world.uri(LV2_CORE__integer).get()),
-        lilv_port_has_property(plugin, port, world.uri(LV2_CORE__enumeration).get()),
-        lilv_port_has_property(plugin, port, world.uri(LV2_CORE__toggled).get()),
-        {}};
-    if (const Node unit(lilv_port_get(plugin, port, world.uri(LV2_UNITS__unit).get())); unit) {
-        const Node symbol(
-            lilv_world_get(world.get(), unit.get(), world.uri(LV2_UNITS__symbol).get(), nullptr));
-        const std::string unitUri = textOf(unit.get());
-        const auto known = unitUri.starts_with(LV2_UNITS_PREFIX)
-                               ? kUnitSymbols.find(unitUri.substr(strlen(LV2_UNITS_PREFIX)))
-                               : kUnitSymbols.end();
-        control.unit = symbol                        ? textOf(symbol.get())
-                       : known != kUnitSymbols.end() ? known->second
-                                                     : unitUri;
+    ParameterInfo info{textOf(name.get()),
+                       textOf(lilv_port_get_symbol(plugin, port)),
+                       unitOf(port),
+                       {lowest, highest},
+                       {},
+                       {}};
+    if (!std::isnan(fallback)) {
+        info.defaultValue = fallback;
     }
-    if (LilvScalePoints* points = lilv_port_get_scale_points(plugin, port)) {
-        LILV_FOREACH(scale_points, i, points) {
-            const LilvScalePoint* point = lilv_scale_points_get(points, i);
-            control.scalePoints.push_back({lilv_node_as_float(lilv_scale_point_get_value(point)),
-                                           textOf(lilv_scale_point_get_label(point))});
+    for (const char* property : {LV2_CORE__integer, LV2_CORE__enumeration, LV2_CORE__toggled}) {
+        if (lilv_port_has_property(plugin, port, world.uri(property).get())) {
+            info.properties.push_back(std::strrchr(property, '#') + 1);
         }
-        lilv_scale_points_free(points);
-        std::sort(control.scalePoints.begin(), control.scalePoints.end(),
-                  [](const ScalePoint& a, const ScalePoint& b) { return a.value < b.value; });
     }
-    portValues[index] = control.fallback;
-    parameters.push_back(std::move(control));
+    // The port's default, else its lowest value, else 0.
+    portValues[index] = !std::isnan(fallback) ? fallback : !std::isnan(lowest) ? lowest : 0.0f;
+    parameters.push_back({index, std::move(info), scalePointsOf(port)});
+}
+
+// The unit's own symbol where its description is loaded, else the standard one's.
+std::string Lv2Plugin::unitOf(const LilvPort* port) const {
+    const Node unit(lilv_port_get(plugin, port, world.uri(LV2_UNITS__unit).get()));
+    if (!unit) {
+        return "";
+    }
+    const Node symbol(
+        lilv_world_get(world.get(), unit.get(), world.uri(LV2_UNITS__symbol).get(), nullptr));
+    const std::string unitUri = textOf(unit.get());
+    const auto known = unitUri.starts_with(LV2_UNITS_PREFIX)
+                           ? kUnitSymbols.find(unitUri.substr(strlen(LV2_UNITS_PREFIX)))
+                           : kUnitSymbols.end();
+    return symbol ? textOf(symbol.get()) : known != kUnitSymbols.end() ? known->second : unitUri;
+}
+
+std::vector<ScalePoint> Lv2Plugin::scalePointsOf(const LilvPort* port) const {
+    std::vector<ScalePoint> points;
+    if (LilvScalePoints* given = lilv_port_get_scale_points(plugin, port)) {
+        LILV_FOREACH(scale_points, i, given) {
+            const LilvScalePoint* point = lilv_scale_points_get(given, i);
+            points.push_back(
+                {static_cast<double>(lilv_node_as_float(lilv_scale_point_get_value(point))),
+                 textOf(lilv_scale_point_get_label(point))});
+        }
+        lilv_scale_points_free(given);
+    }
+    std::sort(points.begin(), points.end(),
+              [](const ScalePoint& a, const ScalePoint& b) { return a.value < b.value; });
+    return points;
 }
 
 void Lv2Plugin::readPresets() {
@@ -203,10 +274,10 @@ void Lv2Plugin::readPresets() {
         const LilvNode* preset = lilv_nodes_get(related, i);
         lilv_world_load_resource(world.get(), preset);
         const Node name(lilv_world_get(world.get(), preset, label.get(), nullptr));
-        presets.push_back({textOf(preset), textOf(name ? name.get() : preset)});
+        presetList.push_back({textOf(preset), textOf(name ? name.get() : preset)});
     }
     lilv_nodes_free(related);
-    std::sort(presets.begin(), presets.end(), [](const Lv2Preset& a, const Lv2Preset& b) {
+    std::sort(presetList.begin(), presetList.end(), [](const Lv2Preset& a, const Lv2Preset& b) {
         return std::tie(a.label, a.uri) < std::tie(b.label, b.uri);
     });
 }
@@ -246,6 +317,7 @@ void Lv2Plugin::setOptions(const LoadSettings& settings) {
 
 void Lv2Plugin::instantiate(const LoadSettings& settings, const CapturedStderr& diagnostics) {
     setOptions(settings);
+    requireEntries();
     instance = lilv_plugin_instantiate(plugin, settings.sampleRate, features.data());
     if (instance == nullptr) {
         const std::string reason = diagnostics.lastLine();
@@ -254,6 +326,51 @@ void Lv2Plugin::instantiate(const LoadSettings& settings, const CapturedStderr& 
                         " Hz: " + (reason.empty() ? "the plug-in refused" : reason));
     }
     connectFixedPorts();
+}
+
+// lilv calls the descriptor's instantiate, connect_port, run and cleanup without looking (it
+// connects every port as soon as it has instantiated): a library whose descriptor lacks one is
+// refused before lilv loads it. One that cannot be loaded is left to lilv, which says why.
+void Lv2Plugin::requireEntries() const {
+    const std::string library = fileOf(lilv_plugin_get_library_uri(plugin));
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        return;
+    }
+    std::vector<std::string> missing;
+    if (const LV2_Descriptor* descriptor = descriptorIn(handle)) {
+        for (const auto& [present, name] :
+             {std::pair{descriptor->instantiate != nullptr, "instantiate"},
+              std::pair{descriptor->connect_port != nullptr, "connect_port"},
+              std::pair{descriptor->run != nullptr, "run"},
+              std::pair{descriptor->cleanup != nullptr, "cleanup"}}) {
+            if (!present) {
+                missing.emplace_back(name);
+            }
+        }
+    }
+    dlclose(handle);
+    if (!missing.empty()) {
+        throw HostError("the descriptor of " + uri() + " in " + library + " has no " +
+                        joined(missing) + " function");
+    }
+}
+
+// The plug-in's descriptor among those the library lists; null when it lists none of that URI.
+const LV2_Descriptor* Lv2Plugin::descriptorIn(void* library) const {
+    const auto descriptors =
+        reinterpret_cast<LV2_Descriptor_Function>(dlsym(library, "lv2_descriptor"));
+    const std::string wanted = uri();
+    for (uint32_t index = 0; descriptors != nullptr && index < kMostDescriptors; ++index) {
+        const LV2_Descriptor* descriptor = descriptors(index);
+        if (descriptor == nullptr) {
+            break;
+        }
+        if (descriptor->URI != nullptr && wanted == descriptor->URI) {
+            return descriptor;
+        }
+    }
+    return nullptr;
 }
 
 // Audio and MIDI buffers are connected before each block.
@@ -274,6 +391,49 @@ std::string Lv2Plugin::name() const {
     return name ? textOf(name.get()) : uri();
 }
 
+PluginFormat Lv2Plugin::format() const {
+    return PluginFormat::lv2;
+}
+
+std::string Lv2Plugin::location() const {
+    return uri();
+}
+
+// lilv names the class from LV2's own description, when it is loaded; else it knows only
+// "Plugin", and the class is read from the type the plug-in gives: lv2:FilterPlugin is "Filter".
+std::string Lv2Plugin::pluginClass() const {
+    const std::string label = textOf(lilv_plugin_class_get_label(lilv_plugin_get_class(plugin)));
+    if (label != "Plugin") {
+        return label;
+    }
+    LilvNodes* types = lilv_plugin_get_value(plugin, world.uri(LILV_NS_RDF "type").get());
+    std::string named = label;
+    LILV_FOREACH(nodes, i, types) {
+        const std::string type = textOf(lilv_nodes_get(types, i));
+        if (type.starts_with(LV2_CORE_PREFIX) && type.ends_with("Plugin") &&
+            type != LV2_CORE__Plugin) {
+            named = type.substr(strlen(LV2_CORE_PREFIX),
+                                type.size() - strlen(LV2_CORE_PREFIX) - strlen("Plugin"));
+        }
+    }
+    lilv_nodes_free(types);
+    return named;
+}
+
+std::vector<UiInfo> Lv2Plugin::uis() const {
+    std::vector<UiInfo> found;
+    LilvUIs* uis = lilv_plugin_get_uis(plugin);
+    LILV_FOREACH(uis, i, uis) {
+        const LilvUI* ui = lilv_uis_get(uis, i);
+        const std::string library = fileOf(lilv_ui_get_binary_uri(ui));
+        std::error_code error;
+        found.push_back({listOrNone(shortUrisOf(lilv_ui_get_classes(ui))), library,
+                         std::filesystem::is_regular_file(library, error)});
+    }
+    lilv_uis_free(uis);
+    return found;
+}
+
 int32_t Lv2Plugin::inputCount() const {
     return static_cast<int32_t>(audioInputs.size());
 }
@@ -290,30 +450,28 @@ int32_t Lv2Plugin::parameterCount() const {
     return static_cast<int32_t>(parameters.size());
 }
 
-std::string Lv2Plugin::parameterName(int32_t index) const {
-    return parameters[static_cast<size_t>(index)].name;
+ParameterInfo Lv2Plugin::parameter(int32_t index) const {
+    return parameters[static_cast<size_t>(index)].info;
 }
 
-std::string Lv2Plugin::parameterSymbol(int32_t index) const {
-    return parameters[static_cast<size_t>(index)].symbol;
+double Lv2Plugin::parameterValue(int32_t index) const {
+    return portValues[parameters[static_cast<size_t>(index)].port];
 }
 
 // A scale point's label where the value is one, else the number in the port's unit.
 std::string Lv2Plugin::parameterDisplay(int32_t index) const {
     const ControlPort& control = parameters[static_cast<size_t>(index)];
-    const float value = portValues[control.port];
+    const double value = portValues[control.port];
     for (const ScalePoint& point : control.scalePoints) {
         if (point.value == value) {
             return point.label;
         }
     }
-    return numberText(static_cast<double>(value)) +
-           (control.unit.empty() ? "" : " " + control.unit);
+    return numberText(value) + (control.info.unit.empty() ? "" : " " + control.info.unit);
 }
 
-ParameterRange Lv2Plugin::parameterRange(int32_t index) const {
-    const ControlPort& control = parameters[static_cast<size_t>(index)];
-    return {control.lowest, control.highest};
+std::vector<ScalePoint> Lv2Plugin::labelledValues(int32_t index) const {
+    return parameters[static_cast<size_t>(index)].scalePoints;
 }
 
 void Lv2Plugin::setParameter(int32_t index, double value) {
@@ -323,7 +481,7 @@ void Lv2Plugin::setParameter(int32_t index, double value) {
 void Lv2Plugin::setPortValue(const char* symbol, const void* value, uint32_t type) {
     const auto control =
         std::find_if(parameters.begin(), parameters.end(),
-                     [symbol](const ControlPort& port) { return port.symbol == symbol; });
+                     [symbol](const ControlPort& port) { return port.info.symbol == symbol; });
     if (control == parameters.end()) {
         return;
     }
@@ -352,20 +510,16 @@ std::string Lv2Plugin::presetKind() const {
     return "preset";
 }
 
-int32_t Lv2Plugin::presetCount() const {
-    return static_cast<int32_t>(presets.size());
-}
-
-std::vector<std::string> Lv2Plugin::presetNames() const {
-    std::vector<std::string> names;
-    for (const Lv2Preset& preset : presets) {
-        names.push_back(preset.label);
+std::vector<PresetInfo> Lv2Plugin::presets() const {
+    std::vector<PresetInfo> found;
+    for (const Lv2Preset& preset : presetList) {
+        found.push_back({preset.label, preset.uri, false});
     }
-    return names;
+    return found;
 }
 
 void Lv2Plugin::selectPreset(int32_t index) {
-    const Lv2Preset& preset = presets[static_cast<size_t>(index)];
+    const Lv2Preset& preset = presetList[static_cast<size_t>(index)];
     const Node node = world.uri(preset.uri.c_str());
     LilvState* state = lilv_state_new_from_world(world.get(), uridMap.mapFeature(), node.get());
     if (state == nullptr) {
@@ -387,7 +541,7 @@ std::string Lv2Plugin::portList(const std::vector<uint32_t>& ports) const {
     return std::to_string(ports.size()) + (symbols.empty() ? "" : " (" + joined(symbols) + ")");
 }
 
-std::vector<SummaryLine> Lv2Plugin::summary() const {
+std::vector<PluginFact> Lv2Plugin::facts() const {
     std::vector<uint32_t> atomInputs = plainAtomInputs;
     if (midiInput) {
         atomInputs.push_back(*midiInput);
@@ -398,8 +552,6 @@ std::vector<SummaryLine> Lv2Plugin::summary() const {
         atomOutputPorts.push_back(port);
     }
     return {
-        {"name", name()},
-        {"URI", uri()},
         {"bundle", fileOf(lilv_plugin_get_bundle_uri(plugin))},
         {"library", fileOf(lilv_plugin_get_library_uri(plugin))},
         {"audio inputs", portList(audioInputs)},
@@ -412,69 +564,8 @@ std::vector<SummaryLine> Lv2Plugin::summary() const {
         {"needs features", listOrNone(shortUris(lilv_plugin_get_required_features(plugin)))},
         {"uses features", listOrNone(shortUris(lilv_plugin_get_optional_features(plugin)))},
         {"parameters", std::to_string(parameters.size())},
-        {"presets", std::to_string(presets.size())},
+        {"presets", std::to_string(presetList.size())},
     };
-}
-
-namespace {
-
-std::string rangeText(const ControlPort& control) {
-    if (std::isnan(control.lowest) || std::isnan(control.highest)) {
-        return "";
-    }
-    return numberText(control.lowest) + " to " + numberText(control.highest);
-}
-
-std::string propertiesText(const ControlPort& control) {
-    std::vector<std::string> properties;
-    for (const auto& [present, name] :
-         {std::pair{control.integer, "integer"}, std::pair{control.enumeration, "enumeration"},
-          std::pair{control.toggled, "toggled"}}) {
-        if (present) {
-            properties.emplace_back(name);
-        }
-    }
-    return joined(properties);
-}
-
-std::string scalePointsText(const ControlPort& control) {
-    std::vector<std::string> points;
-    for (const ScalePoint& point : control.scalePoints) {
-        points.push_back(numberText(point.value) + " " + point.label);
-    }
-    return joined(points);
-}
-
-} // namespace
-
-TextTable Lv2Plugin::parameterTable() const {
-    TextTable table{{{"index", 5},
-                     {"symbol"},
-                     {"name"},
-                     {"value"},
-                     {"display"},
-                     {"unit"},
-                     {"range"},
-                     {"default"},
-                     {"properties"},
-                     {"scale points"}},
-                    {}};
-    for (int32_t index = 0; index < parameterCount(); ++index) {
-        const ControlPort& control = parameters[static_cast<size_t>(index)];
-        table.rows.push_back({std::to_string(index), control.symbol, control.name,
-                              numberText(portValues[control.port]), parameterDisplay(index),
-                              control.unit, rangeText(control), numberText(control.fallback),
-                              propertiesText(control), scalePointsText(control)});
-    }
-    return table;
-}
-
-std::vector<PresetLine> Lv2Plugin::presetList() const {
-    std::vector<PresetLine> lines;
-    for (const Lv2Preset& preset : presets) {
-        lines.push_back({preset.label, preset.uri});
-    }
-    return lines;
 }
 
 // Instantiated at the rate and longest block it was loaded with.

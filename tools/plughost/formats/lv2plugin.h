@@ -18,23 +18,10 @@
 
 namespace plughost {
 
-struct ScalePoint {
-    float value;
-    std::string label;
-};
-
 // A control input port as a host shows it.
 struct ControlPort {
     uint32_t port;
-    std::string symbol;
-    std::string name;
-    std::string unit; // its symbol, e.g. "dB"; "" for none
-    float lowest;     // NaN when the port gives none
-    float highest;
-    float fallback; // the port's default, else its lowest value, else 0
-    bool integer;
-    bool enumeration;
-    bool toggled;
+    ParameterInfo info;
     std::vector<ScalePoint> scalePoints; // by value
 };
 
@@ -51,25 +38,26 @@ public:
     Lv2Plugin& operator=(const Lv2Plugin&) = delete;
 
     std::string name() const override;
+    PluginFormat format() const override;
+    std::string location() const override;
+    std::string pluginClass() const override;
+    std::vector<UiInfo> uis() const override;
+    std::vector<PluginFact> facts() const override;
+
     int32_t inputCount() const override;
     int32_t outputCount() const override;
     bool takesMidi() const override;
 
     int32_t parameterCount() const override;
-    std::string parameterName(int32_t index) const override;
-    std::string parameterSymbol(int32_t index) const override;
+    ParameterInfo parameter(int32_t index) const override;
+    double parameterValue(int32_t index) const override;
     std::string parameterDisplay(int32_t index) const override;
-    ParameterRange parameterRange(int32_t index) const override;
+    std::vector<ScalePoint> labelledValues(int32_t index) const override;
     void setParameter(int32_t index, double value) override;
 
     std::string presetKind() const override;
-    int32_t presetCount() const override;
-    std::vector<std::string> presetNames() const override;
+    std::vector<PresetInfo> presets() const override;
     void selectPreset(int32_t index) override;
-
-    std::vector<SummaryLine> summary() const override;
-    TextTable parameterTable() const override;
-    std::vector<PresetLine> presetList() const override;
 
     void start(const PlaybackSettings& settings) override;
     void stop() override;
@@ -93,13 +81,19 @@ public:
     std::vector<AtomMessage> outputAtoms(uint32_t port) const;
 
 private:
+    void checkPortIndices() const;
+    std::optional<uint64_t> portIndexIn(const LilvNode* port) const;
     void readPorts();
     void readControlPort(const LilvPort* port, uint32_t index, float lowest, float highest,
                          float fallback);
+    std::string unitOf(const LilvPort* port) const;
+    std::vector<ScalePoint> scalePointsOf(const LilvPort* port) const;
     void requireFeatures();
     void setOptions(const LoadSettings& settings);
     void readPresets();
     void instantiate(const LoadSettings& settings, const CapturedStderr& diagnostics);
+    void requireEntries() const;
+    const LV2_Descriptor* descriptorIn(void* library) const;
     void connectFixedPorts();
     std::string symbolOf(uint32_t port) const;
     std::string portList(const std::vector<uint32_t>& ports) const;
@@ -135,7 +129,7 @@ private:
     std::vector<uint32_t> absentPorts; // optional ports of kinds plughost does not connect
     AtomSequenceBuffer midiBuffer;
     AtomSequenceBuffer emptyBuffer;
-    std::vector<Lv2Preset> presets;
+    std::vector<Lv2Preset> presetList;
 };
 
 } // namespace plughost

@@ -2,6 +2,7 @@
 
 #include "tools/common/errors.h"
 #include "tools/plughost/commands/text.h"
+#include "tools/plughost/formats/pluginlookup.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -62,10 +63,11 @@ Node Lv2World::uri(const char* text) const {
 }
 
 const LilvPlugin* Lv2World::find(const std::string& argument) {
-    if (argument.find(':') != std::string::npos && !std::filesystem::exists(argument)) {
-        return findByUri(argument);
+    const std::string place = findPlugin(argument).location;
+    if (place.find(':') != std::string::npos && !std::filesystem::exists(place)) {
+        return findByUri(place);
     }
-    return findInBundle(argument);
+    return findInBundle(place);
 }
 
 const LilvPlugin* Lv2World::findInBundle(const std::string& folder) {
@@ -105,8 +107,13 @@ const LilvPlugin* Lv2World::findByUri(const std::string& uri) {
     const LilvPlugin* plugin =
         node ? lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), node.get()) : nullptr;
     if (plugin == nullptr) {
+        std::vector<std::string> uris;
+        const LilvPlugins* plugins = lilv_world_get_all_plugins(world);
+        LILV_FOREACH(plugins, i, plugins) {
+            uris.push_back(textOf(lilv_plugin_get_uri(lilv_plugins_get(plugins, i))));
+        }
         throw HostError("cannot find LV2 plug-in " + uri + ": no bundle " + searchedFolders() +
-                        " describes it");
+                        " describes it" + closestOf(uri, uris));
     }
     return plugin;
 }

@@ -31,7 +31,8 @@ public:
     Node uri(const char* text) const;
 
     // The plug-in a bundle folder describes, or the one with this URI on LV2_PATH (lilv's
-    // default folders when it is not set). Throws HostError naming what is missing.
+    // default folders when it is not set), the argument found as findPlugin finds it. Throws
+    // HostError naming what is missing.
     const LilvPlugin* find(const std::string& argument);
 
 private:

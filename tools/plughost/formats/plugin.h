@@ -15,8 +15,8 @@ namespace plughost {
 
 enum class PluginFormat { vst2, lv2 };
 
-// LV2 for a folder, a name ending in .lv2 (a bundle, even a missing one) or a URI (a name with a
-// colon that is no existing path); VST 2 for everything else.
+// The format of the plug-in the argument names, as findPlugin finds it; throws HostError when it
+// finds none.
 PluginFormat pluginFormatOf(const std::string& argument);
 
 struct PlaybackSettings {
@@ -37,31 +37,47 @@ struct AudioBlock {
     int64_t start;                          // the block's first frame
 };
 
-// "name             value": the lines info prints first.
-struct SummaryLine {
+// A fact only one format has, e.g. a VST 2 record's flags or an LV2 plug-in's features.
+struct PluginFact {
     std::string key;
     std::string value;
 };
 
-struct TableColumn {
-    std::string heading;
-    size_t minimumWidth = 0;
-};
-
-// Columns as wide as their widest text (at least the minimum); the last one is not padded.
-struct TextTable {
-    std::vector<TableColumn> columns;
-    std::vector<std::vector<std::string>> rows;
-};
-
-struct PresetLine {
-    std::string name;
-    std::string note; // printed after it, e.g. "(current)"
-};
-
 struct ParameterRange {
-    double lowest;
+    double lowest; // NaN when the plug-in gives none
     double highest;
+};
+
+struct ScalePoint {
+    double value;
+    std::string label;
+};
+
+// A parameter as the plug-in describes it, in the units --param takes: 0 to 1 for VST 2, the
+// port's own for LV2.
+struct ParameterInfo {
+    std::string name;
+    std::string symbol; // a second name it is known by ("" for none)
+    std::string unit;   // e.g. "dB", "%"; a VST 2 plug-in's label
+    ParameterRange range;
+    std::optional<double> defaultValue;
+    std::vector<std::string> properties; // e.g. "integer", "enumeration", "toggled"
+};
+
+// Parameters with more labels than this are no switch: their labels are accepted but not listed.
+constexpr size_t kMostLabelsListed = 16;
+
+struct PresetInfo {
+    std::string name;
+    std::string uri; // "" for a VST 2 program
+    bool current;
+};
+
+// A user interface the plug-in offers.
+struct UiInfo {
+    std::string type;    // e.g. "ui:X11UI", "VST 2 editor"
+    std::string library; // the file it is loaded from
+    bool libraryExists;
 };
 
 class Plugin {
@@ -70,31 +86,34 @@ public:
 
     // The plug-in's own name, else its file name.
     virtual std::string name() const = 0;
+    virtual PluginFormat format() const = 0;
+    // Its library's path (VST 2) or its URI (LV2).
+    virtual std::string location() const = 0;
+    // What kind of plug-in it says it is, e.g. "Filter", "instrument".
+    virtual std::string pluginClass() const = 0;
+    virtual std::vector<UiInfo> uis() const = 0;
+    virtual std::vector<PluginFact> facts() const = 0;
+
     virtual int32_t inputCount() const = 0;
     virtual int32_t outputCount() const = 0;
     // Whether MIDI events reach it: VST 2 plug-ins are handed them whatever they answer.
     virtual bool takesMidi() const = 0;
 
     virtual int32_t parameterCount() const = 0;
-    virtual std::string parameterName(int32_t index) const = 0;
-    // A second name the parameter is known by ("" for none).
-    virtual std::string parameterSymbol(int32_t index) const = 0;
+    virtual ParameterInfo parameter(int32_t index) const = 0;
+    virtual double parameterValue(int32_t index) const = 0;
+    // The value as the plug-in shows it.
     virtual std::string parameterDisplay(int32_t index) const = 0;
-    // Values outside it are clamped before they are set; NaN bounds for none.
-    virtual ParameterRange parameterRange(int32_t index) const = 0;
-    // In the plug-in's own units: 0 to 1 for VST 2, the port's for LV2.
+    // The values with a text of their own that --param takes instead of a number, by value:
+    // LV2's scale points, the texts a VST 2 plug-in shows across its range.
+    virtual std::vector<ScalePoint> labelledValues(int32_t index) const = 0;
+    // In the parameter's units, within its range.
     virtual void setParameter(int32_t index, double value) = 0;
 
     // "program" or "preset", for messages.
     virtual std::string presetKind() const = 0;
-    virtual int32_t presetCount() const = 0;
-    virtual std::vector<std::string> presetNames() const = 0;
+    virtual std::vector<PresetInfo> presets() const = 0;
     virtual void selectPreset(int32_t index) = 0;
-
-    // For info.
-    virtual std::vector<SummaryLine> summary() const = 0;
-    virtual TextTable parameterTable() const = 0;
-    virtual std::vector<PresetLine> presetList() const = 0;
 
     // Switched on for playback, and off again.
     virtual void start(const PlaybackSettings& settings) = 0;

@@ -1,6 +1,7 @@
 #include "tools/plughost/formats/vst2library.h"
 
 #include "tools/plughost/commands/text.h"
+#include "tools/plughost/formats/pluginlookup.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -37,43 +38,16 @@ const char* missingEntry(const AEffect& effect) {
     return nullptr;
 }
 
-bool isFile(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 void appendPathList(std::vector<std::string>& folders, const char* variable) {
     const char* list = std::getenv(variable);
-    std::string rest = list != nullptr ? list : "";
-    while (!rest.empty()) {
-        const auto colon = rest.find(':');
-        const std::string folder = rest.substr(0, colon);
-        if (!folder.empty()) {
-            folders.push_back(folder);
-        }
-        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
-    }
+    const std::vector<std::string> given = splitPathList(list != nullptr ? list : "");
+    folders.insert(folders.end(), given.begin(), given.end());
 }
 
 // dlopen would search the system's library path for a bare name; a user means the file in this
 // folder or a plug-in installed where hosts find it.
 std::string loadablePath(const std::string& path) {
-    if (path.find('/') != std::string::npos) {
-        return path;
-    }
-    if (isFile(path)) {
-        return "./" + path;
-    }
-    const std::vector<std::string> folders = pluginFolders();
-    for (const std::string& folder : folders) {
-        for (const std::string& name : {path, path + ".so"}) {
-            if (isFile(folder + "/" + name)) {
-                return folder + "/" + name;
-            }
-        }
-    }
-    throw HostError("cannot find plug-in " + path + ": it is neither in this folder nor in " +
-                    joined(folders) + " (give its path)");
+    return path.find('/') != std::string::npos ? path : findPlugin(path).location;
 }
 
 } // namespace

@@ -52,10 +52,17 @@ std::string canDo(const PluginInstance& plugin, std::string capability) {
     return capability + " " + (answer == 1 ? "yes" : answer == -1 ? "no" : "no answer");
 }
 
-std::string formatted(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+// Steps across 0..1 at which a parameter's display texts are read: fine enough for a switch
+// of 128 positions and a controller number's "OFF" at the top.
+constexpr int kProbeSteps = 1024;
+
+// Where a run of equal texts touches an end of the range, that end; else its middle, away from
+// the rounding at its edges.
+double runValue(double first, double last) {
+    if (first == 0.0 || last == 1.0) {
+        return first == 0.0 ? first : last;
+    }
+    return (first + last) / 2.0;
 }
 
 // The library, the host and the instance, made before the adapter that drives them.
@@ -89,67 +96,27 @@ std::string Vst2Plugin::name() const {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-int32_t Vst2Plugin::inputCount() const {
-    return instance.record()->numInputs;
+PluginFormat Vst2Plugin::format() const {
+    return PluginFormat::vst2;
 }
 
-int32_t Vst2Plugin::outputCount() const {
-    return instance.record()->numOutputs;
+std::string Vst2Plugin::location() const {
+    return path;
 }
 
-bool Vst2Plugin::takesMidi() const {
-    return true;
+// A VST 2 record tells only whether it is an instrument.
+std::string Vst2Plugin::pluginClass() const {
+    return (instance.record()->flags & effFlagsIsSynth) != 0 ? "instrument" : "effect";
 }
 
-int32_t Vst2Plugin::parameterCount() const {
-    return instance.record()->numParams;
-}
-
-std::string Vst2Plugin::parameterName(int32_t index) const {
-    return instance.parameterName(index);
-}
-
-std::string Vst2Plugin::parameterSymbol(int32_t) const {
-    return "";
-}
-
-std::string Vst2Plugin::parameterDisplay(int32_t index) const {
-    return instance.parameterDisplay(index);
-}
-
-ParameterRange Vst2Plugin::parameterRange(int32_t) const {
-    return {0.0, 1.0};
-}
-
-void Vst2Plugin::setParameter(int32_t index, double value) {
-    instance.setParameter(index, static_cast<float>(value));
-}
-
-std::string Vst2Plugin::presetKind() const {
-    return "program";
-}
-
-int32_t Vst2Plugin::presetCount() const {
-    return instance.record()->numPrograms;
-}
-
-// Read as hosts read them: each program selected in turn, then the current one again.
-std::vector<std::string> Vst2Plugin::presetNames() const {
-    std::vector<std::string> names;
-    const auto current = instance.dispatch(effGetProgram);
-    for (int32_t program = 0; program < instance.record()->numPrograms; ++program) {
-        instance.dispatch(effSetProgram, 0, program);
-        names.push_back(instance.programName());
+std::vector<UiInfo> Vst2Plugin::uis() const {
+    if ((instance.record()->flags & effFlagsHasEditor) == 0) {
+        return {};
     }
-    instance.dispatch(effSetProgram, 0, current);
-    return names;
+    return {{"VST 2 editor", path, true}};
 }
 
-void Vst2Plugin::selectPreset(int32_t index) {
-    instance.dispatch(effSetProgram, 0, index);
-}
-
-std::vector<SummaryLine> Vst2Plugin::summary() const {
+std::vector<PluginFact> Vst2Plugin::facts() const {
     const AEffect& effect = *instance.record();
     return {
         {"magic", fourCharText(effect.magic)},
@@ -167,26 +134,91 @@ std::vector<SummaryLine> Vst2Plugin::summary() const {
     };
 }
 
-TextTable Vst2Plugin::parameterTable() const {
-    TextTable table{{{"index", 5}, {"name"}, {"value", 10}, {"display"}, {"label"}}, {}};
-    for (int32_t index = 0; index < parameterCount(); ++index) {
-        table.rows.push_back({std::to_string(index), instance.parameterName(index),
-                              formatted("%.6f", static_cast<double>(instance.getParameter(index))),
-                              instance.parameterDisplay(index),
-                              "\"" + instance.parameterLabel(index) + "\""});
-    }
-    return table;
+int32_t Vst2Plugin::inputCount() const {
+    return instance.record()->numInputs;
 }
 
-std::vector<PresetLine> Vst2Plugin::presetList() const {
-    const auto current = instance.dispatch(effGetProgram);
-    std::vector<PresetLine> lines;
-    const std::vector<std::string> names = presetNames();
-    for (size_t program = 0; program < names.size(); ++program) {
-        lines.push_back(
-            {names[program], static_cast<intptr_t>(program) == current ? "(current)" : ""});
+int32_t Vst2Plugin::outputCount() const {
+    return instance.record()->numOutputs;
+}
+
+bool Vst2Plugin::takesMidi() const {
+    return true;
+}
+
+int32_t Vst2Plugin::parameterCount() const {
+    return instance.record()->numParams;
+}
+
+// Every VST 2 parameter takes a normalised value; what it means is the plug-in's display text.
+ParameterInfo Vst2Plugin::parameter(int32_t index) const {
+    return {instance.parameterName(index), "", instance.parameterLabel(index), {0.0, 1.0}, {}, {}};
+}
+
+// The texts it shows across its range, each once, with a value that shows it. Read once, before
+// playback: the parameter is moved across its range and back.
+std::vector<ScalePoint> Vst2Plugin::labelledValues(int32_t index) const {
+    const auto known = displayTexts.find(index);
+    if (known != displayTexts.end()) {
+        return known->second;
     }
-    return lines;
+    const float original = instance.getParameter(index);
+    std::vector<std::string> texts;
+    for (int step = 0; step <= kProbeSteps; ++step) {
+        instance.setParameter(index, static_cast<float>(step) / kProbeSteps);
+        texts.push_back(instance.parameterDisplay(index));
+    }
+    instance.setParameter(index, original);
+    std::vector<ScalePoint> runs;
+    for (size_t first = 0; first < texts.size();) {
+        size_t last = first;
+        while (last + 1 < texts.size() && texts[last + 1] == texts[first]) {
+            ++last;
+        }
+        const bool seen = std::any_of(runs.begin(), runs.end(), [&](const ScalePoint& point) {
+            return point.label == texts[first];
+        });
+        if (!seen && !texts[first].empty()) {
+            runs.push_back({runValue(static_cast<double>(first) / kProbeSteps,
+                                     static_cast<double>(last) / kProbeSteps),
+                            texts[first]});
+        }
+        first = last + 1;
+    }
+    displayTexts[index] = runs;
+    return runs;
+}
+
+double Vst2Plugin::parameterValue(int32_t index) const {
+    return static_cast<double>(instance.getParameter(index));
+}
+
+std::string Vst2Plugin::parameterDisplay(int32_t index) const {
+    return instance.parameterDisplay(index);
+}
+
+void Vst2Plugin::setParameter(int32_t index, double value) {
+    instance.setParameter(index, static_cast<float>(value));
+}
+
+std::string Vst2Plugin::presetKind() const {
+    return "program";
+}
+
+// Read as hosts read them: each program selected in turn, then the current one again.
+std::vector<PresetInfo> Vst2Plugin::presets() const {
+    std::vector<PresetInfo> programs;
+    const auto current = instance.dispatch(effGetProgram);
+    for (int32_t program = 0; program < instance.record()->numPrograms; ++program) {
+        instance.dispatch(effSetProgram, 0, program);
+        programs.push_back({instance.programName(), "", program == current});
+    }
+    instance.dispatch(effSetProgram, 0, current);
+    return programs;
+}
+
+void Vst2Plugin::selectPreset(int32_t index) {
+    instance.dispatch(effSetProgram, 0, index);
 }
 
 // The accumulating entry is the default; a plug-in without it is run as hosts run it today.

@@ -4,6 +4,8 @@
 #include "tools/plughost/formats/plugin.h"
 #include "tools/plughost/formats/vst2library.h"
 
+#include <map>
+
 namespace plughost {
 
 // Drives an open instance it does not own: the editor commands keep their instance and host.
@@ -12,25 +14,26 @@ public:
     Vst2Plugin(const PluginInstance& instance, std::string path);
 
     std::string name() const override;
+    PluginFormat format() const override;
+    std::string location() const override;
+    std::string pluginClass() const override;
+    std::vector<UiInfo> uis() const override;
+    std::vector<PluginFact> facts() const override;
+
     int32_t inputCount() const override;
     int32_t outputCount() const override;
     bool takesMidi() const override;
 
     int32_t parameterCount() const override;
-    std::string parameterName(int32_t index) const override;
-    std::string parameterSymbol(int32_t index) const override;
+    ParameterInfo parameter(int32_t index) const override;
+    double parameterValue(int32_t index) const override;
     std::string parameterDisplay(int32_t index) const override;
-    ParameterRange parameterRange(int32_t index) const override;
+    std::vector<ScalePoint> labelledValues(int32_t index) const override;
     void setParameter(int32_t index, double value) override;
 
     std::string presetKind() const override;
-    int32_t presetCount() const override;
-    std::vector<std::string> presetNames() const override;
+    std::vector<PresetInfo> presets() const override;
     void selectPreset(int32_t index) override;
-
-    std::vector<SummaryLine> summary() const override;
-    TextTable parameterTable() const override;
-    std::vector<PresetLine> presetList() const override;
 
     void start(const PlaybackSettings& settings) override;
     void stop() override;
@@ -41,6 +44,7 @@ private:
     std::string path;
     bool replacing = false;
     VstEventBlock eventBlock;
+    mutable std::map<int32_t, std::vector<ScalePoint>> displayTexts; // labelledValues, by index
 };
 
 // Loads the library, creates and opens an instance with a recording host.

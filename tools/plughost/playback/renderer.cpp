@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace plughost {
 namespace {
@@ -50,6 +51,61 @@ std::string comparable(const std::string& name) {
     return lowercase(first == std::string::npos ? "" : name.substr(first, last - first + 1));
 }
 
+bool withinRange(double value, const ParameterRange& range) {
+    return !(value < range.lowest) && !(value > range.highest); // a NaN bound is no bound
+}
+
+// "0 to 100 %", "-24 to 0 dB", "0 to 1 (VST 2 parameters take normalised values)", with the
+// labels it takes beside.
+std::string valuesTaken(const Plugin& plugin, const ParameterInfo& parameter,
+                        const std::vector<ScalePoint>& labels) {
+    const ParameterRange range = parameter.range;
+    std::string text = std::isnan(range.lowest) || std::isnan(range.highest)
+                           ? "any number"
+                           : numberText(range.lowest) + " to " + numberText(range.highest);
+    if (plugin.format() == PluginFormat::vst2) {
+        text += " (VST 2 parameters take normalised values)";
+    } else {
+        text += parameter.unit.empty() ? " (a number without unit)" : " " + parameter.unit;
+    }
+    if (labels.empty() || labels.size() > kMostLabelsListed) {
+        return text;
+    }
+    std::vector<std::string> names;
+    for (const ScalePoint& label : labels) {
+        names.push_back(label.label);
+    }
+    return text + ", or " + joined(names);
+}
+
+std::optional<double> numberIn(const std::string& text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A number within the parameter's range, else the value of the label the text names.
+double parameterValueOf(const Plugin& plugin, int32_t index, const std::string& text) {
+    const ParameterInfo parameter = plugin.parameter(index);
+    const std::optional<double> number = numberIn(text);
+    if (number && withinRange(*number, parameter.range)) {
+        return *number;
+    }
+    const std::vector<ScalePoint> labels = plugin.labelledValues(index);
+    for (const ScalePoint& label : labels) {
+        if (comparable(label.label) == comparable(text)) {
+            return label.value;
+        }
+    }
+    throw UsageError("bad parameter value " + (number ? text : "'" + text + "'") + " for " +
+                     parameter.name + ": " + (number ? "out of range" : "not a number") +
+                     "; it takes " + valuesTaken(plugin, parameter, labels));
+}
+
 std::string parameterList(const Plugin& plugin) {
     const int32_t count = plugin.parameterCount();
     if (count > kNamesInError) {
@@ -57,15 +113,15 @@ std::string parameterList(const Plugin& plugin) {
     }
     std::vector<std::string> names;
     for (int32_t index = 0; index < count; ++index) {
-        names.push_back(plugin.parameterName(index));
+        names.push_back(plugin.parameter(index).name);
     }
     return "it has " + (names.empty() ? "none" : joined(names));
 }
 
 bool isNamed(const Plugin& plugin, int32_t index, const std::string& name) {
-    const std::string symbol = plugin.parameterSymbol(index);
-    return comparable(plugin.parameterName(index)) == comparable(name) ||
-           (!symbol.empty() && comparable(symbol) == comparable(name));
+    const ParameterInfo parameter = plugin.parameter(index);
+    return comparable(parameter.name) == comparable(name) ||
+           (!parameter.symbol.empty() && comparable(parameter.symbol) == comparable(name));
 }
 
 int32_t parameterNamed(const Plugin& plugin, const std::string& name) {
@@ -79,7 +135,7 @@ int32_t parameterNamed(const Plugin& plugin, const std::string& name) {
 }
 
 void selectProgram(Plugin& plugin, int32_t program) {
-    const int32_t count = plugin.presetCount();
+    const auto count = static_cast<int32_t>(plugin.presets().size());
     const std::string kind = plugin.presetKind();
     if (program >= count) {
         throw UsageError(
@@ -91,7 +147,10 @@ void selectProgram(Plugin& plugin, int32_t program) {
 
 // The first of that name: the programs of a VST 2 plug-in often share one.
 void selectPresetNamed(Plugin& plugin, const std::string& name) {
-    const std::vector<std::string> names = plugin.presetNames();
+    std::vector<std::string> names;
+    for (const PresetInfo& preset : plugin.presets()) {
+        names.push_back(preset.name);
+    }
     const auto found = std::find_if(names.begin(), names.end(), [&name](const std::string& given) {
         return comparable(given) == comparable(name);
     });
@@ -125,17 +184,14 @@ int32_t parameterIndex(const Plugin& plugin, const std::string& parameter) {
     return index;
 }
 
-void setParameterClamped(Plugin& plugin, const ParameterSetting& setting) {
+ResolvedSetting resolveSetting(const Plugin& plugin, const ParameterSetting& setting) {
     const int32_t index = parameterIndex(plugin, setting.parameter);
-    const ParameterRange range = plugin.parameterRange(index);
-    double value = setting.value;
-    if (!std::isnan(range.lowest)) {
-        value = std::max(value, range.lowest);
-    }
-    if (!std::isnan(range.highest)) {
-        value = std::min(value, range.highest);
-    }
-    plugin.setParameter(index, value);
+    return {index, parameterValueOf(plugin, index, setting.value)};
+}
+
+void applyParameterSetting(Plugin& plugin, const ParameterSetting& setting) {
+    const ResolvedSetting resolved = resolveSetting(plugin, setting);
+    plugin.setParameter(resolved.index, resolved.value);
 }
 
 PluginSettings parsePluginSettings(const CommandLine& line, PluginFormat format) {
@@ -164,7 +220,7 @@ void applyPluginSettings(Plugin& plugin, const PluginSettings& settings) {
         selectPresetNamed(plugin, *settings.preset);
     }
     for (const ParameterSetting& parameter : settings.parameters) {
-        setParameterClamped(plugin, parameter);
+        applyParameterSetting(plugin, parameter);
     }
 }
 

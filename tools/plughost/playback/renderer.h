@@ -19,16 +19,25 @@ struct PluginSettings {
     std::vector<ParameterSetting> parameters;
 };
 
-// Reads --program, --preset and every --param, values checked as the format takes them; throws
-// UsageError for malformed values.
+// Reads --program, --preset and every --param; throws UsageError for malformed ones. Values are
+// checked against the plug-in as they are applied.
 PluginSettings parsePluginSettings(const CommandLine& line, PluginFormat format);
 
 // The parameter given by its index or by its name (or symbol) as the plug-in shows it (spaces
 // around it and capitals aside); throws UsageError when the plug-in has no such parameter.
 int32_t parameterIndex(const Plugin& plugin, const std::string& parameter);
 
-// Sets the parameter to the value clamped to its range.
-void setParameterClamped(Plugin& plugin, const ParameterSetting& setting);
+struct ResolvedSetting {
+    int32_t index;
+    double value;
+};
+
+// The parameter a setting names and the value it gives: a number in the parameter's units within
+// its range, or one of its labels (LV2 scale points, a VST 2 plug-in's display texts). Throws
+// UsageError naming the range, units and labels the parameter takes.
+ResolvedSetting resolveSetting(const Plugin& plugin, const ParameterSetting& setting);
+
+void applyParameterSetting(Plugin& plugin, const ParameterSetting& setting);
 
 // Selects the program or preset, then sets the parameters in the order given. Throws UsageError
 // for a program, preset or parameter the plug-in does not have.
