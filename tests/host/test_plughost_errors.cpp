@@ -47,6 +47,7 @@ protected:
         PlughostTest::SetUp();
         writeAudio(file("in.wav"), noise(2, 44100, 1000));
         writeAudio(file("low.wav"), noise(1, 4000, 100));
+        writeAudio(file("slow.wav"), noise(1, 1000, 100));
         writeAudio(file("empty.wav"), noise(2, 44100, 0));
         std::filesystem::create_symlink("in.wav", file("in-link.wav"));
         std::filesystem::create_hard_link(file("in.wav"), file("in-hard.wav"));
@@ -65,7 +66,7 @@ protected:
         const std::map<std::string, std::string> files = {
             {"INLINK", "in-link.wav"}, {"INHARD", "in-hard.wav"}, {"EMPTY", "empty.wav"},
             {"M4A", "song.m4a"},       {"MP3", "out.mp3"},        {"JPG", "picture.jpg"},
-            {"PNG", "plot.png"},       {"BROKEN", "broken.wav"}};
+            {"PNG", "plot.png"},       {"BROKEN", "broken.wav"},  {"SLOW", "slow.wav"}};
         if (files.contains(argument)) {
             return file(files.at(argument));
         }
@@ -229,6 +230,10 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          {"render", "SO", "LOW", "OUT"},
          1,
          "at its sample rate, 4000 Hz: plughost runs plug-ins at 8000 to 768000 Hz"},
+        {"resampling by more than libsamplerate does",
+         {"render", "SO", "SLOW", "OUT", "--rate", "768000"},
+         1,
+         "from 1000 Hz to 768000 Hz: libsamplerate converts by a factor of 256 at most"},
         {"flag with a value", {"render", "SO", "IN", "OUT", "--replacing=1"}, 2, "takes no value"},
         {"output folder missing",
          {"render", "SO", "IN", "MISSING/out.wav"},

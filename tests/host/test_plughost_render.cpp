@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <fcntl.h>
 #include <functional>
+#include <numbers>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -242,8 +243,9 @@ TEST(PlughostEventOptions, TimesAndNotesBecomeMessagesAtFramesOfTheRun) {
               551);
 }
 
-TEST_F(PlughostRender, ReplacingMonoInputAtAnotherRateMatchesAHostLoop) {
-    writeAudio(file("mono.wav"), noise(1, 44100, 5000));
+// --rate at the input's own rate changes nothing: the samples are not converted.
+TEST_F(PlughostRender, ReplacingMonoInputAtARateOtherThanTheDefaultMatchesAHostLoop) {
+    writeAudio(file("mono.wav"), noise(1, 96000, 5000));
     const Outcome run =
         plughost({"render", builtPluginPath(), file("mono.wav"), file("out.wav"), "--replacing",
                   "--rate", "96000", "--block", "100", "--cc", "71:0@2050"});
@@ -259,6 +261,36 @@ TEST_F(PlughostRender, ReplacingMonoInputAtAnotherRateMatchesAHostLoop) {
     // Both inputs carry the mono signal, so both outputs agree.
     for (int64_t frame = 0; frame < rendered.frames(); ++frame) {
         ASSERT_EQ(rendered.at(frame, 0), rendered.at(frame, 1)) << frame;
+    }
+}
+
+// Another rate than the input's resamples it: a second of 441 Hz stays a second of 441 Hz.
+TEST_F(PlughostRender, ARateOtherThanTheInputsResamplesItKeepingPitchAndLength) {
+    const std::vector<std::pair<int, int>> rates = {{44100, 48000}, {48000, 44100}, {22050, 96000}};
+    for (const auto& [inputRate, renderRate] : rates) {
+        Audio sine{1, inputRate, SF_FORMAT_WAV | SF_FORMAT_FLOAT, {}};
+        for (int frame = 0; frame < inputRate; ++frame) {
+            sine.samples.push_back(0.5f * std::sin(2.0f * std::numbers::pi_v<float> * 441.0f *
+                                                   static_cast<float>(frame) /
+                                                   static_cast<float>(inputRate)));
+        }
+        writeAudio(file("sine.wav"), sine);
+        const Outcome run =
+            plughost({"render", builtPluginPath(), file("sine.wav"), file("out.wav"), "--rate",
+                      std::to_string(renderRate), "--param", "1=1"});
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        EXPECT_EQ(run.errors, "plughost: note: resampling " + file("sine.wav").string() + " from " +
+                                  std::to_string(inputRate) + " Hz to " +
+                                  std::to_string(renderRate) +
+                                  " Hz (libsamplerate, best quality)\n");
+        const Audio rendered = readAudio(file("out.wav"));
+        EXPECT_EQ(rendered.sampleRate, renderRate);
+        EXPECT_EQ(rendered.frames(), renderRate) << inputRate << " to " << renderRate;
+        int rises = 0;
+        for (int64_t frame = 1; frame < rendered.frames(); ++frame) {
+            rises += rendered.at(frame - 1, 0) < 0.0f && rendered.at(frame, 0) >= 0.0f ? 1 : 0;
+        }
+        EXPECT_NEAR(rises, 441, 1) << inputRate << " to " << renderRate;
     }
 }
 

@@ -7,6 +7,7 @@
 #include "tools/plughost/files/soundformat.h"
 #include "tools/plughost/playback/progress.h"
 #include "tools/plughost/playback/renderer.h"
+#include "tools/plughost/playback/resampler.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -126,6 +127,24 @@ void requireRenderRate(const RenderJob& job, int sampleRate) {
     }
 }
 
+// An input at another rate than the render's is converted as it is read.
+std::unique_ptr<Resampler> resamplerIfNeeded(const RenderJob& job, SoundFileReader& file,
+                                             int sampleRate) {
+    return file.sampleRate() == sampleRate
+               ? nullptr
+               : std::make_unique<Resampler>(file, file.sampleRate(), sampleRate, job.inputPath);
+}
+
+// Once the output is open: a refusal before it stays the only line.
+void noteResampling(const RenderJob& job, const SoundFileReader& file, int sampleRate) {
+    if (file.sampleRate() != sampleRate) {
+        std::fprintf(stderr,
+                     "plughost: note: resampling %s from %d Hz to %d Hz (libsamplerate, best "
+                     "quality)\n",
+                     job.inputPath.c_str(), file.sampleRate(), sampleRate);
+    }
+}
+
 // Parameter changes at their frames: a block ends where the next change is due, so that each
 // takes effect exactly there, as hosts split their blocks for automation.
 class ChangeSchedule {
@@ -171,7 +190,7 @@ private:
 
 // The whole input through the plug-in into the writer, a block at a time; returns the frames
 // played.
-int64_t play(SoundFileReader& input, Renderer& renderer, EventSchedule& schedule,
+int64_t play(AudioSource& input, Renderer& renderer, EventSchedule& schedule,
              ChangeSchedule& changes, SoundFileWriter& writer) {
     const int32_t blockSize = renderer.blockSize();
     std::vector<float> inputFrames(static_cast<size_t>(blockSize * input.channels()));
@@ -222,10 +241,12 @@ void refuseOutputThatIsAnInput(const RenderJob& job) {
 int runRender(const Arguments& arguments) {
     const RenderJob job = parseRenderJob(arguments);
     refuseOutputThatIsAnInput(job);
-    SoundFileReader input(job.inputPath);
-    const int sampleRate = job.sampleRate.value_or(input.sampleRate());
+    SoundFileReader file(job.inputPath);
+    const int sampleRate = job.sampleRate.value_or(file.sampleRate());
     requireRenderRate(job, sampleRate);
-    FileType outputType = fileTypeForName(job.outputPath, {input.format() & SF_FORMAT_TYPEMASK, 0});
+    const std::unique_ptr<Resampler> resampler = resamplerIfNeeded(job, file, sampleRate);
+    AudioSource& input = resampler ? static_cast<AudioSource&>(*resampler) : file;
+    FileType outputType = fileTypeForName(job.outputPath, {file.format() & SF_FORMAT_TYPEMASK, 0});
     if (job.encoding) {
         outputType = withEncoding(job.outputPath, outputType, *job.encoding, sampleRate);
     }
@@ -249,7 +270,8 @@ int runRender(const Arguments& arguments) {
         applyPluginSettings(*plugin, job.plugin);
     }
     ChangeSchedule changes(*plugin, job.parameterChanges, sampleRate);
-    SoundFileWriter writer(output, outputType, input.format(), renderer.outputCount(), sampleRate);
+    SoundFileWriter writer(output, outputType, file.format(), renderer.outputCount(), sampleRate);
+    noteResampling(job, file, sampleRate);
     const int64_t position = play(input, renderer, schedule, changes, writer);
     if (position == 0) {
         throw HostError("cannot render " + job.inputPath + ": it holds no audio");
