@@ -208,10 +208,17 @@ TEST_F(GuiTest, ShowsAnLv2UiAndPrintsWhatItWrites) {
 }
 
 TEST_F(GuiTest, NeedsADisplay) {
-    const auto outcome = withoutDisplay({"gui", TEST_EDITOR_PLUGIN_PATH});
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.errors, "plughost: no X display: DISPLAY is not set\n");
-    EXPECT_EQ(outcome.output, "");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"-u DISPLAY", "plughost: no X display: DISPLAY is not set\n"},
+        {"DISPLAY=:9997",
+         "plughost: cannot open X display :9997: gui needs a display you can see (check "
+         "DISPLAY)\n"}};
+    for (const auto& [environment, message] : cases) {
+        const auto outcome = run(environment, {"gui", TEST_EDITOR_PLUGIN_PATH});
+        EXPECT_EQ(outcome.exitCode, 1) << environment;
+        EXPECT_EQ(outcome.errors, message);
+        EXPECT_EQ(outcome.output, "") << environment;
+    }
 }
 
 TEST(GuiRequestLines, NameTheRequestAndWhatItCarries) {
