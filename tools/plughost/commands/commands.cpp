@@ -102,19 +102,30 @@ a PNG (- for standard output). Without DISPLAY it uses a private Xvfb.
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
 )"},
-        {"gui", runGui, "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME] [--frames N]",
+        {"gui", runGui,
+         "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME] [--cc C:V@TIME ...] "
+         "[--note NOTE@TIME[,vel=V][,len=TIME] ...] [--frames N]",
          "the editor in a window, every request to the host printed",
          R"(Opens the editor in a window on your display, switched on and idled 30 times a
 second, until the window is closed or Ctrl-C is pressed. Every request a VST 2
 plug-in makes to its host, or every port write, message and gesture (ui:touch)
-an LV2 plug-in's X11 UI sends (the plug-in runs on silence between idles), is
-printed as it comes.
+an LV2 plug-in's X11 UI sends, is printed as it comes. The plug-in runs on
+silence meanwhile, in blocks of 512 frames at 44100 Hz at the clock's pace, so
+that what the editor sends reaches it and what it reports reaches the editor.
 
   --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
                      the port's units); repeatable
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
+  --cc C:V@TIME      controller C to value V, channel 1, TIME after the editor
+                     opens (as for render: 88200, 2s, 1500ms); repeatable
+  --note NOTE@TIME[,vel=V][,len=TIME]
+                     a note as for render, TIME after the editor opens;
+                     repeatable
   --frames N         close after N idle passes
+
+To finish MIDI learn here: give the controller a time late enough to press the
+editor's learn switch first (e.g. --cc 74:64@5s), or repeat it (@5s, @10s, ...).
 )"},
     };
     return table;
