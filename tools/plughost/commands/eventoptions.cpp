@@ -4,7 +4,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <limits>
 
 namespace plughost {
 namespace {
@@ -15,9 +14,15 @@ constexpr uint8_t kNoteOff = 0x80;
 constexpr uint8_t kDefaultVelocity = 100;
 // The release velocity of a keyboard that does not sense one.
 constexpr uint8_t kReleaseVelocity = 64;
-constexpr int64_t kLastFrame = std::numeric_limits<int64_t>::max() / 2;
-// Past any render, and still a frame count at the highest rate.
-constexpr double kLastSecond = 1e9;
+// Past any render (three centuries at the highest rate), and every frame before it exact in a
+// double.
+constexpr double kLastFrame = 0x1p53;
+
+struct TimeUnit {
+    std::string_view suffix;
+    double perSecond; // 0 for frames
+};
+constexpr std::array kTimeUnits = {TimeUnit{"ms", 1000.0}, TimeUnit{"s", 1.0}, TimeUnit{"", 0.0}};
 
 // The text's whole number, or nothing when it is not all one.
 template <typename Number>
@@ -78,10 +83,12 @@ CommandLineTime CommandLineTime::parse(const std::string& text, const std::strin
         return UsageError("bad time '" + text + "' in " + argument + ": " + reason);
     };
     const std::string_view view(text);
-    const double perSecond = view.ends_with("ms") ? 1000.0 : view.ends_with('s') ? 1.0 : 0.0;
-    const std::string_view number = view.substr(0, view.size() - (perSecond == 1000.0 ? 2
-                                                                  : perSecond == 1.0  ? 1
-                                                                                      : 0));
+    // The empty suffix, frames, matches any text: it comes last.
+    const TimeUnit& unit =
+        *std::find_if(kTimeUnits.begin(), kTimeUnits.end(), [view](const TimeUnit& candidate) {
+            return view.ends_with(candidate.suffix);
+        });
+    const std::string_view number = view.substr(0, view.size() - unit.suffix.size());
     const std::optional<double> amount = wholeText<double>(number);
     if (!amount || !std::isfinite(*amount)) {
         throw refuse("give frames (88200), seconds (2s, 2.5s) or milliseconds (1500ms)");
@@ -89,16 +96,14 @@ CommandLineTime CommandLineTime::parse(const std::string& text, const std::strin
     if (*amount < 0.0) {
         throw refuse("a time is 0 or later");
     }
-    if (perSecond == 0.0 && (!wholeText<int64_t>(number) || *amount > kLastFrame)) {
-        throw refuse(std::floor(*amount) != *amount
-                         ? "frames are whole; for seconds add s (" + std::string(number) + "s)"
-                         : "too late a frame");
+    if (unit.perSecond == 0.0 && std::floor(*amount) != *amount) {
+        throw refuse("frames are whole; for seconds add s (" + std::string(number) + "s)");
     }
-    if (perSecond != 0.0 && *amount / perSecond > kLastSecond) {
+    if ((unit.perSecond == 0.0 ? *amount : *amount / unit.perSecond * kHighestSampleRate) >
+        kLastFrame) {
         throw refuse("too late a time");
     }
-    return {perSecond == 0.0 ? static_cast<double>(*wholeText<int64_t>(number)) : *amount,
-            perSecond};
+    return {*amount, unit.perSecond};
 }
 
 int64_t CommandLineTime::frameAt(int sampleRate) const {
