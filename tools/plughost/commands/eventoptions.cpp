@@ -43,13 +43,14 @@ uint8_t parseDataByte(const std::string& text, const std::string& what) {
 // Semitones above C of the note letters A to G.
 constexpr std::array<int, 7> kLetterSemitones = {9, 11, 0, 2, 4, 5, 7};
 
+// "C4", "F#3", "Bb2", "c-1": the letter in either case, a sharp or a flat, the octave.
 std::optional<int> noteNumberOfName(const std::string& name) {
-    if (name.empty() || std::toupper(static_cast<unsigned char>(name[0])) < 'A' ||
-        std::toupper(static_cast<unsigned char>(name[0])) > 'G') {
+    const char letter =
+        name.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    if (letter < 'A' || letter > 'G') {
         return std::nullopt;
     }
-    int semitone = kLetterSemitones[static_cast<size_t>(
-        std::toupper(static_cast<unsigned char>(name[0])) - 'A')];
+    int semitone = kLetterSemitones[static_cast<size_t>(letter - 'A')];
     size_t octaveStart = 1;
     if (name.size() > 2 && (name[1] == '#' || name[1] == 'b')) {
         semitone += name[1] == '#' ? 1 : -1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tools/plughost/commands/options.h"
+#include "tools/plughost/playback/midievents.h"
 
 #include <array>
 #include <cstdint>

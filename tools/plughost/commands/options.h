@@ -1,11 +1,10 @@
-// Command-line parsing shared by the sub-commands: options, numbers, parameter settings and
-// events given as text.
+// Command-line parsing shared by the sub-commands: options, numbers and parameter settings
+// (events in time: eventoptions.h).
 #pragma once
 
 #include "tools/common/errors.h"
 #include "tools/plughost/commands/commands.h"
 #include "tools/plughost/formats/plugin.h"
-#include "tools/plughost/playback/midievents.h"
 
 #include <optional>
 #include <set>
