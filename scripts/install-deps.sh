@@ -9,7 +9,8 @@ set -euo pipefail
 
 demo=(
   build-essential cmake ninja-build pkg-config libx11-dev libfreetype-dev libfontconfig-dev
-  fonts-liberation2 fonts-dejavu-core libpng-dev libsndfile1-dev libcairo2-dev xvfb lv2-dev liblilv-dev
+  fonts-liberation2 fonts-dejavu-core libpng-dev libsndfile1-dev libsamplerate0-dev libcairo2-dev xvfb
+  lv2-dev liblilv-dev
 )
 test=(clang clang-format clang-tidy libclang-rt-14-dev libgtest-dev libgmock-dev libxtst-dev xdotool xauth sox
   sordi lilv-utils file)

@@ -47,6 +47,7 @@ protected:
         PlughostTest::SetUp();
         writeAudio(file("in.wav"), noise(2, 44100, 1000));
         writeAudio(file("low.wav"), noise(1, 4000, 100));
+        writeAudio(file("slow.wav"), noise(1, 1000, 100));
         writeAudio(file("empty.wav"), noise(2, 44100, 0));
         std::filesystem::create_symlink("in.wav", file("in-link.wav"));
         std::filesystem::create_hard_link(file("in.wav"), file("in-hard.wav"));
@@ -65,7 +66,7 @@ protected:
         const std::map<std::string, std::string> files = {
             {"INLINK", "in-link.wav"}, {"INHARD", "in-hard.wav"}, {"EMPTY", "empty.wav"},
             {"M4A", "song.m4a"},       {"MP3", "out.mp3"},        {"JPG", "picture.jpg"},
-            {"PNG", "plot.png"},       {"BROKEN", "broken.wav"}};
+            {"PNG", "plot.png"},       {"BROKEN", "broken.wav"},  {"SLOW", "slow.wav"}};
         if (files.contains(argument)) {
             return file(files.at(argument));
         }
@@ -163,7 +164,52 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          {"render", "SO", "IN", "OUT", "--cc", "71:128@0"},
          2,
          "bad controller value 128"},
-        {"note frame", {"render", "SO", "IN", "OUT", "--note", "60@-5"}, 2, "bad frame -5"},
+        {"note frame",
+         {"render", "SO", "IN", "OUT", "--note", "60@-5"},
+         2,
+         "bad time '-5' in --note 60@-5: a time is 0 or later"},
+        {"time unit",
+         {"render", "SO", "IN", "OUT", "--cc", "71:127@2min"},
+         2,
+         "bad time '2min' in --cc 71:127@2min: give frames (88200), seconds (2s, 2.5s) or "
+         "milliseconds (1500ms)"},
+        {"negative seconds",
+         {"render", "SO", "IN", "OUT", "--param-at", "1=0.5@-1s"},
+         2,
+         "bad time '-1s' in --param-at 1=0.5@-1s: a time is 0 or later"},
+        {"frames with a fraction",
+         {"render", "SO", "IN", "OUT", "--cc", "71:1@2.5"},
+         2,
+         "frames are whole; for seconds add s (2.5s)"},
+        {"note name",
+         {"render", "SO", "IN", "OUT", "--note", "H4@0"},
+         2,
+         "bad note 'H4' in --note H4@0: give a number 0 to 127 or a name from C-1 to G9"},
+        {"note beyond G9", {"render", "SO", "IN", "OUT", "--note", "A9@0"}, 2, "bad note 'A9'"},
+        {"note length",
+         {"render", "SO", "IN", "OUT", "--note", "C4@0,len=1x"},
+         2,
+         "bad time '1x' in --note C4@0,len=1x"},
+        {"note velocity",
+         {"render", "SO", "IN", "OUT", "--note", "C4@0,vel=0"},
+         2,
+         "bad note velocity 0: must be 1 to 127"},
+        {"note option",
+         {"render", "SO", "IN", "OUT", "--note", "C4@0,velocity=9"},
+         2,
+         "bad note option 'velocity=9' in --note C4@0,velocity=9: give vel=1..127 or len=TIME"},
+        {"sample format",
+         {"render", "SO", "IN", "OUT", "--bits", "8"},
+         2,
+         "bad --bits '8': give 16, 24 or 32f"},
+        {"sample format the container lacks",
+         {"render", "SO", "IN", "/nonexistent/out.flac", "--bits", "32f"},
+         2,
+         "with --bits 32f: a .flac file takes --bits 16 or 24"},
+        {"sample format of a coded container",
+         {"render", "SO", "IN", "/nonexistent/out.ogg", "--bits", "16"},
+         2,
+         "a .ogg file has an encoding of its own"},
         {"block size", {"render", "SO", "IN", "OUT", "--block", "0"}, 2, "bad block size 0"},
         {"unknown option",
          {"render", "SO", "IN", "OUT", "--wet", "1"},
@@ -187,6 +233,10 @@ TEST_F(PlughostErrors, RenderRefusesBadPluginsFilesAndArguments) {
          {"render", "SO", "LOW", "OUT"},
          1,
          "at its sample rate, 4000 Hz: plughost runs plug-ins at 8000 to 768000 Hz"},
+        {"resampling by more than libsamplerate does",
+         {"render", "SO", "SLOW", "OUT", "--rate", "768000"},
+         1,
+         "from 1000 Hz to 768000 Hz: libsamplerate converts by a factor of 256 at most"},
         {"flag with a value", {"render", "SO", "IN", "OUT", "--replacing=1"}, 2, "takes no value"},
         {"output folder missing",
          {"render", "SO", "IN", "MISSING/out.wav"},

@@ -2,6 +2,7 @@
 // events land at their frames, and the file's format follows its name. plughost info too.
 #include "tests/host/test_plughost_support.h"
 #include "tests/unit/test_smf_builder.h"
+#include "tools/plughost/commands/eventoptions.h"
 
 #include <array>
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <cstddef>
 #include <fcntl.h>
 #include <functional>
+#include <numbers>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -161,7 +163,9 @@ TEST_F(PlughostRender, MatchesAHostLoopWithSettingsAndEventsGivenOutOfOrder) {
         // Parameters by index and by name, as info shows it but in other capitals.
         "--param=1=0.3", "--param", "reso/bw=0.8", "--param", "3=0.05", "--block", "256",
         // Out of order on the command line; two on frame 3000 keep their given order.
-        "--note", "72@9000", "--cc", "71:100@1000", "--note", "60@3000", "--cc", "71:5@3000"};
+        "--note", "72@9000", "--cc", "71:100@1000", "--note", "60@3000", "--cc", "71:5@3000",
+        // Times in seconds at the render's rate, a note by name with its velocity and length.
+        "--note", "A3@125ms,vel=80,len=0.0125s", "--cc", "74:9@0.1s"};
     HostLoop loop{.setUp =
                       [](const plughost::PluginInstance& plugin) {
                           plugin.dispatch(effSetProgram, 0, 5);
@@ -171,7 +175,8 @@ TEST_F(PlughostRender, MatchesAHostLoopWithSettingsAndEventsGivenOutOfOrder) {
                       },
                   .sampleRate = 48000.0f,
                   .blockSize = 256,
-                  .events = {controller(1000, 71, 100), note(3000, 60), controller(3000, 71, 5)}};
+                  .events = {controller(1000, 71, 100), note(3000, 60), controller(3000, 71, 5),
+                             controller(4800, 74, 9)}};
     // A sweep with many events in one block: the list grows past its two declared slots.
     for (int64_t frame = 5000; frame < 5250; frame += 10) {
         const auto value = static_cast<uint8_t>((frame - 5000) / 2);
@@ -179,6 +184,7 @@ TEST_F(PlughostRender, MatchesAHostLoopWithSettingsAndEventsGivenOutOfOrder) {
         arguments.push_back("71:" + std::to_string(value) + "@" + std::to_string(frame));
         loop.events.push_back(controller(frame, 71, value));
     }
+    loop.events.insert(loop.events.end(), {{6000, {0x90, 57, 80}}, {6600, {0x80, 57, 64}}});
     loop.events.push_back(note(9000, 72));
 
     const Outcome run = plughost(arguments);
@@ -190,8 +196,56 @@ TEST_F(PlughostRender, MatchesAHostLoopWithSettingsAndEventsGivenOutOfOrder) {
     EXPECT_EQ(firstDifference(rendered, hostRender(readAudio(file("in.wav")), loop)), -1);
 }
 
-TEST_F(PlughostRender, ReplacingMonoInputAtAnotherRateMatchesAHostLoop) {
-    writeAudio(file("mono.wav"), noise(1, 44100, 5000));
+// Times in frames, seconds or milliseconds at the run's rate (rounded to the nearest frame, halves
+// up); notes by number or name (C4 is 60), with a velocity and a length that sends the note-off.
+TEST(PlughostEventOptions, TimesAndNotesBecomeMessagesAtFramesOfTheRun) {
+    using Events = std::vector<plughost::TimedMidiEvent>;
+    struct EventCase {
+        std::vector<std::string> arguments;
+        int sampleRate;
+        Events events;
+    };
+    const std::vector<EventCase> cases = {
+        {{"--cc", "71:127@2s"}, 48000, {{96000, {0xB0, 71, 127}}}},
+        {{"--cc", "1:2@1500ms"}, 44100, {{66150, {0xB0, 1, 2}}}},
+        {{"--cc", "1:2@2.5s", "--cc", "1:3@7"}, 8000, {{20000, {0xB0, 1, 2}}, {7, {0xB0, 1, 3}}}},
+        {{"--cc", "1:2@0.0625ms", "--cc", "1:3@0.0624ms"},
+         8000,
+         {{1, {0xB0, 1, 2}}, {0, {0xB0, 1, 3}}}},
+        {{"--note", "C4@0", "--note", "F#3@0", "--note", "Bb2@0", "--note", "c-1@0", "--note",
+          "G9@0", "--note", "B#3@0", "--note", "61@0"},
+         44100,
+         {{0, {0x90, 60, 100}},
+          {0, {0x90, 54, 100}},
+          {0, {0x90, 46, 100}},
+          {0, {0x90, 0, 100}},
+          {0, {0x90, 127, 100}},
+          {0, {0x90, 60, 100}},
+          {0, {0x90, 61, 100}}}},
+        {{"--note", "A4@1s,vel=80,len=0.5s"},
+         48000,
+         {{72000, {0x80, 69, 64}}, {48000, {0x90, 69, 80}}}},
+        {{"--note", "E2@10,len=30,vel=1"}, 48000, {{40, {0x80, 40, 64}}, {10, {0x90, 40, 1}}}},
+        // Shorter than a frame, it still ends after it starts.
+        {{"--note", "C4@10,len=0.001ms"}, 48000, {{11, {0x80, 60, 64}}, {10, {0x90, 60, 100}}}},
+        // A note played again as it ends: the note-off comes first on their frame.
+        {{"--note", "C4@0,len=100", "--note", "C4@100"},
+         48000,
+         {{100, {0x80, 60, 64}}, {0, {0x90, 60, 100}}, {100, {0x90, 60, 100}}}},
+    };
+    const plughost::CommandLine::OptionSet options{{"--cc", "--note"}, {}};
+    for (const EventCase& events : cases) {
+        const plughost::MidiEventOptions given(plughost::CommandLine(events.arguments, options));
+        EXPECT_EQ(given.at(events.sampleRate), events.events) << events.arguments[1];
+    }
+    EXPECT_EQ(plughost::parseParameterChange("1=0.2@12.5ms", plughost::PluginFormat::vst2)
+                  .at.frameAt(44100),
+              551);
+}
+
+// --rate at the input's own rate changes nothing: the samples are not converted.
+TEST_F(PlughostRender, ReplacingMonoInputAtARateOtherThanTheDefaultMatchesAHostLoop) {
+    writeAudio(file("mono.wav"), noise(1, 96000, 5000));
     const Outcome run =
         plughost({"render", builtPluginPath(), file("mono.wav"), file("out.wav"), "--replacing",
                   "--rate", "96000", "--block", "100", "--cc", "71:0@2050"});
@@ -207,6 +261,36 @@ TEST_F(PlughostRender, ReplacingMonoInputAtAnotherRateMatchesAHostLoop) {
     // Both inputs carry the mono signal, so both outputs agree.
     for (int64_t frame = 0; frame < rendered.frames(); ++frame) {
         ASSERT_EQ(rendered.at(frame, 0), rendered.at(frame, 1)) << frame;
+    }
+}
+
+// Another rate than the input's resamples it: a second of 441 Hz stays a second of 441 Hz.
+TEST_F(PlughostRender, ARateOtherThanTheInputsResamplesItKeepingPitchAndLength) {
+    const std::vector<std::pair<int, int>> rates = {{44100, 48000}, {48000, 44100}, {22050, 96000}};
+    for (const auto& [inputRate, renderRate] : rates) {
+        Audio sine{1, inputRate, SF_FORMAT_WAV | SF_FORMAT_FLOAT, {}};
+        for (int frame = 0; frame < inputRate; ++frame) {
+            sine.samples.push_back(0.5f * std::sin(2.0f * std::numbers::pi_v<float> * 441.0f *
+                                                   static_cast<float>(frame) /
+                                                   static_cast<float>(inputRate)));
+        }
+        writeAudio(file("sine.wav"), sine);
+        const Outcome run =
+            plughost({"render", builtPluginPath(), file("sine.wav"), file("out.wav"), "--rate",
+                      std::to_string(renderRate), "--param", "1=1"});
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        EXPECT_EQ(run.errors, "plughost: note: resampling " + file("sine.wav").string() + " from " +
+                                  std::to_string(inputRate) + " Hz to " +
+                                  std::to_string(renderRate) +
+                                  " Hz (libsamplerate, best quality)\n");
+        const Audio rendered = readAudio(file("out.wav"));
+        EXPECT_EQ(rendered.sampleRate, renderRate);
+        EXPECT_EQ(rendered.frames(), renderRate) << inputRate << " to " << renderRate;
+        int rises = 0;
+        for (int64_t frame = 1; frame < rendered.frames(); ++frame) {
+            rises += rendered.at(frame - 1, 0) < 0.0f && rendered.at(frame, 0) >= 0.0f ? 1 : 0;
+        }
+        EXPECT_NEAR(rises, 441, 1) << inputRate << " to " << renderRate;
     }
 }
 
@@ -241,12 +325,14 @@ TEST_F(PlughostRender, MidiFileEventsLandAtTheirFramesThroughTheTempoMap) {
     EXPECT_EQ(firstDifference(withFile, withNote), -1);
 }
 
-TEST_F(PlughostRender, TheOutputsExtensionChoosesItsFormatKeepingTheInputsSampleFormat) {
+TEST_F(PlughostRender,
+       TheOutputsExtensionChoosesItsFormatKeepingTheInputsSampleFormatUnlessBitsSaysOtherwise) {
     struct FormatCase {
         std::string input;
         int inputFormat;
         std::string output;
         int outputFormat;
+        std::string bits = ""; // --bits, when given
     };
     const std::vector<FormatCase> cases = {
         {"a.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "a-out.flac",
@@ -259,12 +345,22 @@ TEST_F(PlughostRender, TheOutputsExtensionChoosesItsFormatKeepingTheInputsSample
         // libsndfile approves MP3 data in a WAV file but cannot write it.
         {"f.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, "f-out.wav",
          SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+        {"g.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, "g-out.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24,
+         "24"},
+        {"h.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, "h-out.aiff", SF_FORMAT_AIFF | SF_FORMAT_FLOAT,
+         "32f"},
+        {"i.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "i-out", SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
+         "16"},
     };
     std::vector<std::string> written;
     for (const FormatCase& format : cases) {
         writeAudio(file(format.input), noise(1, 44100, 3000, format.inputFormat));
-        const Outcome run =
-            plughost({"render", builtPluginPath(), file(format.input), file(format.output)});
+        std::vector<std::string> arguments = {"render", builtPluginPath(), file(format.input),
+                                              file(format.output)};
+        if (!format.bits.empty()) {
+            arguments.insert(arguments.end(), {"--bits", format.bits});
+        }
+        const Outcome run = plughost(arguments);
         ASSERT_EQ(run.exitCode, 0) << format.output << ": " << run.errors;
         const Audio rendered = readAudio(file(format.output));
         EXPECT_EQ(rendered.format, format.outputFormat) << format.output;

@@ -172,7 +172,13 @@ INSTANTIATE_TEST_SUITE_P(
             "EditorRefuses", TEST_EDITOR_PLUGIN_PATH, {"--param", "0=1"}, "", "refused to open"},
         FailureCase{
             "NoXvfb", TEST_EDITOR_PLUGIN_PATH, {}, "PATH=/nonexistent", "Xvfb is not installed"},
-        FailureCase{"NotAPlugin", "/nonexistent/plugin.so", {}, "", "cannot load"}),
+        FailureCase{"NotAPlugin", "/nonexistent/plugin.so", {}, "", "cannot load"},
+        FailureCase{"DisplayCannotOpen",
+                    TEST_EDITOR_PLUGIN_PATH,
+                    {},
+                    "DISPLAY=:9997",
+                    "cannot open X display :9997 (unset DISPLAY and screenshot uses a private "
+                    "Xvfb of its own)"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 TEST_F(ScreenshotTest, UnwritableOutputIsRefused) {

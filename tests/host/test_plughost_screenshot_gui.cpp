@@ -35,7 +35,8 @@ protected:
     std::string onServer() const { return "DISPLAY=" + server->displayName(); }
 
     // Starts plughost gui in the background with its output going to the folder's files.
-    pid_t startGui(const std::string& plugin = TEST_EDITOR_PLUGIN_PATH) {
+    pid_t startGui(const std::string& plugin = TEST_EDITOR_PLUGIN_PATH,
+                   const std::vector<std::string>& options = {}) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, file("gui.out").c_str(),
@@ -43,6 +44,7 @@ protected:
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, file("gui.err").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         std::vector<std::string> arguments = {"env", onServer(), PLUGHOST_PATH, "gui", plugin};
+        arguments.insert(arguments.end(), options.begin(), options.end());
         std::vector<char*> argv;
         for (std::string& argument : arguments) {
             argv.push_back(argument.data());
@@ -165,11 +167,32 @@ void press(Display* display, Window window, int x, int y) {
     XFlush(display);
 }
 
+// A control change reaches the plug-in at its time after the editor opens, in the blocks gui
+// runs: the test plug-in reports the shade it sets from it.
+TEST_F(GuiTest, SendsControlChangesAtTheirTimes) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"1:127@0.2s", true}, {"1:127@6615", true}, {"1:127@5s", false}};
+    for (const auto& [change, arrives] : cases) {
+        const auto outcome =
+            run(onServer(), {"gui", TEST_EDITOR_PLUGIN_PATH, "--cc", change, "--frames", "20"});
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+        const auto painted = outcome.output.find("automate index=2 value=0 (Shade)\n");
+        const auto changed = outcome.output.find("automate index=2 value=1 (Shade)\n");
+        EXPECT_NE(painted, std::string::npos) << change << ": " << outcome.output;
+        EXPECT_EQ(changed != std::string::npos, arrives) << change << ": " << outcome.output;
+        if (arrives) {
+            EXPECT_GT(changed, painted) << change << ": " << outcome.output;
+        }
+    }
+}
+
 // An LV2 plug-in's X11 UI in the window, run as a host runs it: each port write, message and
 // gesture it sends is printed, and the learn message reaches the plug-in (which is run between
-// idles).
+// idles). A controller given on the command line then finishes the learning: repeated, so that
+// one arrives after the learn switch is pressed however long the presses take.
 TEST_F(GuiTest, ShowsAnLv2UiAndPrintsWhatItWrites) {
-    const pid_t gui = startGui(GLIDEFILTER_LV2_BUNDLE_PATH);
+    const pid_t gui = startGui(GLIDEFILTER_LV2_BUNDLE_PATH, {"--cc", "20:1@2s", "--cc", "20:1@4s",
+                                                             "--cc", "20:1@6s", "--cc", "20:1@8s"});
     Display* display = XOpenDisplay(server->displayName().c_str());
     ASSERT_NE(display, nullptr);
     const std::string title = "Glide Filter (urn:glidefilter:plugin) - plughost";
@@ -201,6 +224,7 @@ TEST_F(GuiTest, ShowsAnLv2UiAndPrintsWhatItWrites) {
     press(display, ui, 12, 125);
     EXPECT_TRUE(waitForOutput(
         "message port=4 (control) urn:glidefilter:learn {urn:glidefilter:parameter=5}\n"));
+    EXPECT_TRUE(waitForOutput("write port=11 (cc_cutoff) value=20\n"));
     askToClose(display, window);
     XCloseDisplay(display);
     EXPECT_EQ(waitForExit(gui), 0) << plughost_test::readText(file("gui.err"));
@@ -220,10 +244,17 @@ TEST_F(GuiTest, RefusesAParameterValueOutsideItsRange) {
 }
 
 TEST_F(GuiTest, NeedsADisplay) {
-    const auto outcome = withoutDisplay({"gui", TEST_EDITOR_PLUGIN_PATH});
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.errors, "plughost: no X display: DISPLAY is not set\n");
-    EXPECT_EQ(outcome.output, "");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"-u DISPLAY", "plughost: no X display: DISPLAY is not set\n"},
+        {"DISPLAY=:9997",
+         "plughost: cannot open X display :9997: gui needs a display you can see (check "
+         "DISPLAY)\n"}};
+    for (const auto& [environment, message] : cases) {
+        const auto outcome = run(environment, {"gui", TEST_EDITOR_PLUGIN_PATH});
+        EXPECT_EQ(outcome.exitCode, 1) << environment;
+        EXPECT_EQ(outcome.errors, message);
+        EXPECT_EQ(outcome.output, "") << environment;
+    }
 }
 
 TEST(GuiRequestLines, NameTheRequestAndWhatItCarries) {

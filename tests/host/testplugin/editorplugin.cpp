@@ -6,7 +6,8 @@
 // Parameters: 0 "Refuse" (at 1 the editor refuses to open), 1 "Size given once open" (at 1
 // the editor gives its size only once open; a name longer than most), 2 "Shade". After its first
 // paint the editor reports the shade to the host as automation, as a knob the user let go of
-// would.
+// would. A control change sets the shade to its value, reported the same way, as a controller
+// mapped to a knob would.
 //
 // For plughost's refusals it turns hostile on request: TEST_PLUGIN_NULL names an entry of its
 // record left null (dispatcher, process, processReplacing, setParameter, getParameter), and
@@ -150,6 +151,19 @@ intptr_t editorOpcode(TestPlugin& plugin, int32_t opcode, void* ptr) {
     }
 }
 
+void followControlChanges(TestPlugin& plugin, const VstEvents* events) {
+    for (int32_t i = 0; i < events->numEvents; ++i) {
+        const VstEvent* event = events->events[i];
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        if (event->type == kVstMidiType &&
+            (static_cast<uint8_t>(midi->midiData[0]) & 0xF0) == 0xB0) {
+            plugin.parameters[kShade] = static_cast<float>(midi->midiData[2]) / 127.0f;
+            plugin.host(&plugin.effect, audioMasterAutomate, kShade, 0, nullptr,
+                        plugin.parameters[kShade]);
+        }
+    }
+}
+
 intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                   float) {
     TestPlugin& plugin = pluginOf(effect);
@@ -161,6 +175,9 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value
     case effClose:
         plugin.editor.close();
         delete &plugin;
+        return 1;
+    case effProcessEvents:
+        followControlChanges(plugin, static_cast<const VstEvents*>(ptr));
         return 1;
     case effMainsChanged:
         if (value != 0) {

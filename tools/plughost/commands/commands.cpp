@@ -32,9 +32,9 @@ control characters escaped (\n, \x1b).
 )"},
         {"render", runRender,
          "PLUGIN.so IN OUT [--param N=V ...] [--program N] [--preset NAME] "
-         "[--param-at N=V@FRAME ...] [--midi FILE.mid] [--cc C:V@FRAME ...] "
-         "[--note N@FRAME ...] [--block N] [--rate R] [--replacing] [--in-place] "
-         "[--params-after-start]",
+         "[--param-at N=V@TIME ...] [--midi FILE.mid] [--cc C:V@TIME ...] "
+         "[--note NOTE@TIME[,vel=V][,len=TIME] ...] [--bits 16|24|32f] [--block N] [--rate R] "
+         "[--replacing] [--in-place] [--params-after-start]",
          "plays an audio file through the plug-in",
          R"(Reads IN (any format libsndfile reads; a mono file feeds every input) and writes
 the plug-in's output to OUT (- for standard output). OUT's format follows its
@@ -46,14 +46,22 @@ keeping IN's sample format where that format holds it, else 32-bit float, 24-bit
                      0 to 1 (LV2: in the port's units), or a label; repeatable
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
-  --param-at N=V@FRAME
-                     set parameter N to V at frame FRAME: the block is split
-                     there; repeatable
+  --param-at N=V@TIME
+                     set parameter N to V at TIME: the block is split there;
+                     repeatable
   --midi FILE.mid    play a Standard MIDI File along (format 0 or 1)
-  --cc C:V@FRAME     controller C to value V at frame FRAME, channel 1; repeatable
-  --note N@FRAME     note-on N, velocity 100, at frame FRAME, channel 1; repeatable
+  --cc C:V@TIME      controller C to value V at TIME, channel 1; repeatable
+  --note NOTE@TIME[,vel=V][,len=TIME]
+                     note-on at TIME, channel 1, velocity V (1 to 127, default
+                     100); with len, its note-off (velocity 64) that long after
+                     (default: no note-off); repeatable. NOTE is a number 0 to
+                     127 or a name, C4 being 60 (middle C): C-1 to G9, sharps
+                     with #, flats with b (F#3, Bb2)
+  --bits B           OUT's sample format: 16, 24 (bit integers) or 32f (32-bit
+                     float); default as described above
   --block N          block size (default 512)
-  --rate R           sample rate, 8000 to 768000 Hz (default IN's; not resampled)
+  --rate R           sample rate, 8000 to 768000 Hz (default IN's); IN at another
+                     rate is resampled to R first (libsamplerate, best quality)
   --replacing        call processReplacing (default: process into a cleared buffer;
                      LV2 plug-ins always replace)
   --in-place         the outputs are the input buffers, as some hosts pass them
@@ -63,6 +71,9 @@ keeping IN's sample format where that format holds it, else 32-bit float, 24-bit
                      the plug-in switched on, as some hosts do (default: before;
                      LV2 plug-ins read their ports at each run, so it changes
                      nothing for them)
+
+TIME is frames (88200), seconds (2s, 2.5s) or milliseconds (1500ms); seconds count
+at the render's rate and are rounded to the nearest frame (halves up).
 )"},
         {"response", runResponse,
          "PLUGIN.so OUT.png [--param N=V ...] [--program N] [--preset NAME] "
@@ -100,19 +111,30 @@ a PNG (- for standard output). Without DISPLAY it uses a private Xvfb.
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
 )"},
-        {"gui", runGui, "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME] [--frames N]",
+        {"gui", runGui,
+         "PLUGIN.so [--param N=V ...] [--program N] [--preset NAME] [--cc C:V@TIME ...] "
+         "[--note NOTE@TIME[,vel=V][,len=TIME] ...] [--frames N]",
          "the editor in a window, every request to the host printed",
          R"(Opens the editor in a window on your display, switched on and idled 30 times a
 second, until the window is closed or Ctrl-C is pressed. Every request a VST 2
 plug-in makes to its host, or every port write, message and gesture (ui:touch)
-an LV2 plug-in's X11 UI sends (the plug-in runs on silence between idles), is
-printed as it comes.
+an LV2 plug-in's X11 UI sends, is printed as it comes. The plug-in runs on
+silence meanwhile, in blocks of 512 frames at 44100 Hz at the clock's pace, so
+that what the editor sends reaches it and what it reports reaches the editor.
 
   --param N=V        set parameter N (its index or name) to V, 0 to 1 (LV2: in
                      the port's units), or a label; repeatable
   --program N        select program N first; --param then applies to it
   --preset NAME      select the program or preset of that name instead
+  --cc C:V@TIME      controller C to value V, channel 1, TIME after the editor
+                     opens (as for render: 88200, 2s, 1500ms); repeatable
+  --note NOTE@TIME[,vel=V][,len=TIME]
+                     a note as for render, TIME after the editor opens;
+                     repeatable
   --frames N         close after N idle passes
+
+To finish MIDI learn here: give the controller a time late enough to press the
+editor's learn switch first (e.g. --cc 74:64@5s), or repeat it (@5s, @10s, ...).
 )"},
     };
     return table;

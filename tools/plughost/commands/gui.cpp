@@ -2,12 +2,14 @@
 // every request a VST 2 plug-in makes to its host, or every write and gesture an LV2 UI makes to
 // its plug-in, printed as it comes.
 #include "tools/plughost/commands/commands.h"
+#include "tools/plughost/commands/eventoptions.h"
 #include "tools/plughost/commands/guirequests.h"
 #include "tools/plughost/commands/options.h"
 #include "tools/plughost/commands/uiwrites.h"
 #include "tools/plughost/formats/lv2uihost.h"
 #include "tools/plughost/formats/vst2editor.h"
 #include "tools/plughost/formats/vst2plugin.h"
+#include "tools/plughost/playback/liveblocks.h"
 #include "tools/plughost/playback/renderer.h"
 #include "tools/plughost/x11/x11editorwindow.h"
 
@@ -23,7 +25,8 @@ namespace plughost {
 namespace {
 
 // --frames N closes the window after N idle passes, for scripts and tests.
-const CommandLine::OptionSet kGuiOptions{{"--param", "--program", "--preset", "--frames"}, {}};
+const CommandLine::OptionSet kGuiOptions{
+    {"--param", "--program", "--preset", "--frames", "--cc", "--note"}, {}};
 constexpr auto kIdleInterval = std::chrono::microseconds(1000000 / 30);
 
 volatile sig_atomic_t interrupted = 0;
@@ -82,8 +85,22 @@ void printLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-void runVst2(const std::string& pluginPath, const PluginSettings& settings,
-             std::optional<long long> frames) {
+// What the command line asks of the run.
+struct GuiRun {
+    PluginSettings settings;
+    std::vector<TimedMidiEvent> events;
+    std::optional<long long> frames;
+};
+
+// Events for a plug-in that takes no MIDI go nowhere: the user hears why nothing happens.
+void noteUnsentEvents(const Plugin& plugin, const GuiRun& run) {
+    if (!plugin.takesMidi() && !run.events.empty()) {
+        std::fprintf(stderr,
+                     "plughost: note: the plug-in takes no MIDI; the events are not sent\n");
+    }
+}
+
+void runVst2(const std::string& pluginPath, const GuiRun& run) {
     X11Session session(X11Session::WithoutDisplay::Fail);
     PluginLibrary library(pluginPath);
     RecordingHost host;
@@ -93,55 +110,22 @@ void runVst2(const std::string& pluginPath, const PluginSettings& settings,
     PluginInstance plugin(library, host);
     names = parameterNames(plugin);
     Vst2Plugin settable(plugin, pluginPath);
-    applyPluginSettings(settable, settings);
+    applyPluginSettings(settable, run.settings);
     requireEditor(plugin, pluginPath);
+    noteUnsentEvents(settable, run);
     const InterruptHandling interruptHandling;
-    const SwitchedOn running(plugin);
+    LiveBlocks blocks(settable, run.events);
     const std::string title = editorTitle(plugin, pluginPath);
     Vst2Editor editor(plugin, host, title);
     EditorWindow window(session, editor, {.title = title + " - plughost", .managed = true});
-    runWindow(window, frames);
+    runWindow(window, run.frames, [&blocks] { blocks.runDueBlocks(); });
 }
 
-// Silent blocks at the host's rate, one a pass: what the UI sends reaches the plug-in, and what
-// the plug-in reports reaches the UI.
-class SilentBlocks {
-public:
-    explicit SilentBlocks(Lv2Plugin& plugin)
-        : plugin(plugin),
-          inputs(static_cast<size_t>(plugin.inputCount()), std::vector<float>(kBlockFrames)),
-          outputs(static_cast<size_t>(plugin.outputCount()), std::vector<float>(kBlockFrames)) {
-        for (auto& buffer : inputs) {
-            inputPointers.push_back(buffer.data());
-        }
-        for (auto& buffer : outputs) {
-            outputPointers.push_back(buffer.data());
-        }
-        plugin.start({kSampleRate, kBlockFrames});
-    }
-
-    void run() {
-        plugin.process({inputPointers.data(), outputPointers.data(), kBlockFrames, {}, start});
-        start += kBlockFrames;
-    }
-
-    static constexpr float kSampleRate = 44100.0f;
-    static constexpr int32_t kBlockFrames = 512;
-
-private:
-    Lv2Plugin& plugin;
-    std::vector<std::vector<float>> inputs;
-    std::vector<std::vector<float>> outputs;
-    std::vector<float*> inputPointers;
-    std::vector<float*> outputPointers;
-    int64_t start = 0;
-};
-
-void runLv2(const std::string& pluginPath, const PluginSettings& settings,
-            std::optional<long long> frames) {
+void runLv2(const std::string& pluginPath, const GuiRun& run) {
     X11Session session(X11Session::WithoutDisplay::Fail);
-    Lv2Plugin plugin(pluginPath, {SilentBlocks::kSampleRate, SilentBlocks::kBlockFrames});
-    applyPluginSettings(plugin, settings);
+    Lv2Plugin plugin(pluginPath, {LiveBlocks::kSampleRate, LiveBlocks::kBlockFrames});
+    applyPluginSettings(plugin, run.settings);
+    noteUnsentEvents(plugin, run);
     Lv2UiHost ui(plugin, session.display());
     ui.setWriteObserver([&plugin](const UiWrite& write) {
         printLine(describeUiWrite(write, plugin, plugin.urids()));
@@ -149,12 +133,9 @@ void runLv2(const std::string& pluginPath, const PluginSettings& settings,
     ui.setTouchObserver(
         [&plugin](const UiTouch& touch) { printLine(describeUiTouch(touch, plugin)); });
     const InterruptHandling interruptHandling;
-    SilentBlocks blocks(plugin);
+    LiveBlocks blocks(plugin, run.events, [&ui] { ui.deliverBlockOutputs(); });
     EditorWindow window(session, ui, {.title = ui.title() + " - plughost", .managed = true});
-    runWindow(window, frames, [&] {
-        blocks.run();
-        ui.deliverBlockOutputs();
-    });
+    runWindow(window, run.frames, [&blocks] { blocks.runDueBlocks(); });
 }
 
 } // namespace
@@ -164,15 +145,15 @@ int runGui(const Arguments& arguments) {
     requireArgumentCount(line, 1, "gui");
     const std::string& pluginPath = line.positional()[0];
     const PluginFormat format = pluginFormatOf(pluginPath);
-    const PluginSettings settings = parsePluginSettings(line, format);
-    std::optional<long long> frames;
+    GuiRun run{parsePluginSettings(line, format),
+               MidiEventOptions(line).at(static_cast<int>(LiveBlocks::kSampleRate)), std::nullopt};
     if (const auto text = line.value("--frames")) {
-        frames = parseInteger(*text, "frame count", 1, std::numeric_limits<int32_t>::max());
+        run.frames = parseInteger(*text, "frame count", 1, std::numeric_limits<int32_t>::max());
     }
     if (format == PluginFormat::lv2) {
-        runLv2(pluginPath, settings, frames);
+        runLv2(pluginPath, run);
     } else {
-        runVst2(pluginPath, settings, frames);
+        runVst2(pluginPath, run);
     }
     return 0;
 }

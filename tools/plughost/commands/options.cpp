@@ -8,14 +8,11 @@
 namespace plughost {
 namespace {
 
-constexpr uint8_t kControlChange = 0xB0;
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kNoteVelocity = 100;
-constexpr long long kLastFrame = std::numeric_limits<int64_t>::max() / 2;
 // Upper bounds from here on are no limit the user meets; the plug-in's own counts apply later.
 constexpr long long kNoLimit = std::numeric_limits<int32_t>::max();
 
-// Splits "A<separator>B" at the last separator; throws when it is missing.
+} // namespace
+
 std::pair<std::string, std::string> splitAt(const std::string& text, char separator,
                                             const std::string& form) {
     const auto position = text.rfind(separator);
@@ -24,12 +21,6 @@ std::pair<std::string, std::string> splitAt(const std::string& text, char separa
     }
     return {text.substr(0, position), text.substr(position + 1)};
 }
-
-uint8_t parseDataByte(const std::string& text, const std::string& what) {
-    return static_cast<uint8_t>(parseInteger(text, what, 0, 127));
-}
-
-} // namespace
 
 CommandLine::CommandLine(const Arguments& arguments, const OptionSet& known) {
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -123,25 +114,6 @@ int parseSampleRate(const std::string& text) {
 ParameterSetting parseParameterSetting(const std::string& text, PluginFormat /*format*/) {
     const auto [parameter, value] = splitAt(text, '=', "N=V");
     return {parameter, value};
-}
-
-ParameterChange parseParameterChange(const std::string& text, PluginFormat format) {
-    const auto [setting, frame] = splitAt(text, '@', "N=V@FRAME");
-    return {parseParameterSetting(setting, format), parseInteger(frame, "frame", 0, kLastFrame)};
-}
-
-TimedMidiEvent parseControlChange(const std::string& text) {
-    const auto [message, frame] = splitAt(text, '@', "C:V@FRAME");
-    const auto [controller, value] = splitAt(message, ':', "C:V@FRAME");
-    return {parseInteger(frame, "frame", 0, kLastFrame),
-            {kControlChange, parseDataByte(controller, "controller number"),
-             parseDataByte(value, "controller value")}};
-}
-
-TimedMidiEvent parseNoteOn(const std::string& text) {
-    const auto [note, frame] = splitAt(text, '@', "N@FRAME");
-    return {parseInteger(frame, "frame", 0, kLastFrame),
-            {kNoteOn, parseDataByte(note, "note number"), kNoteVelocity}};
 }
 
 } // namespace plughost

@@ -1,11 +1,10 @@
-// Command-line parsing shared by the sub-commands: options, numbers, parameter settings and
-// events given as text.
+// Command-line parsing shared by the sub-commands: options, numbers and parameter settings
+// (events in time: eventoptions.h).
 #pragma once
 
 #include "tools/common/errors.h"
 #include "tools/plughost/commands/commands.h"
 #include "tools/plughost/formats/plugin.h"
-#include "tools/plughost/playback/midievents.h"
 
 #include <optional>
 #include <set>
@@ -44,6 +43,11 @@ private:
 // usage line when some are missing, naming the first one too many otherwise.
 void requireArgumentCount(const CommandLine& line, size_t count, std::string_view command);
 
+// Splits "A<separator>B" at the last separator; throws UsageError naming `form` when it is
+// missing.
+std::pair<std::string, std::string> splitAt(const std::string& text, char separator,
+                                            const std::string& form);
+
 // Whole numbers and decimal numbers; the text must be all number. `what` names the value in
 // the error message.
 long long parseInteger(const std::string& text, const std::string& what, long long lowest,
@@ -63,17 +67,5 @@ struct ParameterSetting {
 // "N=V" for parameter N, an index or a name, and value V, both checked against the plug-in
 // later.
 ParameterSetting parseParameterSetting(const std::string& text, PluginFormat format);
-
-struct ParameterChange {
-    ParameterSetting setting;
-    int64_t frame;
-};
-
-// "N=V@FRAME": the setting at that frame of a render.
-ParameterChange parseParameterChange(const std::string& text, PluginFormat format);
-// "C:V@FRAME": a control change on channel 1.
-TimedMidiEvent parseControlChange(const std::string& text);
-// "N@FRAME": a note-on on channel 1 with velocity 100.
-TimedMidiEvent parseNoteOn(const std::string& text);
 
 } // namespace plughost

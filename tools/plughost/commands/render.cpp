@@ -1,11 +1,13 @@
 // plughost render: an audio file through the plug-in, with parameters, a program and MIDI.
 #include "tools/plughost/commands/commands.h"
+#include "tools/plughost/commands/eventoptions.h"
 #include "tools/plughost/commands/options.h"
 #include "tools/plughost/files/smf.h"
 #include "tools/plughost/files/soundfile.h"
 #include "tools/plughost/files/soundformat.h"
 #include "tools/plughost/playback/progress.h"
 #include "tools/plughost/playback/renderer.h"
+#include "tools/plughost/playback/resampler.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,7 +20,8 @@ constexpr int32_t kDefaultBlockSize = 512;
 constexpr int32_t kLargestBlockSize = 1 << 16;
 
 const CommandLine::OptionSet kRenderOptions{{"--param", "--program", "--preset", "--param-at",
-                                             "--midi", "--cc", "--note", "--block", "--rate"},
+                                             "--midi", "--cc", "--note", "--bits", "--block",
+                                             "--rate"},
                                             {"--replacing", "--in-place", "--params-after-start"}};
 
 struct RenderJob {
@@ -27,9 +30,10 @@ struct RenderJob {
     std::string outputPath;
     PluginSettings plugin;
     std::optional<std::string> midiPath;
-    std::vector<TimedMidiEvent> commandLineEvents;
-    std::vector<ParameterChange> parameterChanges; // in frame order
-    std::optional<int> sampleRate;
+    MidiEventOptions commandLineEvents;
+    std::vector<ParameterChange> parameterChanges = {};
+    std::optional<int> sampleRate = std::nullopt;
+    std::optional<int> encoding = std::nullopt; // of --bits
     int32_t blockSize = kDefaultBlockSize;
     bool replacing = false;
     bool inPlace = false;
@@ -40,27 +44,23 @@ struct RenderJob {
 RenderJob parseRenderJob(const Arguments& arguments) {
     const CommandLine line(arguments, kRenderOptions);
     requireArgumentCount(line, 3, "render");
-    RenderJob job;
-    job.pluginPath = line.positional()[0];
-    job.inputPath = line.positional()[1];
-    job.outputPath = line.positional()[2];
-    const PluginFormat format = pluginFormatOf(job.pluginPath);
-    job.plugin = parsePluginSettings(line, format);
-    job.midiPath = line.value("--midi");
+    const PluginFormat format = pluginFormatOf(line.positional()[0]);
+    RenderJob job{.pluginPath = line.positional()[0],
+                  .inputPath = line.positional()[1],
+                  .outputPath = line.positional()[2],
+                  .plugin = parsePluginSettings(line, format),
+                  .midiPath = line.value("--midi"),
+                  .commandLineEvents = MidiEventOptions(line)};
     for (const auto& [option, value] : line.options()) {
-        if (option == "--cc") {
-            job.commandLineEvents.push_back(parseControlChange(value));
-        } else if (option == "--note") {
-            job.commandLineEvents.push_back(parseNoteOn(value));
-        } else if (option == "--param-at") {
+        if (option == "--param-at") {
             job.parameterChanges.push_back(parseParameterChange(value, format));
         }
     }
-    std::stable_sort(
-        job.parameterChanges.begin(), job.parameterChanges.end(),
-        [](const ParameterChange& a, const ParameterChange& b) { return a.frame < b.frame; });
     if (const auto rate = line.value("--rate")) {
         job.sampleRate = parseSampleRate(*rate);
+    }
+    if (const auto bits = line.value("--bits")) {
+        job.encoding = encodingForBits(*bits);
     }
     if (const auto block = line.value("--block")) {
         job.blockSize =
@@ -127,17 +127,38 @@ void requireRenderRate(const RenderJob& job, int sampleRate) {
     }
 }
 
+// An input at another rate than the render's is converted as it is read.
+std::unique_ptr<Resampler> resamplerIfNeeded(const RenderJob& job, SoundFileReader& file,
+                                             int sampleRate) {
+    return file.sampleRate() == sampleRate
+               ? nullptr
+               : std::make_unique<Resampler>(file, file.sampleRate(), sampleRate, job.inputPath);
+}
+
+// Once the output is open: a refusal before it stays the only line.
+void noteResampling(const RenderJob& job, const SoundFileReader& file, int sampleRate) {
+    if (file.sampleRate() != sampleRate) {
+        std::fprintf(stderr,
+                     "plughost: note: resampling %s from %d Hz to %d Hz (libsamplerate, best "
+                     "quality)\n",
+                     job.inputPath.c_str(), file.sampleRate(), sampleRate);
+    }
+}
+
 // Parameter changes at their frames: a block ends where the next change is due, so that each
 // takes effect exactly there, as hosts split their blocks for automation.
 class ChangeSchedule {
 public:
     // Throws UsageError for a parameter the plug-in does not have or a value it does not take,
     // before anything is played.
-    ChangeSchedule(Plugin& plugin, const std::vector<ParameterChange>& changes)
-        : plugin(plugin), changes(changes) {
-        for (const ParameterChange& change : changes) {
+    ChangeSchedule(Plugin& plugin, const std::vector<ParameterChange>& given, int sampleRate)
+        : plugin(plugin) {
+        for (const ParameterChange& change : given) {
             resolveSetting(plugin, change.setting);
+            changes.push_back({change.setting, change.at.frameAt(sampleRate)});
         }
+        std::stable_sort(changes.begin(), changes.end(),
+                         [](const Due& a, const Due& b) { return a.frame < b.frame; });
     }
 
     // The longest block from the position that ends before the next change after it.
@@ -158,14 +179,19 @@ public:
     size_t remaining() const { return changes.size() - next; }
 
 private:
+    struct Due {
+        ParameterSetting setting;
+        int64_t frame;
+    };
+
     Plugin& plugin;
-    const std::vector<ParameterChange>& changes;
+    std::vector<Due> changes; // in frame order
     size_t next = 0;
 };
 
 // The whole input through the plug-in into the writer, a block at a time; returns the frames
 // played.
-int64_t play(SoundFileReader& input, Renderer& renderer, EventSchedule& schedule,
+int64_t play(AudioSource& input, Renderer& renderer, EventSchedule& schedule,
              ChangeSchedule& changes, SoundFileWriter& writer) {
     const int32_t blockSize = renderer.blockSize();
     std::vector<float> inputFrames(static_cast<size_t>(blockSize * input.channels()));
@@ -216,11 +242,15 @@ void refuseOutputThatIsAnInput(const RenderJob& job) {
 int runRender(const Arguments& arguments) {
     const RenderJob job = parseRenderJob(arguments);
     refuseOutputThatIsAnInput(job);
-    SoundFileReader input(job.inputPath);
-    const int sampleRate = job.sampleRate.value_or(input.sampleRate());
+    SoundFileReader file(job.inputPath);
+    const int sampleRate = job.sampleRate.value_or(file.sampleRate());
     requireRenderRate(job, sampleRate);
-    const FileType outputType =
-        fileTypeForName(job.outputPath, {input.format() & SF_FORMAT_TYPEMASK, 0});
+    const std::unique_ptr<Resampler> resampler = resamplerIfNeeded(job, file, sampleRate);
+    AudioSource& input = resampler ? static_cast<AudioSource&>(*resampler) : file;
+    FileType outputType = fileTypeForName(job.outputPath, {file.format() & SF_FORMAT_TYPEMASK, 0});
+    if (job.encoding) {
+        outputType = withEncoding(job.outputPath, outputType, *job.encoding, sampleRate);
+    }
     // Before the plug-in is loaded: standard output carries nothing else once it is the output.
     PendingOutput output(job.outputPath);
     const std::unique_ptr<Plugin> plugin =
@@ -230,7 +260,7 @@ int runRender(const Arguments& arguments) {
     if (job.midiPath) {
         schedule.add(loadStandardMidiFile(*job.midiPath, sampleRate));
     }
-    schedule.add(job.commandLineEvents);
+    schedule.add(job.commandLineEvents.at(sampleRate));
     if (!job.settingsAfterStart) {
         applyPluginSettings(*plugin, job.plugin);
     }
@@ -240,8 +270,9 @@ int runRender(const Arguments& arguments) {
     if (job.settingsAfterStart) {
         applyPluginSettings(*plugin, job.plugin);
     }
-    ChangeSchedule changes(*plugin, job.parameterChanges);
-    SoundFileWriter writer(output, outputType, input.format(), renderer.outputCount(), sampleRate);
+    ChangeSchedule changes(*plugin, job.parameterChanges, sampleRate);
+    SoundFileWriter writer(output, outputType, file.format(), renderer.outputCount(), sampleRate);
+    noteResampling(job, file, sampleRate);
     const int64_t position = play(input, renderer, schedule, changes, writer);
     if (position == 0) {
         throw HostError("cannot render " + job.inputPath + ": it holds no audio");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tools/common/pendingoutput.h"
+#include "tools/plughost/files/audiosource.h"
 #include "tools/plughost/files/soundformat.h"
 
 #include <sndfile.h>
@@ -11,22 +12,20 @@
 
 namespace plughost {
 
-class SoundFileReader {
+class SoundFileReader : public AudioSource {
 public:
     // Throws HostError("cannot read audio file PATH: reason").
     explicit SoundFileReader(const std::string& path);
-    ~SoundFileReader();
+    ~SoundFileReader() override;
     SoundFileReader(const SoundFileReader&) = delete;
     SoundFileReader& operator=(const SoundFileReader&) = delete;
 
-    int channels() const { return info.channels; }
+    int channels() const override { return info.channels; }
     int sampleRate() const { return info.samplerate; }
     int format() const { return info.format; }
-    // Total frames, or 0 when the format does not tell.
-    int64_t frames() const { return info.frames; }
-    // Reads up to `count` frames into `interleaved` (channels() floats per frame); returns the
-    // number read, 0 at the end.
-    int64_t read(float* interleaved, int64_t count);
+    // 0 when the format does not tell.
+    int64_t frames() const override { return info.frames; }
+    int64_t read(float* interleaved, int64_t count) override;
 
 private:
     std::string path;

@@ -127,7 +127,57 @@ std::string oneOf(const std::vector<std::string>& extensions) {
     return text;
 }
 
+struct BitsChoice {
+    const char* name;
+    int encoding;
+};
+constexpr std::array kBitsChoices = {BitsChoice{"16", SF_FORMAT_PCM_16},
+                                     BitsChoice{"24", SF_FORMAT_PCM_24},
+                                     BitsChoice{"32f", SF_FORMAT_FLOAT}};
+
+std::string bitsList(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    }
+    return text;
+}
+
 } // namespace
+
+int encodingForBits(const std::string& bits) {
+    std::vector<std::string> names;
+    for (const BitsChoice& choice : kBitsChoices) {
+        if (bits == choice.name) {
+            return choice.encoding;
+        }
+        names.emplace_back(choice.name);
+    }
+    throw UsageError("bad --bits '" + bits + "': give " + bitsList(names));
+}
+
+FileType withEncoding(const std::string& path, FileType type, int encoding, int sampleRate) {
+    std::string extension = lowercaseExtension(path);
+    extension = extension.empty() ? extensionOf(type.container) : extension;
+    if (type.encoding != 0) {
+        throw UsageError("cannot write " + path + " with --bits: a ." + extension +
+                         " file has an encoding of its own");
+    }
+    std::vector<std::string> held;
+    for (const BitsChoice& choice : kBitsChoices) {
+        if (writable(type.container | choice.encoding, 1, sampleRate)) {
+            if (choice.encoding == encoding) {
+                return {type.container, encoding};
+            }
+            held.emplace_back(choice.name);
+        }
+    }
+    const auto asked =
+        std::find_if(kBitsChoices.begin(), kBitsChoices.end(),
+                     [encoding](const BitsChoice& choice) { return choice.encoding == encoding; });
+    throw UsageError("cannot write " + path + " with --bits " + asked->name + ": a ." + extension +
+                     " file takes " + (held.empty() ? "no --bits" : "--bits " + bitsList(held)));
+}
 
 bool isAudioExtension(const std::string& extension) {
     const std::vector<std::string> known = writableExtensions();

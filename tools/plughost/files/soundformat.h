@@ -24,6 +24,14 @@ FileType fileTypeForName(const std::string& path, FileType otherwise);
 // encoding the container takes; 0 when none holds these channels at this rate.
 int chooseFormat(FileType type, int preferred, int channels, int sampleRate);
 
+// The sample format --bits names: "16", "24" (bit integers) or "32f" (32-bit float). Throws
+// UsageError listing those for any other name.
+int encodingForBits(const std::string& bits);
+
+// The type with the given sample format, checked against what the container holds; throws
+// UsageError naming the --bits it takes instead, or saying that its extension fixes the encoding.
+FileType withEncoding(const std::string& path, FileType type, int encoding, int sampleRate);
+
 // Whether libsndfile knows files named with this extension (lowercase, without the dot).
 bool isAudioExtension(const std::string& extension);
 

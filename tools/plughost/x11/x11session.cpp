@@ -24,6 +24,16 @@ std::string environmentDisplay() {
     return name != nullptr ? name : "";
 }
 
+// What to do when the user's display cannot be opened: screenshot does without one, gui does not.
+std::string advice(X11Session::WithoutDisplay policy, bool privateServer) {
+    if (privateServer) {
+        return "";
+    }
+    return policy == X11Session::WithoutDisplay::StartPrivateServer
+               ? " (unset DISPLAY and screenshot uses a private Xvfb of its own)"
+               : ": gui needs a display you can see (check DISPLAY)";
+}
+
 } // namespace
 
 X11Session::X11Session(WithoutDisplay policy) {
@@ -38,7 +48,7 @@ X11Session::X11Session(WithoutDisplay policy) {
     }
     connection = XOpenDisplay(name.c_str());
     if (connection == nullptr) {
-        throw HostError("cannot open X display " + name);
+        throw HostError("cannot open X display " + name + advice(policy, server != nullptr));
     }
     sessionDisplay = connection;
     sessionError = false;
