@@ -114,9 +114,9 @@ int64_t CommandLineTime::frameAt(int sampleRate) const {
     return std::llround(amount * sampleRate / perSecond);
 }
 
-ParameterChange parseParameterChange(const std::string& text, PluginFormat format) {
+ParameterChange parseParameterChange(const std::string& text) {
     const auto [setting, time] = splitAt(text, '@', "N=V@TIME");
-    return {parseParameterSetting(setting, format),
+    return {parseParameterSetting(setting),
             CommandLineTime::parse(time, "--param-at " + text)};
 }
 

@@ -35,7 +35,7 @@ struct ParameterChange {
 };
 
 // "N=V@TIME": the setting at that time of a render.
-ParameterChange parseParameterChange(const std::string& text, PluginFormat format);
+ParameterChange parseParameterChange(const std::string& text);
 
 // The --cc and --note options of one command, in command-line order:
 //   --cc C:V@TIME                   control change C to value V on channel 1

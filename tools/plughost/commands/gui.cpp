@@ -145,7 +145,7 @@ int runGui(const Arguments& arguments) {
     requireArgumentCount(line, 1, "gui");
     const std::string& pluginPath = line.positional()[0];
     const PluginFormat format = pluginFormatOf(pluginPath);
-    GuiRun run{parsePluginSettings(line, format),
+    GuiRun run{parsePluginSettings(line),
                MidiEventOptions(line).at(static_cast<int>(LiveBlocks::kSampleRate)), std::nullopt};
     if (const auto text = line.value("--frames")) {
         run.frames = parseInteger(*text, "frame count", 1, std::numeric_limits<int32_t>::max());

@@ -147,7 +147,7 @@ int runInfo(const Arguments& arguments) {
     const CommandLine line(arguments, kInfoOptions);
     requireArgumentCount(line, 1, "info");
     const std::string& pluginPath = line.positional()[0];
-    const PluginSettings settings = parsePluginSettings(line, pluginFormatOf(pluginPath));
+    const PluginSettings settings = parsePluginSettings(line);
     const std::unique_ptr<Plugin> plugin = loadPlugin(pluginPath, {});
     applyPluginSettings(*plugin, settings);
     printSummary(*plugin);

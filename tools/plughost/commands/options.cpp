@@ -111,7 +111,7 @@ int parseSampleRate(const std::string& text) {
 }
 
 // Both formats take a number or a label, checked against the plug-in once it is loaded.
-ParameterSetting parseParameterSetting(const std::string& text, PluginFormat /*format*/) {
+ParameterSetting parseParameterSetting(const std::string& text) {
     const auto [parameter, value] = splitAt(text, '=', "N=V");
     return {parameter, value};
 }

@@ -66,6 +66,6 @@ struct ParameterSetting {
 
 // "N=V" for parameter N, an index or a name, and value V, both checked against the plug-in
 // later.
-ParameterSetting parseParameterSetting(const std::string& text, PluginFormat format);
+ParameterSetting parseParameterSetting(const std::string& text);
 
 } // namespace plughost

@@ -44,16 +44,15 @@ struct RenderJob {
 RenderJob parseRenderJob(const Arguments& arguments) {
     const CommandLine line(arguments, kRenderOptions);
     requireArgumentCount(line, 3, "render");
-    const PluginFormat format = pluginFormatOf(line.positional()[0]);
     RenderJob job{.pluginPath = line.positional()[0],
                   .inputPath = line.positional()[1],
                   .outputPath = line.positional()[2],
-                  .plugin = parsePluginSettings(line, format),
+                  .plugin = parsePluginSettings(line),
                   .midiPath = line.value("--midi"),
                   .commandLineEvents = MidiEventOptions(line)};
     for (const auto& [option, value] : line.options()) {
         if (option == "--param-at") {
-            job.parameterChanges.push_back(parseParameterChange(value, format));
+            job.parameterChanges.push_back(parseParameterChange(value));
         }
     }
     if (const auto rate = line.value("--rate")) {

@@ -51,7 +51,7 @@ int runResponse(const Arguments& arguments) {
     requireArgumentCount(line, 2, "response");
     const std::string& pluginPath = line.positional()[0];
     const std::string& plotPath = line.positional()[1];
-    const PluginSettings settings = parsePluginSettings(line, pluginFormatOf(pluginPath));
+    const PluginSettings settings = parsePluginSettings(line);
     const int sampleRate = parseSampleRate(line.value("--rate").value_or("44100"));
     const auto output = static_cast<int32_t>(
         parseInteger(line.value("--output").value_or("1"), "output", 1, kLargestOutput) - 1);

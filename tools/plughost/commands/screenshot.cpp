@@ -68,7 +68,7 @@ int runScreenshot(const Arguments& arguments) {
     requireArgumentCount(line, 2, "screenshot");
     const std::string& pluginPath = line.positional()[0];
     const PluginFormat format = pluginFormatOf(pluginPath);
-    const PluginSettings settings = parsePluginSettings(line, format);
+    const PluginSettings settings = parsePluginSettings(line);
     // A vector format would only wrap the pixels.
     pictureFormatFor(line.positional()[1], {PictureFormat::png});
     PendingOutput output(line.positional()[1]);

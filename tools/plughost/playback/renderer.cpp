@@ -194,7 +194,7 @@ void applyParameterSetting(Plugin& plugin, const ParameterSetting& setting) {
     plugin.setParameter(resolved.index, resolved.value);
 }
 
-PluginSettings parsePluginSettings(const CommandLine& line, PluginFormat format) {
+PluginSettings parsePluginSettings(const CommandLine& line) {
     PluginSettings settings;
     if (const auto program = line.value("--program")) {
         settings.program = static_cast<int32_t>(
@@ -206,7 +206,7 @@ PluginSettings parsePluginSettings(const CommandLine& line, PluginFormat format)
     }
     for (const auto& [option, value] : line.options()) {
         if (option == "--param") {
-            settings.parameters.push_back(parseParameterSetting(value, format));
+            settings.parameters.push_back(parseParameterSetting(value));
         }
     }
     return settings;

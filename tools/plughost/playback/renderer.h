@@ -21,7 +21,7 @@ struct PluginSettings {
 
 // Reads --program, --preset and every --param; throws UsageError for malformed ones. Values are
 // checked against the plug-in as they are applied.
-PluginSettings parsePluginSettings(const CommandLine& line, PluginFormat format);
+PluginSettings parsePluginSettings(const CommandLine& line);
 
 // The parameter given by its index or by its name (or symbol) as the plug-in shows it (spaces
 // around it and capitals aside); throws UsageError when the plug-in has no such parameter.
