@@ -1,0 +1,77 @@
+// Faces found by fontconfig, with a configuration of our own: the process-wide one belongs to the
+// host.
+#include "gui/render/fontfinder.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <memory>
+
+namespace {
+
+// The families asked of fontconfig for a table face, best first; fontconfig itself falls back to
+// its default sans face when none is installed.
+std::vector<std::string> familiesFor(std::string_view face) {
+    if (face == "Arial") {
+        return {"Arial", "Liberation Sans", "sans-serif"};
+    }
+    if (face == "Small Fonts") {
+        // Hinted and clear at 9 pixels.
+        return {"DejaVu Sans", "sans-serif"};
+    }
+    if (face == "Symbol") {
+        return {"Symbol", "OpenSymbol", "Standard Symbols PS", "sans-serif"};
+    }
+    return {std::string(face), "sans-serif"};
+}
+
+struct ConfigDeleter {
+    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
+
+FcConfig* configuration() {
+    static const std::unique_ptr<FcConfig, ConfigDeleter> config(FcInitLoadConfigAndFonts());
+    return config.get();
+}
+
+std::optional<FontFile> match(FcConfig* config, const std::vector<std::string>& families,
+                              bool bold) {
+    FcPattern* pattern = FcPatternCreate();
+    if (pattern == nullptr) {
+        return std::nullopt;
+    }
+    for (const std::string& family : families) {
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    }
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* found = FcFontMatch(config, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<FontFile> file;
+    FcChar8* path = nullptr;
+    if (FcPatternGetString(found, FC_FILE, 0, &path) == FcResultMatch) {
+        file = FontFile{reinterpret_cast<const char*>(path), 0, {}};
+        if (FcPatternGetInteger(found, FC_INDEX, 0, &file->index) != FcResultMatch) {
+            file->index = 0;
+        }
+    }
+    FcPatternDestroy(found);
+    return file;
+}
+
+} // namespace
+
+std::optional<FontFile> findFontFile(std::string_view face, bool bold, bool anyFace) {
+    FcConfig* config = configuration();
+    if (config == nullptr) {
+        return std::nullopt;
+    }
+    return match(config, anyFace ? std::vector<std::string>{"sans-serif"} : familiesFor(face),
+                 bold);
+}
