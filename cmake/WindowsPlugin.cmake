@@ -10,3 +10,4 @@ set_target_properties(glidefilter PROPERTIES
     OUTPUT_NAME glidefilter
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_link_options(glidefilter PRIVATE -static -static-libgcc -static-libstdc++)
+add_subdirectory(tools/winhost)
