@@ -17,7 +17,7 @@ test=(clang clang-format clang-tidy libclang-rt-14-dev libgtest-dev libgmock-dev
   sordi lilv-utils file)
 bench=(libbenchmark-dev valgrind)
 package=(dpkg-dev file lintian)
-windows=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 dpkg-dev)
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 dpkg-dev xvfb netpbm sox)
 
 tasks=("$@")
 [ ${#tasks[@]} -gt 0 ] || tasks=(demo test bench)

@@ -14,6 +14,10 @@ struct FontFile {
     std::vector<unsigned char> bytes;
 };
 
+// The families that stand for a font table face, best first, ending with the generic "sans-serif"
+// (which a system may know by another name).
+std::vector<std::string> familiesFor(std::string_view face);
+
 // The file of the closest installed face for a font table face (see fonts.h) at the weight; with
 // `anyFace` the system's default sans face instead. Empty when there is none.
 std::optional<FontFile> findFontFile(std::string_view face, bool bold, bool anyFace);

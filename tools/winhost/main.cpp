@@ -3,6 +3,7 @@
 // start, the accumulating entry into cleared outputs, each block's MIDI events handed over first),
 // so that its output can be compared with the Linux build's sample for sample.
 #include "tools/plughost/playback/midievents.h"
+#include "tools/winhost/editorwindow.h"
 #include "tools/winhost/plugininstance.h"
 #include "tools/winhost/wavfile.h"
 
@@ -20,7 +21,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: winhost render PLUGIN.dll IN.wav OUT.wav [--block N] [--param N=V]... "
-    "[--cc C:V@FRAME]... [--note N@FRAME]...";
+    "[--cc C:V@FRAME]... [--note N@FRAME]...\n"
+    "       winhost screenshot PLUGIN.dll OUT.ppm [--param N=V]...";
+// As plughost switches a plug-in on for its editor.
+constexpr float kEditorSampleRate = 44100.0f;
+constexpr int32_t kEditorBlockSize = 512;
+// Idle passes leave every control painted well within this.
+constexpr uint32_t kEditorSettleMilliseconds = 600;
 constexpr int32_t kLargestBlock = 65536;
 constexpr uint8_t kNoteOn = 0x90;
 constexpr uint8_t kControlChange = 0xb0;
@@ -90,9 +97,10 @@ void addOption(RenderJob& job, std::string_view option, std::string_view value) 
     }
 }
 
-RenderJob parseRenderJob(const std::vector<std::string_view>& arguments) {
+// The positional arguments; the options go into `job`.
+std::vector<std::string_view> parseArguments(const std::vector<std::string_view>& arguments,
+                                             RenderJob& job) {
     std::vector<std::string_view> positional;
-    RenderJob job;
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (!arguments[i].starts_with("--")) {
             positional.push_back(arguments[i]);
@@ -103,12 +111,20 @@ RenderJob parseRenderJob(const std::vector<std::string_view>& arguments) {
             throw std::runtime_error("option '" + std::string(arguments[i]) + "' needs a value");
         }
     }
-    if (positional.size() != 3) {
+    return positional;
+}
+
+RenderJob parseRenderJob(const std::vector<std::string_view>& arguments, size_t positionals) {
+    RenderJob job;
+    const std::vector<std::string_view> positional = parseArguments(arguments, job);
+    if (positional.size() != positionals) {
         throw std::runtime_error(kUsage);
     }
     job.plugin = positional[0];
-    job.input = positional[1];
-    job.output = positional[2];
+    job.output = positional[positionals - 1];
+    if (positionals == 3) {
+        job.input = positional[1];
+    }
     return job;
 }
 
@@ -133,13 +149,18 @@ std::vector<float*> pointers(std::vector<std::vector<float>>& channels) {
     return list;
 }
 
-Sound render(RenderJob& job) {
-    const Sound input = readWav(job.input);
-    const PluginInstance plugin(job.plugin);
+void applyParameters(const PluginInstance& plugin, const RenderJob& job) {
     AEffect& effect = plugin.record();
     for (const auto& [index, value] : job.parameters) {
         effect.setParameter(&effect, index, value);
     }
+}
+
+Sound render(RenderJob& job) {
+    const Sound input = readWav(job.input);
+    const PluginInstance plugin(job.plugin);
+    AEffect& effect = plugin.record();
+    applyParameters(plugin, job);
     plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(input.sampleRate));
     plugin.dispatch(effSetBlockSize, 0, job.blockSize);
     plugin.dispatch(effMainsChanged, 0, 1);
@@ -174,12 +195,36 @@ Sound render(RenderJob& job) {
     return output;
 }
 
+// The editor at the job's settings, switched on, after it has painted.
+Picture photograph(const RenderJob& job) {
+    const PluginInstance plugin(job.plugin);
+    applyParameters(plugin, job);
+    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, kEditorSampleRate);
+    plugin.dispatch(effSetBlockSize, 0, kEditorBlockSize);
+    plugin.dispatch(effMainsChanged, 0, 1);
+    Picture picture;
+    {
+        EditorWindow window(plugin);
+        window.run(kEditorSettleMilliseconds);
+        picture = window.capture();
+    }
+    plugin.dispatch(effMainsChanged, 0, 0);
+    return picture;
+}
+
 int run(const std::vector<std::string_view>& arguments) {
-    if (arguments.empty() || arguments[0] != "render") {
+    const std::string_view command = arguments.empty() ? "" : arguments[0];
+    const std::vector<std::string_view> rest(arguments.begin() + (arguments.empty() ? 0 : 1),
+                                             arguments.end());
+    if (command == "render") {
+        RenderJob job = parseRenderJob(rest, 3);
+        writeWav(job.output, render(job));
+    } else if (command == "screenshot") {
+        const RenderJob job = parseRenderJob(rest, 2);
+        writePpm(job.output, photograph(job));
+    } else {
         throw std::runtime_error(kUsage);
     }
-    RenderJob job = parseRenderJob({arguments.begin() + 1, arguments.end()});
-    writeWav(job.output, render(job));
     return 0;
 }
 

@@ -1,6 +1,6 @@
 #include "gui/platform/win32/win32editbox.h"
 
-#include "frame/module.h"
+#include "gui/platform/win32/windowclass.h"
 #include "gui/render/fonts.h"
 
 namespace {
@@ -18,10 +18,10 @@ HFONT tableFont(const EditBoxLayout& layout) {
 Win32EditBox::Win32EditBox(HWND parent, const EditBoxLayout& layout, const std::string& text,
                            EditBoxEvents& events, Win32EditBox*& slot)
     : events(events), slot(&slot) {
-    control = CreateWindowExA(0, "EDIT", text.c_str(),
-                              WS_CHILD | WS_VISIBLE | ES_CENTER | ES_AUTOHSCROLL, layout.area.left,
-                              layout.area.top, layout.area.width(), layout.area.height(), parent,
-                              nullptr, static_cast<HINSTANCE>(moduleHandle), nullptr);
+    control =
+        CreateWindowExA(0, "EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | ES_CENTER | ES_AUTOHSCROLL,
+                        layout.area.left, layout.area.top, layout.area.width(),
+                        layout.area.height(), parent, nullptr, windowclass::module(), nullptr);
     if (control == nullptr) {
         return;
     }

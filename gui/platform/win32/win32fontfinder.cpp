@@ -1,6 +1,7 @@
 // Faces on Windows: the font table's faces by their usual file names in the system's font folder;
-// where none of them is there (Wine keeps its fonts outside that folder), the file of the face that
-// GDI itself picks for the name, as GDI hands it out.
+// where none of them is there (Wine keeps its fonts outside that folder), the file of the first of
+// the face's families that GDI has (the same families fontconfig is asked for on Linux, so that the
+// same file draws the same pixels), as GDI hands it out; failing those, whatever GDI picks.
 #include "gui/render/fontfinder.h"
 
 #include <windows.h>
@@ -66,22 +67,37 @@ std::optional<FontFile> inFontFolder(std::string_view face, bool bold) {
     return std::nullopt;
 }
 
-// The whole file of the face GDI matches to `face` (its default face for an empty name).
-std::optional<FontFile> fromGdi(std::string_view face, bool bold) {
-    const std::string name(face.substr(0, LF_FACESIZE - 1));
-    HFONT font = CreateFontA(0, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                             ANSI_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             VARIABLE_PITCH | FF_SWISS, name.c_str());
+HFONT createFont(const std::string& family, bool bold) {
+    return CreateFontA(0, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       VARIABLE_PITCH | FF_SWISS, family.c_str());
+}
+
+// The whole file of the font selected into `context`, when GDI hands it out.
+std::optional<FontFile> selectedFontFile(HDC context) {
+    const DWORD size = GetFontData(context, 0, 0, nullptr, 0);
+    if (size == GDI_ERROR || size == 0) {
+        return std::nullopt;
+    }
+    FontFile file{{}, 0, std::vector<unsigned char>(size)};
+    if (GetFontData(context, 0, 0, file.bytes.data(), size) != size) {
+        return std::nullopt;
+    }
+    return file;
+}
+
+// The file of the face GDI matches to `family`; with `exactly`, only if it is that family and not
+// a substitute.
+std::optional<FontFile> fromGdi(const std::string& family, bool bold, bool exactly) {
+    HFONT font = createFont(family.substr(0, LF_FACESIZE - 1), bold);
     HDC context = CreateCompatibleDC(nullptr);
     std::optional<FontFile> file;
     if (font != nullptr && context != nullptr) {
         HGDIOBJ previous = SelectObject(context, font);
-        const DWORD size = GetFontData(context, 0, 0, nullptr, 0);
-        if (size != GDI_ERROR && size > 0) {
-            file = FontFile{{}, 0, std::vector<unsigned char>(size)};
-            if (GetFontData(context, 0, 0, file->bytes.data(), size) != size) {
-                file.reset();
-            }
+        std::array<char, LF_FACESIZE> chosen{};
+        GetTextFaceA(context, static_cast<int>(chosen.size()), chosen.data());
+        if (!exactly || lstrcmpiA(chosen.data(), family.c_str()) == 0) {
+            file = selectedFontFile(context);
         }
         SelectObject(context, previous);
     }
@@ -94,13 +110,20 @@ std::optional<FontFile> fromGdi(std::string_view face, bool bold) {
     return file;
 }
 
+std::optional<FontFile> fromGdiFamilies(std::string_view face, bool bold) {
+    for (const std::string& family : familiesFor(face)) {
+        if (std::optional<FontFile> file = fromGdi(family, bold, true)) {
+            return file;
+        }
+    }
+    return fromGdi(std::string(face), bold, false);
+}
+
 } // namespace
 
 std::optional<FontFile> findFontFile(std::string_view face, bool bold, bool anyFace) {
-    if (anyFace) {
-        std::optional<FontFile> file = inFontFolder("Arial", false);
-        return file ? file : fromGdi("", false);
-    }
-    std::optional<FontFile> file = inFontFolder(face, bold);
-    return file ? file : fromGdi(face, bold);
+    const std::string_view wanted = anyFace ? "Arial" : face;
+    const bool weight = anyFace ? false : bold;
+    std::optional<FontFile> file = inFontFolder(wanted, weight);
+    return file ? file : fromGdiFamilies(wanted, weight);
 }

@@ -1,6 +1,5 @@
 #include "gui/platform/win32/win32window.h"
 
-#include "frame/module.h"
 #include "gui/platform/win32/windowclass.h"
 
 #include <utility>
@@ -76,8 +75,7 @@ bool Win32Window::create(HWND parent) {
     }
     const Surface& shown = shownPixels();
     window = CreateWindowExW(0, className, L"Window", WS_CHILD | WS_VISIBLE, 0, 0, shown.width(),
-                             shown.height(), parent, nullptr, static_cast<HINSTANCE>(moduleHandle),
-                             nullptr);
+                             shown.height(), parent, nullptr, windowclass::module(), nullptr);
     if (window == nullptr) {
         return false;
     }

@@ -1,7 +1,5 @@
 #include "gui/platform/win32/windowclass.h"
 
-#include "frame/module.h"
-
 #include <cstdint>
 #include <cwchar>
 #include <mutex>
@@ -12,20 +10,25 @@ std::mutex lock;
 int windows = 0;
 wchar_t name[32] = {};
 
-HINSTANCE module() {
-    return static_cast<HINSTANCE>(moduleHandle);
-}
-
 } // namespace
 
 namespace windowclass {
+
+HINSTANCE module() {
+    // Asked of the loader by an address in the module: the toolkit sees nothing of the frame.
+    HMODULE found = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&windowclass::module), &found);
+    return found;
+}
 
 const wchar_t* acquire(WNDPROC procedure) {
     const std::lock_guard guard(lock);
     if (windows == 0) {
         // Named after the module, so that two copies of the plug-in in one host keep apart.
         std::swprintf(name, sizeof name / sizeof name[0], L"Plugin%08x",
-                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(moduleHandle)));
+                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(module())));
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = procedure;
         windowClass.hInstance = module();

@@ -6,6 +6,9 @@
 
 namespace windowclass {
 
+// The module (the plug-in's DLL) this code is in: the instance handle the class is registered on.
+HINSTANCE module();
+
 // Registers the class on first use (with `procedure`) and counts one more window; the class's
 // name, or null when it cannot be registered.
 const wchar_t* acquire(WNDPROC procedure);
