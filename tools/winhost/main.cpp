@@ -5,14 +5,17 @@
 #include "tools/plughost/playback/midievents.h"
 #include "tools/winhost/editorwindow.h"
 #include "tools/winhost/plugininstance.h"
+#include "tools/winhost/useractions.h"
 #include "tools/winhost/wavfile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,24 +25,29 @@ namespace {
 constexpr const char* kUsage =
     "usage: winhost render PLUGIN.dll IN.wav OUT.wav [--block N] [--param N=V]... "
     "[--cc C:V@FRAME]... [--note N@FRAME]...\n"
-    "       winhost screenshot PLUGIN.dll OUT.ppm [--param N=V]...";
+    "       winhost screenshot PLUGIN.dll OUT.ppm [--param N=V]...\n"
+    "       winhost play PLUGIN.dll [--param N=V]... [--act "
+    "click:X,Y|drag:X,Y,RISE|type:X,Y,TEXT]...";
 // As plughost switches a plug-in on for its editor.
 constexpr float kEditorSampleRate = 44100.0f;
 constexpr int32_t kEditorBlockSize = 512;
 // Idle passes leave every control painted well within this.
 constexpr uint32_t kEditorSettleMilliseconds = 600;
+constexpr uint32_t kEditorIdleSlice = 20;
+constexpr size_t kTextLength = 256;
 constexpr int32_t kLargestBlock = 65536;
 constexpr uint8_t kNoteOn = 0x90;
 constexpr uint8_t kControlChange = 0xb0;
 constexpr uint8_t kNoteVelocity = 100;
 
-struct RenderJob {
+struct HostJob {
     std::string plugin;
     std::string input;
     std::string output;
     int32_t blockSize = 512;
     std::vector<std::pair<int32_t, float>> parameters;
     plughost::EventSchedule events;
+    std::vector<UserAction> actions;
 };
 
 template <typename T>
@@ -83,7 +91,7 @@ std::pair<int32_t, float> parameter(std::string_view text) {
             number<float>(value, "--param value", 0.0f, 1.0f)};
 }
 
-void addOption(RenderJob& job, std::string_view option, std::string_view value) {
+void addOption(HostJob& job, std::string_view option, std::string_view value) {
     if (option == "--block") {
         job.blockSize = number<int32_t>(value, "--block", 1, kLargestBlock);
     } else if (option == "--param") {
@@ -92,6 +100,8 @@ void addOption(RenderJob& job, std::string_view option, std::string_view value) 
         job.events.add(controlChange(value));
     } else if (option == "--note") {
         job.events.add(noteOn(value));
+    } else if (option == "--act") {
+        job.actions.push_back(parseUserAction(value));
     } else {
         throw std::runtime_error("unknown option '" + std::string(option) + "'");
     }
@@ -99,7 +109,7 @@ void addOption(RenderJob& job, std::string_view option, std::string_view value) 
 
 // The positional arguments; the options go into `job`.
 std::vector<std::string_view> parseArguments(const std::vector<std::string_view>& arguments,
-                                             RenderJob& job) {
+                                             HostJob& job) {
     std::vector<std::string_view> positional;
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (!arguments[i].starts_with("--")) {
@@ -114,14 +124,17 @@ std::vector<std::string_view> parseArguments(const std::vector<std::string_view>
     return positional;
 }
 
-RenderJob parseRenderJob(const std::vector<std::string_view>& arguments, size_t positionals) {
-    RenderJob job;
+// The command's PLUGIN [IN] [OUT] (`positionals` of them) and its options.
+HostJob parseJob(const std::vector<std::string_view>& arguments, size_t positionals) {
+    HostJob job;
     const std::vector<std::string_view> positional = parseArguments(arguments, job);
     if (positional.size() != positionals) {
         throw std::runtime_error(kUsage);
     }
     job.plugin = positional[0];
-    job.output = positional[positionals - 1];
+    if (positionals >= 2) {
+        job.output = positional[positionals - 1];
+    }
     if (positionals == 3) {
         job.input = positional[1];
     }
@@ -149,14 +162,14 @@ std::vector<float*> pointers(std::vector<std::vector<float>>& channels) {
     return list;
 }
 
-void applyParameters(const PluginInstance& plugin, const RenderJob& job) {
+void applyParameters(const PluginInstance& plugin, const HostJob& job) {
     AEffect& effect = plugin.record();
     for (const auto& [index, value] : job.parameters) {
         effect.setParameter(&effect, index, value);
     }
 }
 
-Sound render(RenderJob& job) {
+Sound render(HostJob& job) {
     const Sound input = readWav(job.input);
     const PluginInstance plugin(job.plugin);
     AEffect& effect = plugin.record();
@@ -195,21 +208,69 @@ Sound render(RenderJob& job) {
     return output;
 }
 
-// The editor at the job's settings, switched on, after it has painted.
-Picture photograph(const RenderJob& job) {
+// The plug-in at the job's settings, switched on as plughost switches it on for its editor.
+class SwitchedOn {
+public:
+    explicit SwitchedOn(const PluginInstance& plugin) : plugin(plugin) {
+        plugin.dispatch(effSetSampleRate, 0, 0, nullptr, kEditorSampleRate);
+        plugin.dispatch(effSetBlockSize, 0, kEditorBlockSize);
+        plugin.dispatch(effMainsChanged, 0, 1);
+    }
+    ~SwitchedOn() { plugin.dispatch(effMainsChanged, 0, 0); }
+    SwitchedOn(const SwitchedOn&) = delete;
+    SwitchedOn& operator=(const SwitchedOn&) = delete;
+
+private:
+    const PluginInstance& plugin;
+};
+
+// The editor at the job's settings after it has painted.
+Picture photograph(const HostJob& job) {
     const PluginInstance plugin(job.plugin);
     applyParameters(plugin, job);
-    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, kEditorSampleRate);
-    plugin.dispatch(effSetBlockSize, 0, kEditorBlockSize);
-    plugin.dispatch(effMainsChanged, 0, 1);
-    Picture picture;
+    const SwitchedOn running(plugin);
+    EditorWindow window(plugin);
+    window.run(kEditorSettleMilliseconds);
+    return window.capture();
+}
+
+std::string text(const PluginInstance& plugin, int32_t opcode, int32_t index) {
+    char buffer[kTextLength] = {};
+    plugin.dispatch(opcode, index, 0, buffer);
+    buffer[kTextLength - 1] = '\0';
+    return buffer;
+}
+
+void printParameters(const PluginInstance& plugin) {
+    AEffect& effect = plugin.record();
+    for (int32_t index = 0; index < effect.numParams; ++index) {
+        std::printf("parameter %d %s = %.6f (%s)\n", index,
+                    text(plugin, effGetParamName, index).c_str(),
+                    static_cast<double>(effect.getParameter(&effect, index)),
+                    text(plugin, effGetParamDisplay, index).c_str());
+    }
+}
+
+// The editor at the job's settings while the job's actions are played on it; what the plug-in
+// automates is printed as it comes (by the host), its parameters at the end.
+void play(const HostJob& job) {
+    const PluginInstance plugin(job.plugin);
+    applyParameters(plugin, job);
     {
+        const SwitchedOn running(plugin);
         EditorWindow window(plugin);
         window.run(kEditorSettleMilliseconds);
-        picture = window.capture();
+        std::atomic<bool> done{false};
+        std::thread hand([&] {
+            playUserActions(window.editorHandle(), job.actions);
+            done = true;
+        });
+        while (!done) {
+            window.run(kEditorIdleSlice);
+        }
+        hand.join();
     }
-    plugin.dispatch(effMainsChanged, 0, 0);
-    return picture;
+    printParameters(plugin);
 }
 
 int run(const std::vector<std::string_view>& arguments) {
@@ -217,11 +278,13 @@ int run(const std::vector<std::string_view>& arguments) {
     const std::vector<std::string_view> rest(arguments.begin() + (arguments.empty() ? 0 : 1),
                                              arguments.end());
     if (command == "render") {
-        RenderJob job = parseRenderJob(rest, 3);
+        HostJob job = parseJob(rest, 3);
         writeWav(job.output, render(job));
     } else if (command == "screenshot") {
-        const RenderJob job = parseRenderJob(rest, 2);
+        const HostJob job = parseJob(rest, 2);
         writePpm(job.output, photograph(job));
+    } else if (command == "play") {
+        play(parseJob(rest, 1));
     } else {
         throw std::runtime_error(kUsage);
     }

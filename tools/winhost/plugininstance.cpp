@@ -1,5 +1,6 @@
 #include "tools/winhost/plugininstance.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace winhost {
@@ -7,8 +8,13 @@ namespace {
 
 constexpr intptr_t kHostVersion = 2400;
 
-// The host answers only the version question, as plughost's default host does.
-intptr_t host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
+// The host answers only the version question, as plughost's default host does, and prints what
+// the plug-in automates.
+intptr_t host(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float opt) {
+    if (opcode == audioMasterAutomate) {
+        std::printf("automate index=%d value=%.6f\n", index, static_cast<double>(opt));
+        std::fflush(stdout);
+    }
     return opcode == audioMasterVersion ? kHostVersion : 0;
 }
 

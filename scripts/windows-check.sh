@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Checks the Windows plug-in under Wine against the Linux build: winhost's renders of the demo's
+# input at the demo's settings (controllers and notes at odd frames; block sizes 1, 512 and 1000)
+# against plughost's, sample for sample; winhost's screenshot of the editor against plughost's,
+# pixel for pixel; and a click on the LP/HP switch, a knob drag and a typed controller number
+# played with real input on the editor in winhost's window. Needs build/ (Linux, with plughost and
+# tests/with_xvfb) and build-windows/ (scripts/build-windows.sh); works in build-windows/check/.
+# Without DISPLAY it runs itself on a private Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+linux_build=${LINUX_BUILD_DIR:-build}
+windows_build=${BUILD_DIR:-build-windows}
+if [ -z "${DISPLAY:-}" ]; then
+  exec "$linux_build/tests/with_xvfb" "$0" "$@"
+fi
+source scripts/demo-settings.sh
+work=$windows_build/check
+mkdir -p "$work"
+export WINEPREFIX=$PWD/$windows_build/wineprefix WINEDEBUG=-all
+# This prefix's Wine server and desktop go with the check, before the display does.
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+[ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+plughost=$linux_build/plughost
+winhost() {
+  /usr/lib/wine/wine64 "$windows_build/tools/winhost/winhost.exe" "$1" \
+    "$windows_build/glidefilter.dll" "${@:2}"
+}
+failed=0
+fail() {
+  echo "windows-check: $*" >&2
+  failed=1
+}
+
+compare_renders() {
+  local rate=44100
+  "$plughost" generate "$work/input-16.wav" --seconds 8 --rate "$rate" >/dev/null
+  # Float samples in, so that plughost writes floats too and nothing is rounded on the way out.
+  sox "$work/input-16.wav" -e floating-point -b 32 "$work/input.wav"
+  # The demo's controller sweep and notes, each moved to an odd frame.
+  local events=() step value i
+  for ((step = 0; step <= 200; step++)); do
+    if ((step <= 100)); then value=$((step * 127 / 100)); else value=$(((200 - step) * 127 / 100)); fi
+    events+=(--cc "71:$value@$((step * rate / 50 | 1))")
+  done
+  local notes=(57 64 69 76 81 88 69)
+  for ((i = 0; i < ${#notes[@]}; i++)); do
+    events+=(--note "${notes[$i]}@$(((9 + i) * rate / 2 | 1))")
+  done
+  local block
+  for block in 1 512 1000; do
+    "$plughost" render "$linux_build/glidefilter.so" "$work/input.wav" "$work/linux-$block.wav" \
+      "${demo_settings[@]}" "${events[@]}" --block "$block" >/dev/null
+    winhost render "$work/input.wav" "$work/windows-$block.wav" "${demo_settings[@]}" \
+      "${events[@]}" --block "$block"
+    # The samples alone, as raw 32-bit floats: the two files' headers differ.
+    sox -V1 "$work/linux-$block.wav" -t f32 "$work/linux-$block.f32"
+    sox -V1 "$work/windows-$block.wav" -t f32 "$work/windows-$block.f32"
+    if cmp -s "$work/linux-$block.f32" "$work/windows-$block.f32"; then
+      echo "render, block $block: equal to the Linux build's, sample for sample"
+    else
+      fail "render, block $block: $(cmp -l "$work/linux-$block.f32" "$work/windows-$block.f32" |
+        wc -l) bytes differ from the Linux build's"
+    fi
+  done
+}
+
+compare_screenshots() {
+  "$plughost" screenshot "$linux_build/glidefilter.so" "$work/linux.png" "${demo_settings[@]}"
+  pngtopnm "$work/linux.png" >"$work/linux.ppm"
+  winhost screenshot "$work/windows.ppm" "${demo_settings[@]}"
+  if cmp -s "$work/linux.ppm" "$work/windows.ppm"; then
+    echo "screenshot: equal to the Linux build's, pixel for pixel"
+  else
+    fail "screenshot: $(cmp -l "$work/linux.ppm" "$work/windows.ppm" | wc -l) bytes differ" \
+      "from the Linux build's"
+  fi
+}
+
+# The switch at (142, 80), the cutoff knob dragged from its lower right up by 20 pixels, and 74
+# typed into the cutoff's controller field; the knob ends where the same drag leaves it on Linux.
+play_actions() {
+  winhost play "${demo_settings[@]}" --act click:142,80 --act drag:38,70,20 \
+    --act type:23,109,74 >"$work/play.txt"
+  local expected
+  for expected in "automate index=0 value=1.000000" "Flt.type = 1.000000 (HPF)" \
+    "Frequency = 0.674523" "CC Cutoff = .* (74)"; do
+    grep -q "$expected" "$work/play.txt" || fail "editor: no '$expected' in $work/play.txt"
+  done
+  [ "$failed" -ne 0 ] || echo "editor: the switch, the knob and the controller field answer as on Linux"
+}
+
+compare_renders
+compare_screenshots
+play_actions
+exit "$failed"
