@@ -11,3 +11,7 @@ set_target_properties(glidefilter PROPERTIES
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_link_options(glidefilter PRIVATE -static -static-libgcc -static-libstdc++)
 add_subdirectory(tools/winhost)
+if(GLIDEFILTER_TESTS)
+    enable_testing()
+    include(cmake/WindowsTests.cmake)
+endif()

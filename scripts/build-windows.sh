@@ -60,8 +60,21 @@ build_freetype() {
   cmake --install "$build_dir/freetype-build" >/dev/null
 }
 
+# GoogleTest for the unit tests that run under Wine, from Debian's source package likewise.
+build_googletest() {
+  [ ! -f "$deps/lib/libgtest.a" ] || return 0
+  local source
+  source=$(unpack_source googletest)
+  cmake -S "$source" -B "$build_dir/googletest-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$deps" -Dgtest_disable_pthreads=ON >/dev/null
+  cmake --build "$build_dir/googletest-build" -j 2 >/dev/null
+  cmake --install "$build_dir/googletest-build" >/dev/null
+}
+
 build_freetype
+build_googletest
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DGLIDEFILTER_WINDOWS_DEPS="$deps" -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TESTS=OFF \
+  -DGLIDEFILTER_WINDOWS_DEPS="$deps" -DGLIDEFILTER_WERROR=ON -DGLIDEFILTER_TESTS=ON \
   -DGLIDEFILTER_BENCH=OFF "$@" >/dev/null
 cmake --build "$build_dir" -j 2

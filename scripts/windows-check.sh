@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Checks the Windows plug-in under Wine against the Linux build: winhost's renders of the demo's
+# Checks the Windows plug-in under Wine: the unit tests that are cross-built (ctest runs them under
+# Wine); then against the Linux build: winhost's renders of the demo's
 # input at the demo's settings (controllers and notes at odd frames; block sizes 1, 512 and 1000)
 # against plughost's, sample for sample; winhost's screenshot of the editor against plughost's,
 # pixel for pixel; and a click on the LP/HP switch, a knob drag and a typed controller number
@@ -89,6 +90,9 @@ play_actions() {
   [ "$failed" -ne 0 ] || echo "editor: the switch, the knob and the controller field answer as on Linux"
 }
 
+ctest --test-dir "$windows_build" -V >"$work/unit-tests.txt" 2>&1 ||
+  fail "unit tests under Wine: see $work/unit-tests.txt"
+[ "$failed" -ne 0 ] || echo "unit tests under Wine: $(grep -o 'PASSED  \] .*' "$work/unit-tests.txt")"
 compare_renders
 compare_screenshots
 play_actions
