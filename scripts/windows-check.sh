@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Checks the Windows plug-in under Wine: the unit tests that are cross-built (ctest runs them under
-# Wine); then against the Linux build: winhost's renders of the demo's
-# input at the demo's settings (controllers and notes at odd frames; block sizes 1, 512 and 1000)
-# against plughost's, sample for sample; winhost's screenshot of the editor against plughost's,
-# pixel for pixel; and a click on the LP/HP switch, a knob drag and a typed controller number
-# played with real input on the editor in winhost's window. Needs build/ (Linux, with plughost and
+# Checks the Windows plug-in under Wine: the cross-built unit tests (ctest runs them under Wine);
+# then against the Linux build: winhost's renders of the demo's input at the demo's settings
+# (controllers and notes at odd frames; block sizes 1, 512 and 1000) against plughost's, sample for
+# sample; winhost's screenshots of the editor (1x and 2x) against plughost's, pixel for pixel; and a
+# click on the LP/HP switch, a knob drag, a typed controller number and wheel notches played with
+# real input on the editor in winhost's window. Needs build/ (Linux, with plughost and
 # tests/with_xvfb) and build-windows/ (scripts/build-windows.sh); works in build-windows/check/.
 # Without DISPLAY it runs itself on a private Xvfb.
 set -euo pipefail
@@ -65,29 +65,36 @@ compare_renders() {
   done
 }
 
+# At 1x and enlarged twice, as GLIDEFILTER_SCALE asks both builds.
 compare_screenshots() {
-  "$plughost" screenshot "$linux_build/glidefilter.so" "$work/linux.png" "${demo_settings[@]}"
-  pngtopnm "$work/linux.png" >"$work/linux.ppm"
-  winhost screenshot "$work/windows.ppm" "${demo_settings[@]}"
-  if cmp -s "$work/linux.ppm" "$work/windows.ppm"; then
-    echo "screenshot: equal to the Linux build's, pixel for pixel"
-  else
-    fail "screenshot: $(cmp -l "$work/linux.ppm" "$work/windows.ppm" | wc -l) bytes differ" \
-      "from the Linux build's"
-  fi
+  local scale
+  for scale in 1 2; do
+    GLIDEFILTER_SCALE=$scale "$plughost" screenshot "$linux_build/glidefilter.so" \
+      "$work/linux-${scale}x.png" "${demo_settings[@]}"
+    pngtopnm "$work/linux-${scale}x.png" >"$work/linux-${scale}x.ppm"
+    GLIDEFILTER_SCALE=$scale winhost screenshot "$work/windows-${scale}x.ppm" "${demo_settings[@]}"
+    if cmp -s "$work/linux-${scale}x.ppm" "$work/windows-${scale}x.ppm"; then
+      echo "screenshot at ${scale}x: equal to the Linux build's, pixel for pixel"
+    else
+      fail "screenshot at ${scale}x: $(cmp -l "$work/linux-${scale}x.ppm" \
+        "$work/windows-${scale}x.ppm" | wc -l) bytes differ from the Linux build's"
+    fi
+  done
 }
 
-# The switch at (142, 80), the cutoff knob dragged from its lower right up by 20 pixels, and 74
-# typed into the cutoff's controller field; the knob ends where the same drag leaves it on Linux.
+# The switch at (142, 80), the cutoff knob dragged from its lower right up by 20 pixels, 74 typed
+# into the cutoff's controller field and the wheel turned 3 notches up over the resonance knob;
+# the knobs end where the same gestures leave them on Linux (xdotool on plughost gui).
 play_actions() {
   winhost play "${demo_settings[@]}" --act click:142,80 --act drag:38,70,20 \
-    --act type:23,109,74 >"$work/play.txt"
+    --act type:23,109,74 --act wheel:68,60,3 >"$work/play.txt"
   local expected
   for expected in "automate index=0 value=1.000000" "Flt.type = 1.000000 (HPF)" \
-    "Frequency = 0.674523" "CC Cutoff = .* (74)"; do
+    "Frequency = 0.674523" "CC Cutoff = .* (74)" "Reso/BW = 0.570866"; do
     grep -q "$expected" "$work/play.txt" || fail "editor: no '$expected' in $work/play.txt"
   done
-  [ "$failed" -ne 0 ] || echo "editor: the switch, the knob and the controller field answer as on Linux"
+  [ "$failed" -ne 0 ] ||
+    echo "editor: the switch, the knobs (drag, wheel) and the controller field answer as on Linux"
 }
 
 ctest --test-dir "$windows_build" -V >"$work/unit-tests.txt" 2>&1 ||

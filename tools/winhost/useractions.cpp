@@ -1,6 +1,7 @@
 #include "tools/winhost/useractions.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace winhost {
@@ -13,7 +14,7 @@ constexpr int kDragSteps = 10;
 
 std::runtime_error badAction(std::string_view text) {
     return std::runtime_error("bad action '" + std::string(text) +
-                              "' (click:X,Y, drag:X,Y,RISE or type:X,Y,TEXT)");
+                              "' (click:X,Y, drag:X,Y,RISE, type:X,Y,TEXT or wheel:X,Y,NOTCHES)");
 }
 
 // The next comma-separated whole number of `rest`, which moves past it.
@@ -29,10 +30,11 @@ int nextNumber(std::string_view& rest, std::string_view text) {
     return value;
 }
 
-void sendMouse(DWORD flags) {
+void sendMouse(DWORD flags, int wheelDelta = 0) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
+    input.mi.mouseData = static_cast<DWORD>(wheelDelta);
     SendInput(1, &input, sizeof input);
     Sleep(kStepPause);
 }
@@ -79,6 +81,14 @@ void type(HWND editor, const UserAction& action) {
     sendKey(VK_RETURN);
 }
 
+void turnWheel(HWND editor, const UserAction& action) {
+    pointAt(editor, action.x, action.y);
+    const int step = action.rise < 0 ? -WHEEL_DELTA : WHEEL_DELTA;
+    for (int notch = 0; notch < std::abs(action.rise); ++notch) {
+        sendMouse(MOUSEEVENTF_WHEEL, step);
+    }
+}
+
 } // namespace
 
 UserAction parseUserAction(std::string_view text) {
@@ -90,12 +100,14 @@ UserAction parseUserAction(std::string_view text) {
         action.kind = UserAction::Drag;
     } else if (kind == "type") {
         action.kind = UserAction::Type;
+    } else if (kind == "wheel") {
+        action.kind = UserAction::Wheel;
     } else if (kind != "click") {
         throw badAction(text);
     }
     action.x = nextNumber(rest, text);
     action.y = nextNumber(rest, text);
-    if (action.kind == UserAction::Drag) {
+    if (action.kind == UserAction::Drag || action.kind == UserAction::Wheel) {
         action.rise = nextNumber(rest, text);
     }
     if (action.kind == UserAction::Type) {
@@ -118,6 +130,9 @@ void playUserActions(HWND editor, const std::vector<UserAction>& actions) {
             break;
         case UserAction::Type:
             type(editor, action);
+            break;
+        case UserAction::Wheel:
+            turnWheel(editor, action);
             break;
         }
     }
