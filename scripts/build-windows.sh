@@ -40,7 +40,10 @@ unpack_source() {
   unpacked=$(find "$sources/$package" -mindepth 1 -maxdepth 1 -type d | head -n 1)
   if [ -z "$unpacked" ]; then
     ensure_source_entry
-    (cd "$sources/$package" && apt-get source -qq "$package" >/dev/null 2>&1)
+    if ! (cd "$sources/$package" && apt-get source -qq "$package" >/dev/null 2>&1); then
+      echo "build-windows.sh: apt-get source $package failed (is a Debian mirror reachable?)" >&2
+      exit 1
+    fi
     unpacked=$(find "$sources/$package" -mindepth 1 -maxdepth 1 -type d | head -n 1)
   fi
   echo "$unpacked"
