@@ -11,7 +11,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 linux_build=${LINUX_BUILD_DIR:-build}
 windows_build=${BUILD_DIR:-build-windows}
+for needed in "$linux_build/plughost" "$windows_build/tools/winhost/winhost.exe"; do
+  if [ ! -x "$needed" ]; then
+    echo "windows-check: $needed is missing: build it first (scripts/test.sh builds both)" >&2
+    exit 1
+  fi
+done
 if [ -z "${DISPLAY:-}" ]; then
+  if [ ! -x "$linux_build/tests/with_xvfb" ]; then
+    echo "windows-check: no DISPLAY and no $linux_build/tests/with_xvfb to start an Xvfb" >&2
+    exit 1
+  fi
   exec "$linux_build/tests/with_xvfb" "$0" "$@"
 fi
 source scripts/demo-settings.sh
