@@ -1,23 +1,16 @@
 // The library's exported entry: one independent effect instance per call.
 #include "effect/AGain.h"
-#include "frame/module.h"
-
-#include <dlfcn.h>
 
 #include <new>
 
-namespace {
+#ifdef _WIN32
+// The module definition file lists the exports, "main" among them.
+#define PLUGIN_EXPORT
+#else
+#define PLUGIN_EXPORT __attribute__((visibility("default")))
+#endif
 
-__attribute__((constructor)) void recordModuleHandle() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&recordModuleHandle), &info) != 0) {
-        moduleHandle = info.dli_fbase;
-    }
-}
-
-} // namespace
-
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
+extern "C" PLUGIN_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     if (host == nullptr || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         return nullptr;
     }
@@ -29,6 +22,8 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     }
 }
 
+#ifndef _WIN32
 // Older hosts look the entry up as "main"; C++ reserves that name, so the symbol is an alias.
 extern "C" __attribute__((visibility("default"), alias("VSTPluginMain"))) AEffect*
 legacyMainEntry(audioMasterCallback host) __asm__("main");
+#endif

@@ -1,5 +1,7 @@
-// What the library knows of itself once loaded: set by its load constructor.
+// What the library knows of itself once loaded: set when the system loads it (frame/linux/,
+// frame/win32/).
 #pragma once
 
-// Base address of the loaded plug-in library; null until the library is loaded.
+// The loaded plug-in library's handle: its base address on Linux, its instance handle on Windows;
+// null until the library is loaded.
 extern void* moduleHandle;

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, only those that are missing.
-# Usage: scripts/install-deps.sh [demo|test|bench|package]...   (default: demo, test and bench)
+# Usage: scripts/install-deps.sh [demo|test|bench|package|windows]...   (default: demo, test and bench)
 #   demo   building the plug-in and plughost, and running the demo (scripts/demo.sh)
 #   test   the tests, sanitizer builds and fuzzers as well (scripts/test.sh, scripts/fuzz.sh)
 #   bench  the benchmarks and their instruction count (scripts/bench.sh)
 #   package  the Debian package, its dependencies and its check (scripts/package.sh)
+#   windows  the Windows plug-in, cross-built with mingw-w64 and run under Wine
+#            (scripts/build-windows.sh; dpkg-dev unpacks the Debian sources it builds from)
 set -euo pipefail
 
 demo=(
@@ -16,6 +18,7 @@ test=(clang clang-format clang-tidy libclang-rt-14-dev libgtest-dev libgmock-dev
   sordi lilv-utils file)
 bench=(libbenchmark-dev valgrind)
 package=(dpkg-dev file lintian)
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 dpkg-dev xvfb netpbm sox)
 
 tasks=("$@")
 [ ${#tasks[@]} -gt 0 ] || tasks=(demo test bench)
@@ -26,8 +29,9 @@ for task in "${tasks[@]}"; do
   test) packages+=("${test[@]}") ;;
   bench) packages+=("${bench[@]}") ;;
   package) packages+=("${package[@]}") ;;
+  windows) packages+=("${windows[@]}") ;;
   *)
-    echo "usage: scripts/install-deps.sh [demo|test|bench|package]..." >&2
+    echo "usage: scripts/install-deps.sh [demo|test|bench|package|windows]..." >&2
     exit 2
     ;;
   esac

@@ -61,6 +61,19 @@ fuzz() {
   scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 }
 
+# The Windows plug-in cross-built with mingw-w64 and checked under Wine against the normal build
+# (scripts/windows-check.sh); skipped, with one line, where the cross compiler or Wine cannot be
+# installed.
+windows() {
+  if ! scripts/install-deps.sh windows >/dev/null 2>&1; then
+    echo "test.sh: windows stage skipped: mingw-w64 or Wine cannot be installed here"
+    current=windows-skipped
+    return
+  fi
+  scripts/build-windows.sh >/dev/null
+  scripts/windows-check.sh
+}
+
 sources() {
   git ls-files '*.cpp' '*.h'
 }
@@ -79,5 +92,6 @@ stage sanitizers sanitizers
 stage legacy legacy
 stage threads threads
 stage fuzz fuzz
+stage windows windows
 stage format format
 stage tidy tidy

@@ -103,7 +103,10 @@ int32_t scaleSetting(const char* text) {
 }
 
 int32_t scaleFromResources(std::string_view resources) {
-    const double dpi = number(resourceValue(resources, kDpiResource), 0.0);
+    return scaleFromDpi(number(resourceValue(resources, kDpiResource), 0.0));
+}
+
+int32_t scaleFromDpi(double dpi) {
     if (!(dpi > 0.0) || !std::isfinite(dpi)) {
         return 1;
     }

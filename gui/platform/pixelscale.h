@@ -37,6 +37,9 @@ private:
 // The scale GLIDEFILTER_SCALE asks for: a whole number from 1 to PixelScale::kLargest; 0 when the
 // text is absent or anything else.
 int32_t scaleSetting(const char* text);
+// The scale a screen of `dpi` dots per inch asks for: dpi rounded to a multiple of 96, half up,
+// from 1 to PixelScale::kLargest; 1 when dpi is not a positive number.
+int32_t scaleFromDpi(double dpi);
 // The scale a desktop's X resources (as the resource manager holds them, one "name: value" a
 // line) ask for: Xft.dpi rounded to a multiple of 96, half up, at most PixelScale::kLargest; 1
 // when there is no such resource or its value cannot be read.

@@ -1,11 +1,13 @@
 #include "gui/render/fonts.h"
 
-#include <fontconfig/fontconfig.h>
+#include "gui/render/fontfinder.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
 #include <array>
+#include <list>
 #include <map>
 #include <mutex>
 #include <string>
@@ -36,22 +38,6 @@ std::mutex& fontLock() {
     return lock;
 }
 
-// The families asked of fontconfig for a table face, best first; fontconfig itself falls back to
-// its default sans face when none is installed.
-std::vector<std::string> familiesFor(std::string_view face) {
-    if (face == "Arial") {
-        return {"Arial", "Liberation Sans", "sans-serif"};
-    }
-    if (face == "Small Fonts") {
-        // Hinted and clear at 9 pixels.
-        return {"DejaVu Sans", "sans-serif"};
-    }
-    if (face == "Symbol") {
-        return {"Symbol", "OpenSymbol", "Standard Symbols PS", "sans-serif"};
-    }
-    return {std::string(face), "sans-serif"};
-}
-
 class FaceLibrary {
 public:
     static FaceLibrary& instance() {
@@ -67,9 +53,6 @@ public:
         if (library != nullptr) {
             FT_Done_FreeType(library);
         }
-        if (config != nullptr) {
-            FcConfigDestroy(config);
-        }
     }
     FaceLibrary(const FaceLibrary&) = delete;
     FaceLibrary& operator=(const FaceLibrary&) = delete;
@@ -80,73 +63,42 @@ public:
         if (auto found = faces.find(key); found != faces.end()) {
             return found->second;
         }
-        FT_Face loaded = load(familiesFor(name), bold);
+        FT_Face loaded = load(findFontFile(name, bold, false));
         if (loaded == nullptr) {
-            loaded = load({"sans-serif"}, false);
+            loaded = load(findFontFile(name, false, true));
         }
         faces.emplace(key, loaded);
         return loaded;
     }
 
 private:
-    // A configuration of our own: the process-wide one belongs to the host.
-    FaceLibrary() : config(FcInitLoadConfigAndFonts()) {
+    FaceLibrary() {
         if (FT_Init_FreeType(&library) != 0) {
             library = nullptr;
         }
     }
 
-    FT_Face load(const std::vector<std::string>& families, bool bold) {
-        if (library == nullptr || config == nullptr) {
-            return nullptr;
-        }
-        std::string path;
-        int index = 0;
-        if (!match(families, bold, path, index)) {
+    FT_Face load(std::optional<FontFile> file) {
+        if (library == nullptr || !file) {
             return nullptr;
         }
         FT_Face face = nullptr;
-        if (FT_New_Face(library, path.c_str(), index, &face) != 0) {
-            return nullptr;
+        if (file->bytes.empty()) {
+            return FT_New_Face(library, file->path.c_str(), file->index, &face) == 0 ? face
+                                                                                     : nullptr;
         }
-        return face;
+        // FreeType reads a face from memory where it lies, for as long as the face lives.
+        const std::vector<unsigned char>& bytes = faceBytes.emplace_back(std::move(file->bytes));
+        return FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()),
+                                  file->index, &face) == 0
+                   ? face
+                   : nullptr;
     }
 
-    bool match(const std::vector<std::string>& families, bool bold, std::string& path, int& index) {
-        FcPattern* pattern = FcPatternCreate();
-        if (pattern == nullptr) {
-            return false;
-        }
-        for (const std::string& family : families) {
-            FcPatternAddString(pattern, FC_FAMILY,
-                               reinterpret_cast<const FcChar8*>(family.c_str()));
-        }
-        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* found = FcFontMatch(config, pattern, &result);
-        FcPatternDestroy(pattern);
-        if (found == nullptr) {
-            return false;
-        }
-        FcChar8* file = nullptr;
-        const bool ok = FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch;
-        if (ok) {
-            path = reinterpret_cast<const char*>(file);
-            if (FcPatternGetInteger(found, FC_INDEX, 0, &index) != FcResultMatch) {
-                index = 0;
-            }
-        }
-        FcPatternDestroy(found);
-        return ok;
-    }
-
-    FcConfig* config;
     FT_Library library = nullptr;
     std::map<std::pair<std::string, bool>, FT_Face> faces;
+    // The files of the faces read from memory; a list, so that they never move.
+    std::list<std::vector<unsigned char>> faceBytes;
 };
 
 } // namespace
