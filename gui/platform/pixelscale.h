@@ -8,6 +8,7 @@
 #include "gui/render/surface.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 
 class PixelScale {
@@ -37,6 +38,16 @@ private:
 // The scale GLIDEFILTER_SCALE asks for: a whole number from 1 to PixelScale::kLargest; 0 when the
 // text is absent or anything else.
 int32_t scaleSetting(const char* text);
+// The editor's scale: GLIDEFILTER_SCALE when it holds a scale, else the host's (0: none), else
+// what the desktop asks for, asked only then.
+template <typename DesktopScale>
+int32_t chosenScale(int32_t hostScale, DesktopScale desktopScale) {
+    const int32_t chosen = scaleSetting(std::getenv("GLIDEFILTER_SCALE"));
+    if (chosen != 0) {
+        return chosen;
+    }
+    return hostScale != 0 ? hostScale : desktopScale();
+}
 // The scale a screen of `dpi` dots per inch asks for: dpi rounded to a multiple of 96, half up,
 // from 1 to PixelScale::kLargest; 1 when dpi is not a positive number.
 int32_t scaleFromDpi(double dpi);

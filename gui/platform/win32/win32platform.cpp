@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-
 namespace {
 
 // The system's dpi: GetDpiForSystem where Windows has it (10 and later; looked up, so that the
@@ -40,14 +38,9 @@ public:
         return window;
     }
 
-    // GLIDEFILTER_SCALE when it holds a scale, else the host's, else what the screen's dpi asks
-    // for.
+    // The desktop's part is what the screen's dpi asks for.
     int32_t editorScale(int32_t hostScale) override {
-        const int32_t chosen = scaleSetting(std::getenv("GLIDEFILTER_SCALE"));
-        if (chosen != 0) {
-            return chosen;
-        }
-        return hostScale != 0 ? hostScale : scaleFromDpi(systemDpi());
+        return chosenScale(hostScale, [] { return scaleFromDpi(systemDpi()); });
     }
 
     uint32_t ticks() override { return GetTickCount(); }

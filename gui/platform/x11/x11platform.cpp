@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -339,14 +338,9 @@ public:
         return window;
     }
 
-    // GLIDEFILTER_SCALE when it holds a scale, else the host's, else what the desktop's Xft.dpi
-    // asks for.
+    // The desktop's part is what its Xft.dpi asks for.
     int32_t editorScale(int32_t hostScale) override {
-        const int32_t chosen = scaleSetting(std::getenv("GLIDEFILTER_SCALE"));
-        if (chosen != 0) {
-            return chosen;
-        }
-        return hostScale != 0 ? hostScale : scaleFromResources(desktopResources());
+        return chosenScale(hostScale, [] { return scaleFromResources(desktopResources()); });
     }
 };
 
