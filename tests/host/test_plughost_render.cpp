@@ -238,9 +238,7 @@ TEST(PlughostEventOptions, TimesAndNotesBecomeMessagesAtFramesOfTheRun) {
         const plughost::MidiEventOptions given(plughost::CommandLine(events.arguments, options));
         EXPECT_EQ(given.at(events.sampleRate), events.events) << events.arguments[1];
     }
-    EXPECT_EQ(plughost::parseParameterChange("1=0.2@12.5ms")
-                  .at.frameAt(44100),
-              551);
+    EXPECT_EQ(plughost::parseParameterChange("1=0.2@12.5ms").at.frameAt(44100), 551);
 }
 
 // --rate at the input's own rate changes nothing: the samples are not converted.

@@ -116,8 +116,7 @@ int64_t CommandLineTime::frameAt(int sampleRate) const {
 
 ParameterChange parseParameterChange(const std::string& text) {
     const auto [setting, time] = splitAt(text, '@', "N=V@TIME");
-    return {parseParameterSetting(setting),
-            CommandLineTime::parse(time, "--param-at " + text)};
+    return {parseParameterSetting(setting), CommandLineTime::parse(time, "--param-at " + text)};
 }
 
 MidiEventOptions::MidiEventOptions(const CommandLine& line) {
