@@ -106,27 +106,32 @@ float FilterPlugin::portValue(int32_t index) const {
     return port != nullptr ? *port : portDefault(index);
 }
 
-// Every port on the first block after switching on, else those whose value changed.
+// Every port on the first block after switching on, starting there; else those whose value
+// changed.
 void FilterPlugin::applyParameterPorts() {
-    float values[kNumParams];
-    bool changed[kNumParams];
-    for (int32_t index = 0; index < kNumParams; ++index) {
-        const float value = portValue(index);
-        const auto bits = std::bit_cast<uint32_t>(value);
-        values[index] = parameterValueOfPort(index, value);
-        changed[index] = bits != appliedBits[index];
-        appliedBits[index] = bits;
-    }
     if (startPending) {
-        core.startAt(values);
-        startPending = false;
+        startAtPorts();
         return;
     }
     for (int32_t index = 0; index < kNumParams; ++index) {
-        if (changed[index]) {
-            core.setParameter(index, values[index]);
+        const float value = portValue(index);
+        const auto bits = std::bit_cast<uint32_t>(value);
+        if (bits != appliedBits[index]) {
+            core.setParameter(index, parameterValueOfPort(index, value));
+            appliedBits[index] = bits;
         }
     }
+}
+
+void FilterPlugin::startAtPorts() {
+    float values[kNumParams];
+    for (int32_t index = 0; index < kNumParams; ++index) {
+        const float value = portValue(index);
+        appliedBits[index] = std::bit_cast<uint32_t>(value);
+        values[index] = parameterValueOfPort(index, value);
+    }
+    core.startAt(values);
+    startPending = false;
 }
 
 void FilterPlugin::readControl(int32_t frames) {

@@ -31,6 +31,7 @@ private:
     explicit FilterPlugin(const LV2_Feature* const* features);
 
     float portValue(int32_t index) const;
+    void startAtPorts();
     void applyParameterPorts();
     void readControl(int32_t frames);
     void processAudio(int32_t frames);
